@@ -1,0 +1,95 @@
+// Public interface of the SMTP client: the client object, the host's completion
+// callback and the C entry points of the library.
+#ifndef SMTPCLIENT_ISMTPCLIENT_H
+#define SMTPCLIENT_ISMTPCLIENT_H
+
+#include "IMimeMessage.h"
+
+namespace SMTPClientNS {
+
+// Receives the outcome of each asynchronous send, on the thread that made the
+// client's first SendAsync call. The library never deletes it.
+//
+// Slot layout for hosts that build the table by hand: under the Microsoft ABI
+// the destructor takes one slot and OnSendComplete is slot 1; under the
+// Itanium ABI (Linux, MinGW) the destructor takes two slots (complete and
+// deleting) and OnSendComplete is slot 2. The library calls only
+// OnSendComplete; the destructor slot is never called.
+class IAsyncCallback {
+public:
+    virtual ~IAsyncCallback() {}
+    // message is valid only during the call. The result is ignored.
+    virtual int OnSendComplete(int taskId, int resultCode, const SmtpChar* message) = 0;
+};
+
+// The order of these operations is the binary interface; never reorder them.
+class ISmtpClient {
+public:
+    virtual ~ISmtpClient() {}
+    virtual int Send() = 0;                                                   // 1
+    virtual int SendAsync() = 0;                                              // 2
+    virtual int CancelAsync(int taskId) = 0;                                  // 3
+    virtual const SmtpChar* GetSessionLog() = 0;                              // 4
+    virtual void SetLogFile(const SmtpChar* path, bool append) = 0;           // 5
+    virtual const SmtpChar* GetLastLogEntry() = 0;                            // 6
+    virtual int GetLastResultCode() = 0;                                      // 7
+    virtual int SetProxy(const SmtpChar* host, int port, int type,
+                         const SmtpChar* user, const SmtpChar* password) = 0; // 8
+    // buffer must hold 256 characters, terminator included.
+    virtual void GetProxyValue(SmtpChar* buffer, int index) = 0;              // 9
+    virtual void SetUseProxy(bool on) = 0;                                    // 10
+    virtual bool GetUseProxy() = 0;                                           // 11
+    virtual void SetAsyncCallback(IAsyncCallback* callback) = 0;              // 12
+    virtual IAsyncCallback* GetAsyncCallback() = 0;                           // 13
+    virtual void SetVerifyCertificate(int on) = 0;                            // 14
+    virtual int GetVerifyCertificate() = 0;                                   // 15
+    virtual void SetVerifyCertificateStatus(bool on) = 0;                     // 16
+    virtual bool GetVerifyCertificateStatus() = 0;                            // 17
+    virtual void SetUseTls(bool on) = 0;                                      // 18
+    virtual bool GetUseTls() = 0;                                             // 19
+    virtual void SetTlsVersion(int version) = 0;                              // 20
+    virtual int GetTlsVersion() = 0;                                          // 21
+    virtual void SetConnectTimeout(int seconds) = 0;                          // 22
+    virtual int GetConnectTimeout() = 0;                                      // 23
+    virtual void SetUser(const SmtpChar* user) = 0;                           // 24
+    virtual const SmtpChar* GetUser() = 0;                                    // 25
+    virtual void SetPassword(const SmtpChar* password) = 0;                   // 26
+    virtual const SmtpChar* GetPassword() = 0;                                // 27
+    virtual void SetOAuth2Token(const SmtpChar* token) = 0;                   // 28
+    virtual const SmtpChar* GetOAuth2Token() = 0;                             // 29
+    virtual void SetHost(const SmtpChar* host) = 0;                           // 30
+    virtual const SmtpChar* GetHost() = 0;                                    // 31
+    virtual void SetPort(int port) = 0;                                       // 32
+    virtual int GetPort() = 0;                                                // 33
+    virtual void AddRef() = 0;                                                // 34
+    virtual void Release() = 0;                                               // 35
+    virtual void SetMimeMessage(IMimeMessage* message) = 0;                   // 36
+    virtual IMimeMessage* GetMimeMessage() = 0;                               // 37
+};
+
+} // namespace SMTPClientNS
+
+extern "C" {
+
+// Returns a new client; give it up with its Release.
+SMTPCLIENT_API SMTPClientNS::ISmtpClient* SMTPCLIENT_CALL CreateSmtpClient(void);
+
+// Selects the language of result messages (0 English, 1 Japanese, 2 Danish,
+// 3 Dutch, 4 French, 5 German, 6 Italian, 7 Norwegian, 8 Spanish, 9 Swedish,
+// 10 Chinese; anything else English). Call it before the first send: once the
+// result table is built the call has no effect.
+SMTPCLIENT_API void SMTPCLIENT_CALL SmtpClientSetMessageLanguage(int language);
+
+// For hosts without a system message loop: waits up to timeoutMs (0: no wait,
+// -1: until something arrives) for a message of the calling thread's queue,
+// then dispatches every waiting message, asynchronous completions included.
+// Returns how many messages were dispatched.
+SMTPCLIENT_API int SMTPCLIENT_CALL SmtpClientDispatchMessages(int timeoutMs);
+
+// A descriptor of the calling thread's queue that is readable while messages
+// wait; poll it and call SmtpClientDispatchMessages(0) when it fires.
+SMTPCLIENT_API int SMTPCLIENT_CALL SmtpClientMessageFd(void);
+
+} // extern "C"
+
+#endif

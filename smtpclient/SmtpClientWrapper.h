@@ -1,0 +1,110 @@
+// The client implementation: every setting, the handles of the last
+// synchronous send, the asynchronous worker and the session log.
+#ifndef SMTPCLIENT_SMTPCLIENTWRAPPER_H
+#define SMTPCLIENT_SMTPCLIENTWRAPPER_H
+
+#include <curl/curl.h>
+
+#include <cstdint>
+
+#include "ISmtpClient.h"
+#include "async/AsyncThread.h"
+#include "encoding/WideString.h"
+#include "log/TraceLog.h"
+
+namespace SMTPClientNS {
+
+struct ProxySettings {
+    WString password;
+    WString user;
+    int32_t type = 2;    // 0 SOCKS4, 1 SOCKS4a, 2 SOCKS5, 3 SOCKS5 with proxy resolution
+    int32_t port = -1;
+    WString host;
+};
+
+class CSmtpClientWrapper : public ISmtpClient {
+public:
+    CSmtpClientWrapper();
+    ~CSmtpClientWrapper() override;
+    CSmtpClientWrapper(const CSmtpClientWrapper&) = delete;
+    CSmtpClientWrapper& operator=(const CSmtpClientWrapper&) = delete;
+
+    int Send() override;
+    int SendAsync() override;
+    int CancelAsync(int taskId) override;
+    const SmtpChar* GetSessionLog() override;
+    void SetLogFile(const SmtpChar* path, bool append) override;
+    const SmtpChar* GetLastLogEntry() override;
+    int GetLastResultCode() override;
+    int SetProxy(const SmtpChar* host, int port, int type,
+                 const SmtpChar* user, const SmtpChar* password) override;
+    void GetProxyValue(SmtpChar* buffer, int index) override;
+    void SetUseProxy(bool on) override;
+    bool GetUseProxy() override;
+    void SetAsyncCallback(IAsyncCallback* callback) override;
+    IAsyncCallback* GetAsyncCallback() override;
+    void SetVerifyCertificate(int on) override;
+    int GetVerifyCertificate() override;
+    void SetVerifyCertificateStatus(bool on) override;
+    bool GetVerifyCertificateStatus() override;
+    void SetUseTls(bool on) override;
+    bool GetUseTls() override;
+    void SetTlsVersion(int version) override;
+    int GetTlsVersion() override;
+    void SetConnectTimeout(int seconds) override;
+    int GetConnectTimeout() override;
+    void SetUser(const SmtpChar* user) override;
+    const SmtpChar* GetUser() override;
+    void SetPassword(const SmtpChar* password) override;
+    const SmtpChar* GetPassword() override;
+    void SetOAuth2Token(const SmtpChar* token) override;
+    const SmtpChar* GetOAuth2Token() override;
+    void SetHost(const SmtpChar* host) override;
+    const SmtpChar* GetHost() override;
+    void SetPort(int port) override;
+    int GetPort() override;
+    void AddRef() override;
+    void Release() override;
+    void SetMimeMessage(IMimeMessage* message) override;
+    IMimeMessage* GetMimeMessage() override;
+
+private:
+    // Runs the log-file step: summary, collection and the write.
+    void WriteSessionLogFile();
+
+    IMimeMessage* mimeMessage;
+    IAsyncCallback* asyncCallback;
+    CAsyncThread asyncThread;
+    CURL* curlHandle;
+    curl_mime* rootMime;
+    curl_mime* mixedMime;
+    curl_mime* relatedMime;
+    curl_mime* alternativeMime;
+    curl_slist* recipientList;
+    curl_slist* headerList;
+    bool verifyCertificateStatus;
+    bool useProxy;
+    bool useTls;
+    bool logAppend;
+    int32_t tlsVersion;
+    int32_t port;
+    int32_t verifyCertificate;
+    int32_t lastResultCode;
+    int32_t referenceCount;
+    int32_t connectTimeout;
+    WString user;
+    WString password;
+    WString host;
+    WString logText;
+    WString oauth2Token;
+    WString logFilePath;
+    ProxySettings proxy;
+    LogQueue sessionEntries;
+    LogQueue traceEntries;
+    // Outlives the easy handle: libcurl may trace until curl_easy_cleanup.
+    unsigned char traceLayoutFlag;
+};
+
+} // namespace SMTPClientNS
+
+#endif

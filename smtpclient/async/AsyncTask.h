@@ -1,0 +1,53 @@
+// One asynchronous send: its record and the object that drives its three
+// steps (prepare on the host's thread, execute on the worker, complete on the
+// window's thread).
+#ifndef SMTPCLIENT_ASYNC_ASYNCTASK_H
+#define SMTPCLIENT_ASYNC_ASYNCTASK_H
+
+#include <curl/curl.h>
+
+#include <cstdint>
+
+#include "../ISmtpClient.h"
+
+namespace SMTPClientNS {
+
+class INesting;
+
+struct AsyncTaskRecord {
+    CURL* curlHandle;
+    curl_mime* rootMime;
+    curl_mime* mixedMime;
+    curl_mime* relatedMime;
+    curl_mime* alternativeMime;
+    curl_slist* recipientList;
+    curl_slist* headerList;
+    ISmtpClient* client;   // holds one reference from Prepare until Complete
+    INesting* nesting;
+    int32_t taskId;
+    int32_t result;        // raw outcome
+};
+
+class INesting {
+public:
+    virtual ~INesting() {}
+    virtual void Prepare() = 0;
+    virtual void Execute() = 0;
+    virtual void Complete() = 0;
+    virtual void SetTaskRecord(AsyncTaskRecord* record) = 0;
+    virtual AsyncTaskRecord* GetTaskRecord() = 0;
+};
+
+class CAsyncTask {
+public:
+    // Queues a send of client on its worker; returns the task id.
+    static int32_t ExecuteTask(ISmtpClient* client);
+};
+
+// Gives back everything a task holds that was not handed to its completion:
+// transfer handles, the client reference, the nesting object and the record.
+void DiscardTask(AsyncTaskRecord* record);
+
+} // namespace SMTPClientNS
+
+#endif

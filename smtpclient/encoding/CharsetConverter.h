@@ -1,0 +1,52 @@
+// UTF-16 to a named character set through iconv, with one cached descriptor.
+#ifndef SMTPCLIENT_ENCODING_CHARSETCONVERTER_H
+#define SMTPCLIENT_ENCODING_CHARSETCONVERTER_H
+
+#include <iconv.h>
+
+#include <cstddef>
+#include <mutex>
+#include <string>
+
+#include "WideString.h"
+
+namespace SMTPClientNS {
+
+// One open conversion from UTF-16LE and the charset name it was opened for.
+struct CharsetConverter {
+    CharsetConverter();
+    ~CharsetConverter();
+    CharsetConverter(const CharsetConverter&) = delete;
+    CharsetConverter& operator=(const CharsetConverter&) = delete;
+
+    iconv_t handle;       // (iconv_t)-1 when none
+    std::string charset;  // empty when handle is none
+    // Held for each whole conversion, so that a synchronous send on the
+    // host's thread and an asynchronous one on a worker never share the
+    // descriptor at the same time.
+    std::mutex lock;
+};
+
+// The process-wide converter, opened for "utf-8" on first use.
+CharsetConverter& GetSharedConverter();
+
+// Converts text into charset. On success (0) *out receives a zero-filled
+// buffer of 10 bytes per code unit plus 1 (free it with FreeConverted) and
+// *outLength the produced byte count. Failures: -1 bad arguments or empty
+// text, -19 invalid parameter, -20 out of memory, -21 unsupported charset,
+// -22 conversion failed.
+int ConvertUtf16ToCharset(CharsetConverter& converter, std::string charset,
+                          const SmtpChar* text, char** out, size_t* outLength);
+
+// The inner step: 1 success, -1 bad arguments, -3 unknown charset, or the
+// errno of a failed iconv call.
+int ConvertBytesToCharset(CharsetConverter& converter, const char* input,
+                          size_t inputLength, const char* charset,
+                          char** out, size_t* outLength);
+
+// Releases a buffer handed out by a conversion.
+void FreeConverted(char* buffer);
+
+} // namespace SMTPClientNS
+
+#endif

@@ -1,0 +1,21 @@
+// The library's own UTF-16 string type and code-page numbers.
+#ifndef SMTPCLIENT_ENCODING_WIDESTRING_H
+#define SMTPCLIENT_ENCODING_WIDESTRING_H
+
+#include <cstdint>
+#include <string>
+
+#include "../IMimeMessage.h"
+
+namespace SMTPClientNS {
+
+typedef std::basic_string<SmtpChar> WString;
+
+// Code pages understood by the code-page conversions: the system ANSI code
+// page (UTF-8 on POSIX) and UTF-8.
+const uint32_t kAnsiCodePage = 0;
+const uint32_t kUtf8CodePage = 65001;
+
+} // namespace SMTPClientNS
+
+#endif

@@ -1,0 +1,19 @@
+// The session log file of a client.
+#ifndef SMTPCLIENT_LOG_SESSIONLOGFILE_H
+#define SMTPCLIENT_LOG_SESSIONLOGFILE_H
+
+#include <cstdint>
+
+#include "../encoding/WideString.h"
+#include "TraceLog.h"
+
+namespace SMTPClientNS {
+
+// Summary, collection, then every trace entry written to the file in one
+// write (replacing or appending). Failures to open or write are silent.
+void WriteLogFile(const WString& logFilePath, bool logAppend, int32_t& lastResultCode,
+                  LogQueue& sessionEntries, LogQueue& traceEntries);
+
+} // namespace SMTPClientNS
+
+#endif

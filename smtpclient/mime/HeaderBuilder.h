@@ -1,0 +1,29 @@
+// The header block of the outgoing mail: From, To, Cc, Bcc, X-Priority,
+// Date, Subject and Message - ID.
+#ifndef SMTPCLIENT_MIME_HEADERBUILDER_H
+#define SMTPCLIENT_MIME_HEADERBUILDER_H
+
+#include <string>
+
+#include "../ISmtpClient.h"
+
+namespace SMTPClientNS {
+
+// Appends the whole block to header. Returns 0, or the first negative code of
+// an address header (the lines built before it stay).
+int BuildHeaderBlock(ISmtpClient* client, std::string& header);
+
+int AppendFromHeader(IMimeMessage* message, std::string& header, const std::string& charset);
+int AppendToHeader(IMimeMessage* message, std::string& header, const std::string& charset);
+int AppendCcHeader(IMimeMessage* message, std::string& header, const std::string& charset);
+int AppendBccHeader(IMimeMessage* message, std::string& header, const std::string& charset);
+void AppendDateHeader(std::string& header);
+void AppendSubjectHeader(IMimeMessage* message, std::string& header, const std::string& charset);
+void AppendMessageIdHeader(IMimeMessage* message, std::string& header);
+
+// "%a, %d %b %Y %H:%M:%S %z" of the local time, classic locale.
+std::string FormatHeaderDate();
+
+} // namespace SMTPClientNS
+
+#endif

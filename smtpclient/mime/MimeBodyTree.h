@@ -1,0 +1,26 @@
+// The libcurl MIME tree of the mail body: text and HTML alternatives, inline
+// images and attachments.
+#ifndef SMTPCLIENT_MIME_MIMEBODYTREE_H
+#define SMTPCLIENT_MIME_MIMEBODYTREE_H
+
+#include <curl/curl.h>
+
+#include <vector>
+
+#include "../ISmtpClient.h"
+#include "MimeMessage.h"
+
+namespace SMTPClientNS {
+
+// 0, or the negative conversion code of a body.
+int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, ISmtpClient* client);
+void AddInlineImageParts(curl_mime** rootMime, curl_mime** relatedMime, ISmtpClient* client);
+void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient* client);
+void CollectInlineImages(IMimeMessage* message, std::vector<InlineImageEntry>& images);
+
+// "image/bmp", "image/png" or "" by the extension of path.
+const char* GetImageMimeType(const char* path);
+
+} // namespace SMTPClientNS
+
+#endif

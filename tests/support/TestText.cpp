@@ -1,0 +1,36 @@
+#include "TestText.h"
+
+#include <codecvt>
+#include <locale>
+
+namespace SMTPClientTest {
+
+namespace {
+// Test-only: std::wstring_convert is deprecated but exact for valid UTF-8.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+std::wstring_convert<std::codecvt_utf8_utf16<char16_t>, char16_t>& Converter()
+{
+    static thread_local std::wstring_convert<std::codecvt_utf8_utf16<char16_t>, char16_t> converter;
+    return converter;
+}
+#pragma GCC diagnostic pop
+} // namespace
+
+SMTPClientNS::WString W(const std::string& utf8)
+{
+    std::u16string text = Converter().from_bytes(utf8);
+    return SMTPClientNS::WString(text.begin(), text.end());
+}
+
+std::string U8(const SMTPClientNS::WString& text)
+{
+    return Converter().to_bytes(std::u16string(text.begin(), text.end()));
+}
+
+std::string U8(const SMTPClientNS::SmtpChar* text)
+{
+    return U8(SMTPClientNS::WString(text ? text : SMTPCLIENT_TEXT("")));
+}
+
+} // namespace SMTPClientTest
