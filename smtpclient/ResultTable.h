@@ -20,6 +20,10 @@ typedef std::map<int32_t, ResultEntry> ResultTable;
 // Key of the general-error row.
 const int32_t GeneralErrorKey = 100;
 
+// A table with the messages of the given language; GetResultTable builds its
+// one table with this.
+ResultTable BuildResultTable(int32_t language);
+
 // The table, built on first use in the language selected at that moment.
 const ResultTable& GetResultTable();
 

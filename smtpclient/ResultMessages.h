@@ -1,0 +1,33 @@
+// The rows of the result table and their messages in every supported
+// language, as static data.
+#ifndef SMTPCLIENT_RESULTMESSAGES_H
+#define SMTPCLIENT_RESULTMESSAGES_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "IMimeMessage.h"
+
+namespace SMTPClientNS {
+
+// Every language carries one message per row.
+const std::size_t ResultRowCount = 23;
+
+// Languages 0 (English) to 10 (Chinese); any other value means English.
+const int32_t MessageLanguageCount = 11;
+
+struct ResultRow {
+    int32_t key;         // raw outcome
+    int32_t resultCode;  // library result code
+};
+
+// Keys and result codes, shared by all languages, in insertion order.
+extern const ResultRow ResultRows[ResultRowCount];
+
+// The messages of a language, one per entry of ResultRows in the same order;
+// English for a language outside 0 to 10. The texts have static lifetime.
+const SmtpChar* const* ResultMessagesFor(int32_t language);
+
+} // namespace SMTPClientNS
+
+#endif
