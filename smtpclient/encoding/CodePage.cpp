@@ -1,0 +1,53 @@
+#include "CodePage.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "../platform/CodePage.h"
+
+namespace SMTPClientNS {
+
+void WideToAnsi(const SmtpChar* text, std::string& out)
+{
+    if (text == nullptr)
+        return;
+    int needed = Platform::WideToMultiByte(kAnsiCodePage, text, nullptr, 0);
+    if (needed == 0)
+        return;
+    std::vector<char> buffer(static_cast<size_t>(needed) + 1, '\0');
+    Platform::WideToMultiByte(kAnsiCodePage, text, buffer.data(), needed);
+    out = buffer.data();
+}
+
+void CodePageToWide(const char* text, WString& out, uint32_t codePage)
+{
+    if (text == nullptr || *text == '\0')
+        return;
+    // Every byte yields at most one UTF-16 code unit, so the byte count plus
+    // the terminator always suffices.
+    size_t capacity = std::strlen(text) + 1;
+    if (capacity > static_cast<size_t>(INT32_MAX)) {
+        out.clear();
+        return;
+    }
+    std::vector<SmtpChar> buffer(capacity, 0);
+    int converted = Platform::MultiByteToWide(codePage, text, buffer.data(),
+                                              static_cast<int>(capacity));
+    if (converted == 0) {
+        out.clear();
+        return;
+    }
+    out.assign(buffer.data(), static_cast<size_t>(converted) - 1);
+}
+
+int FindNonAscii(const WString& text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (static_cast<uint32_t>(text[i]) > 127)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+} // namespace SMTPClientNS

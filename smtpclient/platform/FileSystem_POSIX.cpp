@@ -1,0 +1,130 @@
+#include "FileSystem.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+#include "CodePage.h"
+
+namespace SMTPClientNS {
+namespace Platform {
+
+namespace {
+
+// File names on POSIX are UTF-8 bytes.
+bool ToUtf8Path(const SmtpChar* path, std::string& utf8)
+{
+    if (path == nullptr)
+        return false;
+    int needed = WideToMultiByte(kUtf8CodePage, path, nullptr, 0);
+    if (needed == 0)
+        return false;
+    utf8.assign(static_cast<size_t>(needed), '\0');
+    if (WideToMultiByte(kUtf8CodePage, path, &utf8[0], needed) == 0)
+        return false;
+    utf8.resize(static_cast<size_t>(needed) - 1);
+    return true;
+}
+
+// Closes the descriptor when the scope ends.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+bool ReadFully(int fd, char* buffer, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        ssize_t got = read(fd, buffer + done, size - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        done += static_cast<size_t>(got);
+    }
+    return true;
+}
+
+bool WriteFully(int fd, const char* bytes, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        ssize_t put = write(fd, bytes + done, size - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        done += static_cast<size_t>(put);
+    }
+    return true;
+}
+
+} // namespace
+
+bool FileExists(const SmtpChar* path)
+{
+    std::string utf8;
+    struct stat info;
+    return ToUtf8Path(path, utf8) && stat(utf8.c_str(), &info) == 0;
+}
+
+bool ReadWholeFile(const SmtpChar* path, std::vector<char>& bytes)
+{
+    bytes.clear();
+    std::string utf8;
+    if (!ToUtf8Path(path, utf8))
+        return false;
+    // Non-blocking, so that opening a FIFO by mistake cannot hang; only
+    // regular files are read.
+    Descriptor file(open(utf8.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info;
+    if (!file.valid() || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+
+    // The size is a 32-bit count, as on the Windows side.
+    uint32_t size = static_cast<uint32_t>(info.st_size);
+    bytes.assign(static_cast<size_t>(size) + 1, '\0');
+    if (!ReadFully(file.get(), bytes.data(), size)) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+bool WriteFileExclusive(const SmtpChar* path, bool append, const std::string& bytes)
+{
+    std::string utf8;
+    if (!ToUtf8Path(path, utf8))
+        return false;
+    // Not truncated at open: a file that another writer holds must stay as
+    // it is, and the lock can only be tried once the file is open.
+    Descriptor file(open(utf8.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    if (!file.valid() || flock(file.get(), LOCK_EX | LOCK_NB) != 0)
+        return false;
+
+    bool positioned = append ? lseek(file.get(), 0, SEEK_END) >= 0
+                             : ftruncate(file.get(), 0) == 0;
+    return positioned && WriteFully(file.get(), bytes.data(), bytes.size());
+}
+
+} // namespace Platform
+} // namespace SMTPClientNS

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <iconv.h>
+
+#include <string>
+
+#include "ConverterHelpers.h"
+#include "TestText.h"
+#include "smtpclient/encoding/CharsetConverter.h"
+
+using namespace SMTPClientNS;
+using SMTPClientTest::W;
+
+namespace {
+
+const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
+
+WString WithUnit(WString text, uint32_t unit)
+{
+    text.push_back(static_cast<SmtpChar>(unit));
+    return text;
+}
+
+// This test must see the shared converter before any other conversion.
+TEST(SharedConverter, StartsAsUtf8AndReopensForTheDefaultName)
+{
+    CharsetConverter& shared = GetSharedConverter();
+    EXPECT_EQ(&shared, &GetSharedConverter());
+    ASSERT_NE(shared.handle, kNone);
+    EXPECT_EQ(shared.charset, "utf-8");
+    iconv_t lowerCase = shared.handle;
+
+    // The comparison is case-sensitive: "UTF-8" reopens.
+    Conversion first = Convert(shared, "UTF-8", W("Grüße"));
+    EXPECT_EQ(first.result, 0);
+    EXPECT_EQ(first.bytes, "Gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_EQ(shared.charset, "UTF-8");
+    EXPECT_NE(shared.handle, lowerCase);
+
+    iconv_t upperCase = shared.handle;
+    EXPECT_EQ(Convert(shared, "UTF-8", W("again")).result, 0);
+    EXPECT_EQ(shared.handle, upperCase);
+}
+
+TEST(CharsetConverter, ConvertsIntoKnownByteSequences)
+{
+    struct Case {
+        const char* charset;
+        const char* utf8;
+        std::string expected;
+    } cases[] = {
+        {"UTF-8", "é€😀", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {"ISO-8859-1", "Ünïcödé", "\xDCn\xEF" "c\xF6" "d\xE9"},
+        {"ISO-2022-JP", "a日本b", "a\x1B$BF|K\\\x1B(Bb"},
+        {"Shift_JIS", "日本語", "\x93\xFA\x96\x7B\x8C\xEA"},
+        {"GB2312", "中文", "\xD6\xD0\xCE\xC4"},
+        {"KOI8-R", "Привет", "\xF0\xD2\xC9\xD7\xC5\xD4"},
+    };
+    CharsetConverter converter;
+    for (const Case& c : cases) {
+        Conversion conversion = Convert(converter, c.charset, W(c.utf8));
+        EXPECT_EQ(conversion.result, 0) << c.charset;
+        EXPECT_EQ(conversion.bytes, c.expected) << c.charset;
+        EXPECT_EQ(converter.charset, c.charset);
+    }
+}
+
+TEST(CharsetConverter, ResetsTheShiftStateOfAReusedHandle)
+{
+    CharsetConverter converter;
+    // Without the final return to ASCII, the handle is left in JIS mode.
+    EXPECT_EQ(Convert(converter, "ISO-2022-JP", W("日")).bytes, "\x1B$BF|");
+    iconv_t handle = converter.handle;
+    EXPECT_EQ(Convert(converter, "ISO-2022-JP", W("a")).bytes, "a");
+    EXPECT_EQ(converter.handle, handle);
+}
+
+TEST(CharsetConverter, UnsupportedNamesKeepTheOpenHandle)
+{
+    CharsetConverter converter;
+    ASSERT_EQ(Convert(converter, "KOI8-R", W("я")).result, 0);
+    iconv_t handle = converter.handle;
+
+    const std::string tooLong(504, 'A');
+    for (const std::string& name : {std::string("NO-SUCH-CHARSET"), tooLong}) {
+        Conversion conversion = Convert(converter, name, W("я"));
+        EXPECT_EQ(conversion.result, -21);
+        EXPECT_TRUE(conversion.bytes.empty());
+        EXPECT_EQ(converter.handle, handle);
+        EXPECT_EQ(converter.charset, "KOI8-R");
+    }
+    EXPECT_EQ(Convert(converter, "KOI8-R", W("я")).bytes, "\xD1");
+}
+
+TEST(CharsetConverter, DropsCharactersTheTargetLacks)
+{
+    CharsetConverter converter;
+    Conversion conversion = Convert(converter, "ISO-8859-1", W("aαbβ"));
+    EXPECT_EQ(conversion.result, 0);
+    EXPECT_EQ(conversion.bytes, "ab");
+
+    // Long enough that the library's iconv may stop after a dropped character
+    // in an early chunk; every representable character must still come out.
+    WString longText;
+    std::string expected;
+    for (int i = 0; i < 200000; ++i) {
+        if (i % 7 == 3) {
+            longText.push_back(static_cast<SmtpChar>(0x03B1));
+        } else {
+            longText.push_back(static_cast<SmtpChar>('a' + i % 26));
+            expected.push_back(static_cast<char>('a' + i % 26));
+        }
+    }
+    conversion = Convert(converter, "ISO-8859-1", longText);
+    EXPECT_EQ(conversion.result, 0);
+    EXPECT_TRUE(conversion.bytes == expected) << conversion.bytes.size() << " of " << expected.size();
+    EXPECT_NE(converter.handle, kNone);
+}
+
+TEST(CharsetConverter, UnpairedHighSurrogateAtTheEndFailsAndEmptiesTheConverter)
+{
+    CharsetConverter converter;
+    Conversion conversion = Convert(converter, "UTF-8", WithUnit(W("ab"), 0xD800));
+    EXPECT_EQ(conversion.result, -22);
+    EXPECT_TRUE(conversion.bytes.empty());
+    EXPECT_EQ(converter.handle, kNone);
+    EXPECT_EQ(converter.charset, "");
+
+    // The next conversion opens afresh.
+    EXPECT_EQ(Convert(converter, "UTF-8", W("ok")).bytes, "ok");
+    EXPECT_EQ(converter.charset, "UTF-8");
+}
+
+TEST(CharsetConverter, FailureBeforeAnyOutputIsAnEmptySuccess)
+{
+    CharsetConverter converter;
+    Conversion conversion = Convert(converter, "UTF-8", WithUnit(WString(), 0xD800));
+    EXPECT_EQ(conversion.result, 0);
+    EXPECT_EQ(conversion.bytes, "");
+    EXPECT_NE(converter.handle, kNone);
+    EXPECT_EQ(converter.charset, "UTF-8");
+}
+
+TEST(CharsetConverter, OutputBufferHoldsTenBytesPerUnitAndZeros)
+{
+    CharsetConverter converter;
+    WString text = W("añ€");
+    char* out = nullptr;
+    size_t length = 0;
+    ASSERT_EQ(ConvertUtf16ToCharset(converter, "UTF-8", text.c_str(), &out, &length), 0);
+    EXPECT_EQ(std::string(out, length), "a\xC3\xB1\xE2\x82\xAC");
+    // Reading the whole buffer also lets AddressSanitizer check its size.
+    for (size_t i = length; i < text.size() * 10 + 1; ++i)
+        EXPECT_EQ(out[i], '\0') << i;
+    FreeConverted(out);
+}
+
+TEST(CharsetConverter, RefusesMissingArguments)
+{
+    CharsetConverter converter;
+    WString text = W("text");
+    char* out = nullptr;
+    size_t length = 0;
+    EXPECT_EQ(ConvertUtf16ToCharset(converter, "UTF-8", SMTPCLIENT_TEXT(""), &out, &length), -1);
+    EXPECT_EQ(ConvertUtf16ToCharset(converter, "", text.c_str(), &out, &length), -1);
+    EXPECT_EQ(ConvertUtf16ToCharset(converter, "UTF-8", nullptr, &out, &length), -1);
+    EXPECT_EQ(ConvertUtf16ToCharset(converter, "UTF-8", text.c_str(), nullptr, &length), -1);
+    EXPECT_EQ(ConvertUtf16ToCharset(converter, "UTF-8", text.c_str(), &out, nullptr), -1);
+    EXPECT_EQ(out, nullptr);
+
+    const char bytes[] = {'a', '\0'};
+    EXPECT_EQ(ConvertBytesToCharset(converter, nullptr, 2, "UTF-8", &out, &length), -1);
+    EXPECT_EQ(ConvertBytesToCharset(converter, bytes, 0, "UTF-8", &out, &length), -1);
+    EXPECT_EQ(ConvertBytesToCharset(converter, bytes, 2, nullptr, &out, &length), -1);
+    EXPECT_EQ(ConvertBytesToCharset(converter, bytes, 2, "UTF-8", &out, &length), 1);
+    EXPECT_EQ(std::string(out, length), "a");
+    FreeConverted(out);
+}
+
+} // namespace

@@ -1,0 +1,28 @@
+// Runs a conversion and keeps its outcome as a byte string.
+#ifndef SMTPCLIENT_TESTS_ENCODING_CONVERTERHELPERS_H
+#define SMTPCLIENT_TESTS_ENCODING_CONVERTERHELPERS_H
+
+#include <string>
+
+#include "smtpclient/encoding/CharsetConverter.h"
+
+struct Conversion {
+    int result;
+    std::string bytes;
+};
+
+inline Conversion Convert(SMTPClientNS::CharsetConverter& converter, const std::string& charset,
+                          const SMTPClientNS::WString& text)
+{
+    char* out = nullptr;
+    size_t length = 0;
+    Conversion conversion{SMTPClientNS::ConvertUtf16ToCharset(converter, charset, text.c_str(), &out, &length),
+                          std::string()};
+    if (out != nullptr) {
+        conversion.bytes.assign(out, length);
+        SMTPClientNS::FreeConverted(out);
+    }
+    return conversion;
+}
+
+#endif
