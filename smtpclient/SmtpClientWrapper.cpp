@@ -1,0 +1,170 @@
+#include "SmtpClientWrapper.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+
+#include "SendPipeline.h"
+#include "async/AsyncTask.h"
+
+namespace SMTPClientNS {
+
+namespace {
+
+// Capacity of a GetProxyValue buffer, terminator included.
+const size_t kProxyValueCapacity = 256;
+
+// lastResultCode before the first Send.
+const int32_t kNoSendYet = 999;
+
+// The exported client filters null text; a direct caller's null stores "".
+const SmtpChar* TextOrEmpty(const SmtpChar* text)
+{
+    return text != nullptr ? text : SMTPCLIENT_TEXT("");
+}
+
+WString DecimalText(int32_t value)
+{
+    const std::string digits = std::to_string(value);
+    return WString(digits.begin(), digits.end());
+}
+
+// Longer values are cut to fit, always terminated.
+void CopyBounded(SmtpChar* buffer, const WString& value)
+{
+    const size_t length = std::min(value.size(), kProxyValueCapacity - 1);
+    value.copy(buffer, length);
+    buffer[length] = 0;
+}
+
+} // namespace
+
+CSmtpClientWrapper::CSmtpClientWrapper()
+    : mimeMessage(nullptr),
+      asyncCallback(nullptr),
+      curlHandle(nullptr),
+      rootMime(nullptr),
+      mixedMime(nullptr),
+      relatedMime(nullptr),
+      alternativeMime(nullptr),
+      recipientList(nullptr),
+      headerList(nullptr),
+      verifyCertificateStatus(false),
+      useProxy(false),
+      useTls(true),
+      logAppend(true),
+      tlsVersion(0),
+      port(-1),
+      verifyCertificate(0),
+      lastResultCode(kNoSendYet),
+      referenceCount(1),
+      connectTimeout(0),
+      traceLayoutFlag(1)
+{
+}
+
+// Frees the last transfer; the members then go in reverse declaration order:
+// queues, proxy, strings, and the asynchronous worker last. The message and
+// the callback belong to the host and are left alone.
+CSmtpClientWrapper::~CSmtpClientWrapper()
+{
+    if (curlHandle != nullptr) {
+        ReleaseTransfer(curlHandle, &recipientList, &headerList, &rootMime, &mixedMime,
+                        &relatedMime, &alternativeMime);
+        curlHandle = nullptr;
+    }
+}
+
+int CSmtpClientWrapper::SendAsync() { return CAsyncTask::ExecuteTask(this); }
+int CSmtpClientWrapper::CancelAsync(int taskId) { return asyncThread.CancelTask(taskId); }
+
+void CSmtpClientWrapper::SetLogFile(const SmtpChar* path, bool append)
+{
+    if (path == nullptr)
+        return;
+    logFilePath = path;
+    logAppend = append;
+    if (lastResultCode != kNoSendYet)
+        WriteSessionLogFile();
+}
+
+int CSmtpClientWrapper::GetLastResultCode() { return lastResultCode; }
+
+// A missing host or a port below 1 switches the proxy off and keeps the
+// stored settings. Credentials change only when both are given.
+int CSmtpClientWrapper::SetProxy(const SmtpChar* host, int port, int type,
+                                 const SmtpChar* user, const SmtpChar* password)
+{
+    if (host == nullptr || host[0] == 0 || port < 1) {
+        useProxy = false;
+        return 0;
+    }
+    useProxy = true;
+    proxy.host = host;
+    proxy.port = port;
+    proxy.type = type;
+    if (user != nullptr && user[0] != 0 && password != nullptr && password[0] != 0) {
+        proxy.user = user;
+        proxy.password = password;
+    }
+    return 1;
+}
+
+void CSmtpClientWrapper::GetProxyValue(SmtpChar* buffer, int index)
+{
+    if (buffer == nullptr)
+        return;
+    switch (index) {
+    case 0: CopyBounded(buffer, proxy.host); break;
+    case 1: CopyBounded(buffer, DecimalText(proxy.port)); break;
+    case 2: CopyBounded(buffer, DecimalText(proxy.type)); break;
+    case 3: CopyBounded(buffer, proxy.user); break;
+    case 4: CopyBounded(buffer, proxy.password); break;
+    default: break;
+    }
+}
+
+void CSmtpClientWrapper::SetUseProxy(bool on) { useProxy = on; }
+bool CSmtpClientWrapper::GetUseProxy() { return useProxy; }
+void CSmtpClientWrapper::SetAsyncCallback(IAsyncCallback* callback) { asyncCallback = callback; }
+IAsyncCallback* CSmtpClientWrapper::GetAsyncCallback() { return asyncCallback; }
+void CSmtpClientWrapper::SetVerifyCertificate(int on) { verifyCertificate = on; }
+int CSmtpClientWrapper::GetVerifyCertificate() { return verifyCertificate; }
+void CSmtpClientWrapper::SetVerifyCertificateStatus(bool on) { verifyCertificateStatus = on; }
+bool CSmtpClientWrapper::GetVerifyCertificateStatus() { return verifyCertificateStatus; }
+void CSmtpClientWrapper::SetUseTls(bool on) { useTls = on; }
+bool CSmtpClientWrapper::GetUseTls() { return useTls; }
+void CSmtpClientWrapper::SetTlsVersion(int version) { tlsVersion = version; }
+int CSmtpClientWrapper::GetTlsVersion() { return tlsVersion; }
+void CSmtpClientWrapper::SetConnectTimeout(int seconds) { connectTimeout = seconds; }
+int CSmtpClientWrapper::GetConnectTimeout() { return connectTimeout; }
+void CSmtpClientWrapper::SetUser(const SmtpChar* user) { this->user = TextOrEmpty(user); }
+const SmtpChar* CSmtpClientWrapper::GetUser() { return user.c_str(); }
+
+void CSmtpClientWrapper::SetPassword(const SmtpChar* password)
+{
+    this->password = TextOrEmpty(password);
+}
+
+const SmtpChar* CSmtpClientWrapper::GetPassword() { return password.c_str(); }
+void CSmtpClientWrapper::SetOAuth2Token(const SmtpChar* token) { oauth2Token = TextOrEmpty(token); }
+const SmtpChar* CSmtpClientWrapper::GetOAuth2Token() { return oauth2Token.c_str(); }
+void CSmtpClientWrapper::SetHost(const SmtpChar* host) { this->host = TextOrEmpty(host); }
+const SmtpChar* CSmtpClientWrapper::GetHost() { return host.c_str(); }
+void CSmtpClientWrapper::SetPort(int port) { this->port = port; }
+int CSmtpClientWrapper::GetPort() { return port; }
+
+// The count is a plain integer: every AddRef and Release runs on the host's
+// thread.
+void CSmtpClientWrapper::AddRef() { ++referenceCount; }
+
+void CSmtpClientWrapper::Release()
+{
+    if (--referenceCount == 0)
+        delete this;
+}
+
+void CSmtpClientWrapper::SetMimeMessage(IMimeMessage* message) { mimeMessage = message; }
+IMimeMessage* CSmtpClientWrapper::GetMimeMessage() { return mimeMessage; }
+
+} // namespace SMTPClientNS

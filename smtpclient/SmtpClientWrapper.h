@@ -69,6 +69,9 @@ public:
     IMimeMessage* GetMimeMessage() override;
 
 private:
+    // Queues its tasks on asyncThread.
+    friend class CAsyncTask;
+
     // Runs the log-file step: summary, collection and the write.
     void WriteSessionLogFile();
 

@@ -1,0 +1,222 @@
+#include "MimeMessage.h"
+
+#include <cstdint>
+
+#include "../platform/FileSystem.h"
+#include "AddressCheck.h"
+#include "BodyFromFile.h"
+
+namespace SMTPClientNS {
+
+namespace {
+
+// What a getter returns when it has nothing: never a null pointer.
+const SmtpChar kEmptyText[] = SMTPCLIENT_TEXT("");
+
+// Selectors of GetTo, GetCc, GetBcc and GetFrom.
+const int kAddressField = 0;
+const int kNameField = 1;
+
+// Clear selectors.
+enum ClearSelector {
+    kClearAll = 0,
+    kClearTo = 1,
+    kClearCc = 2,
+    kClearBcc = 3,
+    kClearAttachments = 4,
+    kClearInlineImages = 5,
+    kClearSender = 6
+};
+
+const SmtpChar* TextOrEmpty(const SmtpChar* text)
+{
+    return text != nullptr ? text : kEmptyText;
+}
+
+// Indexes count from 1 and are taken as unsigned, so 0 and negative values
+// fall outside like any index above the count.
+template <typename Entry>
+const Entry* EntryAt(const std::vector<Entry>& list, int index)
+{
+    const uint32_t position = static_cast<uint32_t>(index) - 1u;
+    return position < list.size() ? &list[position] : nullptr;
+}
+
+const SmtpChar* RecipientField(const RecipientEntry& entry, int what)
+{
+    switch (what) {
+    case kAddressField: return entry.address.c_str();
+    case kNameField: return entry.name.c_str();
+    default: return kEmptyText;
+    }
+}
+
+const SmtpChar* RecipientFieldAt(const std::vector<RecipientEntry>& list, int index, int what)
+{
+    const RecipientEntry* entry = EntryAt(list, index);
+    return entry != nullptr ? RecipientField(*entry, what) : kEmptyText;
+}
+
+int AddRecipient(std::vector<RecipientEntry>& list, const SmtpChar* address, const SmtpChar* name)
+{
+    if (!IsValidAddress(address))
+        return -1;
+    list.push_back(RecipientEntry{TextOrEmpty(name), address});
+    return static_cast<int>(list.size());
+}
+
+bool IsExistingPath(const SmtpChar* path)
+{
+    return path != nullptr && Platform::FileExists(path);
+}
+
+} // namespace
+
+CMimeMessage::CMimeMessage()
+    : priority(0), charset(SMTPCLIENT_TEXT("UTF-8"))
+{
+}
+
+CMimeMessage::~CMimeMessage() = default;
+
+int CMimeMessage::Clear(int what)
+{
+    switch (what) {
+    case kClearAll:
+        // The charset stays: it describes how the host sends, not what.
+        priority = 0;
+        subject.clear();
+        htmlBody.clear();
+        textBody.clear();
+        sender = RecipientEntry();
+        toList.clear();
+        ccList.clear();
+        bccList.clear();
+        attachments.clear();
+        inlineImages.clear();
+        return 1;
+    case kClearTo: toList.clear(); return 1;
+    case kClearCc: ccList.clear(); return 1;
+    case kClearBcc: bccList.clear(); return 1;
+    case kClearAttachments: attachments.clear(); return 1;
+    case kClearInlineImages: inlineImages.clear(); return 1;
+    case kClearSender: sender = RecipientEntry(); return 1;
+    default: return -1;
+    }
+}
+
+void CMimeMessage::Release() { delete this; }
+
+int CMimeMessage::AddTo(const SmtpChar* address, const SmtpChar* name)
+{
+    return AddRecipient(toList, address, name);
+}
+
+int CMimeMessage::GetToCount() { return static_cast<int>(toList.size()); }
+
+const SmtpChar* CMimeMessage::GetTo(int index, int what)
+{
+    return RecipientFieldAt(toList, index, what);
+}
+
+int CMimeMessage::AddCc(const SmtpChar* address, const SmtpChar* name)
+{
+    return AddRecipient(ccList, address, name);
+}
+
+int CMimeMessage::GetCcCount() { return static_cast<int>(ccList.size()); }
+
+const SmtpChar* CMimeMessage::GetCc(int index, int what)
+{
+    return RecipientFieldAt(ccList, index, what);
+}
+
+int CMimeMessage::AddBcc(const SmtpChar* address, const SmtpChar* name)
+{
+    return AddRecipient(bccList, address, name);
+}
+
+int CMimeMessage::GetBccCount() { return static_cast<int>(bccList.size()); }
+
+const SmtpChar* CMimeMessage::GetBcc(int index, int what)
+{
+    return RecipientFieldAt(bccList, index, what);
+}
+
+// Any existing entry passes, a folder too; the transfer notices a path that
+// disappears later.
+int CMimeMessage::AddAttachment(const SmtpChar* path)
+{
+    if (!IsExistingPath(path))
+        return -1;
+    attachments.push_back(path);
+    return static_cast<int>(attachments.size());
+}
+
+int CMimeMessage::GetAttachmentCount() { return static_cast<int>(attachments.size()); }
+
+const SmtpChar* CMimeMessage::GetAttachment(int index)
+{
+    const WString* path = EntryAt(attachments, index);
+    return path != nullptr ? path->c_str() : kEmptyText;
+}
+
+int CMimeMessage::AddInlineImage(const SmtpChar* path, const SmtpChar* contentId)
+{
+    if (!IsExistingPath(path))
+        return -1;
+    inlineImages.push_back(InlineImageEntry{TextOrEmpty(contentId), path});
+    return static_cast<int>(inlineImages.size());
+}
+
+int CMimeMessage::GetInlineImageCount() { return static_cast<int>(inlineImages.size()); }
+
+const SmtpChar* CMimeMessage::GetInlineImagePath(int index)
+{
+    const InlineImageEntry* image = EntryAt(inlineImages, index);
+    return image != nullptr ? image->path.c_str() : kEmptyText;
+}
+
+const SmtpChar* CMimeMessage::GetInlineImageContentId(int index)
+{
+    const InlineImageEntry* image = EntryAt(inlineImages, index);
+    return image != nullptr ? image->contentId.c_str() : kEmptyText;
+}
+
+// A null or empty name keeps the display name set earlier.
+int CMimeMessage::SetFrom(const SmtpChar* address, const SmtpChar* name)
+{
+    if (!IsValidAddress(address))
+        return -1;
+    sender.address = address;
+    if (name != nullptr && name[0] != 0)
+        sender.name = name;
+    return 1;
+}
+
+const SmtpChar* CMimeMessage::GetFrom(int what) { return RecipientField(sender, what); }
+void CMimeMessage::SetPriority(int priority) { this->priority = priority; }
+int CMimeMessage::GetPriority() { return priority; }
+void CMimeMessage::SetSubject(const SmtpChar* subject) { this->subject = TextOrEmpty(subject); }
+const SmtpChar* CMimeMessage::GetSubject() { return subject.c_str(); }
+
+// The name is not checked here; a send reports a charset it cannot convert to.
+void CMimeMessage::SetCharset(const SmtpChar* charset)
+{
+    if (charset != nullptr && charset[0] != 0)
+        this->charset = charset;
+}
+
+const SmtpChar* CMimeMessage::GetCharset() { return charset.c_str(); }
+
+void CMimeMessage::LoadBodyFromFile(const SmtpChar* path, int kind)
+{
+    SMTPClientNS::LoadBodyFromFile(*this, path, kind);
+}
+
+void CMimeMessage::SetHtmlBody(const SmtpChar* html) { htmlBody = TextOrEmpty(html); }
+const SmtpChar* CMimeMessage::GetHtmlBody() { return htmlBody.c_str(); }
+void CMimeMessage::SetTextBody(const SmtpChar* text) { textBody = TextOrEmpty(text); }
+const SmtpChar* CMimeMessage::GetTextBody() { return textBody.c_str(); }
+
+} // namespace SMTPClientNS

@@ -1,0 +1,104 @@
+// Lifetimes of the exported client, its implementation and the host's
+// objects. Run under AddressSanitizer these also catch double frees and leaks.
+#include <gtest/gtest.h>
+
+#include "TestText.h"
+#include "smtpclient/SmtpClient.h"
+#include "smtpclient/SmtpClientWrapper.h"
+#include "smtpclient/mime/MimeMessage.h"
+
+using namespace SMTPClientNS;
+using SMTPClientTest::U8;
+using SMTPClientTest::W;
+
+namespace {
+
+class CountingWrapper : public CSmtpClientWrapper {
+public:
+    explicit CountingWrapper(int& destroyed) : destroyed(destroyed) {}
+    ~CountingWrapper() override { ++destroyed; }
+
+private:
+    int& destroyed;
+};
+
+class CountingMessage : public CMimeMessage {
+public:
+    explicit CountingMessage(int& destroyed) : destroyed(destroyed) {}
+    ~CountingMessage() override { ++destroyed; }
+
+private:
+    int& destroyed;
+};
+
+class SilentCallback : public IAsyncCallback {
+public:
+    int OnSendComplete(int, int, const SmtpChar*) override { return 0; }
+};
+
+TEST(ReferenceCount, ReleasingTheClientFreesTheImplementationOnce)
+{
+    int destroyed = 0;
+    ISmtpClient* client = new CSmtpClient(new CountingWrapper(destroyed));
+    client->Release();
+    EXPECT_EQ(1, destroyed);
+}
+
+TEST(ReferenceCount, AddRefThroughTheClientKeepsOnlyTheImplementationAlive)
+{
+    int destroyed = 0;
+    CountingWrapper* implementation = new CountingWrapper(destroyed);
+    ISmtpClient* client = new CSmtpClient(implementation);
+    client->SetHost(W("kept.example").c_str());
+    client->AddRef();
+    client->AddRef();
+
+    client->Release();
+    EXPECT_EQ(0, destroyed);
+    EXPECT_EQ("kept.example", U8(implementation->GetHost()));
+
+    implementation->Release();
+    EXPECT_EQ(0, destroyed);
+    implementation->Release();
+    EXPECT_EQ(1, destroyed);
+}
+
+TEST(ReferenceCount, ImplementationReferencesOutliveTheClient)
+{
+    int destroyed = 0;
+    CountingWrapper* implementation = new CountingWrapper(destroyed);
+    ISmtpClient* client = new CSmtpClient(implementation);
+    implementation->AddRef();
+    client->Release();
+    EXPECT_EQ(0, destroyed);
+    implementation->SetPort(587);
+    EXPECT_EQ(587, implementation->GetPort());
+    implementation->Release();
+    EXPECT_EQ(1, destroyed);
+}
+
+TEST(HostObjects, ReleasingClientsNeverTouchesMessageOrCallback)
+{
+    int messageDestroyed = 0;
+    CountingMessage* message = new CountingMessage(messageDestroyed);
+    SilentCallback callback;
+    message->SetSubject(W("reused").c_str());
+
+    ISmtpClient* first = new CSmtpClient(new CSmtpClientWrapper());
+    first->SetMimeMessage(message);
+    first->SetAsyncCallback(&callback);
+    first->Release();
+    EXPECT_EQ(0, messageDestroyed);
+
+    ISmtpClient* second = new CSmtpClient(new CSmtpClientWrapper());
+    second->SetMimeMessage(message);
+    EXPECT_EQ(message, second->GetMimeMessage());
+    EXPECT_EQ("reused", U8(second->GetMimeMessage()->GetSubject()));
+    second->Release();
+    EXPECT_EQ(0, messageDestroyed);
+
+    message->Release();
+    EXPECT_EQ(1, messageDestroyed);
+}
+
+} // namespace

@@ -1,0 +1,88 @@
+# Script behind the install_tree test (cmake -P).
+# In: BUILD_DIR, WORK_DIR, HOST_SOURCE, LIBDIR, CXX, SANITIZE, NM, PKG_CONFIG.
+
+set(exports CreateMimeMessage CreateSmtpClient SmtpClientDispatchMessages
+            SmtpClientMessageFd SmtpClientSetMessageLanguage)
+
+foreach(tool NM PKG_CONFIG)
+    if(NOT ${tool})
+        message(FATAL_ERROR "${tool} not found: install binutils and pkg-config")
+    endif()
+endforeach()
+
+function(run)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE status
+                    OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "failed (${status}): ${ARGN}\n${output}")
+    endif()
+    set(run_output "${output}" PARENT_SCOPE)
+endfunction()
+
+# The host must be built like the library when sanitizers are on, or the
+# sanitizer runtime refuses to load.
+if(SANITIZE STREQUAL "address")
+    set(sanitize_flags -fsanitize=address,undefined)
+elseif(SANITIZE STREQUAL "thread")
+    set(sanitize_flags -fsanitize=thread)
+endif()
+string(JOIN " " sanitize_flag_text ${sanitize_flags})
+
+set(prefix ${WORK_DIR}/prefix)
+set(libdir ${prefix}/${LIBDIR})
+file(REMOVE_RECURSE ${WORK_DIR})
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+foreach(installed include/smtpclient/ISmtpClient.h include/smtpclient/IMimeMessage.h
+                  ${LIBDIR}/libSMTPClient_Dll.so.1 ${LIBDIR}/pkgconfig/smtpclient.pc
+                  ${LIBDIR}/cmake/SMTPClient/SMTPClientConfig.cmake)
+    if(NOT EXISTS ${prefix}/${installed})
+        message(FATAL_ERROR "not installed: ${installed}")
+    endif()
+endforeach()
+
+# Only the entry points are visible.
+run(${NM} -D --defined-only ${libdir}/libSMTPClient_Dll.so)
+string(REGEX MATCHALL "[^\n]+" symbol_lines "${run_output}")
+set(visible)
+foreach(line IN LISTS symbol_lines)
+    if(line MATCHES "^[0-9a-fA-F]* *[A-Za-z] +([^ ]+)$")
+        list(APPEND visible ${CMAKE_MATCH_1})
+    endif()
+endforeach()
+list(SORT visible)
+if(NOT visible STREQUAL exports)
+    message(FATAL_ERROR "exported symbols differ:\n  expected ${exports}\n  found ${visible}")
+endif()
+
+# Through the CMake package.
+set(cmake_host ${WORK_DIR}/host-cmake)
+run(${CMAKE_COMMAND} -S ${HOST_SOURCE} -B ${cmake_host}
+    -DCMAKE_CXX_COMPILER=${CXX}
+    -DCMAKE_PREFIX_PATH=${prefix}
+    -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
+    "-DCMAKE_CXX_FLAGS=${sanitize_flag_text}"
+    "-DCMAKE_EXE_LINKER_FLAGS=${sanitize_flag_text}")
+file(STRINGS ${cmake_host}/CMakeCache.txt package_dir REGEX "^SMTPClient_DIR:")
+if(NOT package_dir MATCHES "=${prefix}/")
+    message(FATAL_ERROR "package found outside the scratch prefix: ${package_dir}")
+endif()
+run(${CMAKE_COMMAND} --build ${cmake_host})
+run(${cmake_host}/smtpclient_host)
+string(STRIP "${run_output}" run_output)
+message(STATUS "CMake package host: ${run_output}")
+
+# Through pkg-config.
+set(pkg_env ${CMAKE_COMMAND} -E env PKG_CONFIG_LIBDIR=${libdir}/pkgconfig PKG_CONFIG_PATH=)
+run(${pkg_env} ${PKG_CONFIG} --variable=libdir smtpclient)
+string(STRIP "${run_output}" pc_libdir)
+if(NOT pc_libdir STREQUAL libdir)
+    message(FATAL_ERROR "smtpclient.pc names libdir ${pc_libdir}, installed to ${libdir}")
+endif()
+run(${pkg_env} ${PKG_CONFIG} --cflags --libs smtpclient)
+separate_arguments(pc_flags UNIX_COMMAND "${run_output}")
+set(pc_host ${WORK_DIR}/host-pkgconfig)
+run(${CXX} -std=c++11 ${sanitize_flags} ${HOST_SOURCE}/Host.cpp ${pc_flags} -o ${pc_host})
+run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} ${pc_host})
+string(STRIP "${run_output}" run_output)
+message(STATUS "pkg-config host: ${run_output}")
