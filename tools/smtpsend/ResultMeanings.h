@@ -1,0 +1,12 @@
+// What the library's result codes mean, in English, for sends whose
+// localized message the library does not hand out.
+#ifndef SMTPSEND_RESULTMEANINGS_H
+#define SMTPSEND_RESULTMEANINGS_H
+
+namespace smtpsend {
+
+const char* ResultMeaning(int resultCode);
+
+} // namespace smtpsend
+
+#endif

@@ -1,0 +1,35 @@
+#include "SendReport.h"
+
+#include <cstdio>
+
+#include "ResultMeanings.h"
+
+namespace smtpsend {
+
+namespace {
+
+constexpr int successCode = 1;
+
+} // namespace
+
+void ReportOutcome(SendTally& tally, const std::string& label, int resultCode, const std::string& text)
+{
+    if (resultCode == successCode)
+        ++tally.delivered;
+    else
+        ++tally.failed;
+    const std::string prefix = label.empty() ? std::string() : label + ": ";
+    const char* meaning = text.empty() ? ResultMeaning(resultCode) : text.c_str();
+    std::printf("%sresult %d: %s\n", prefix.c_str(), resultCode, meaning);
+    std::fflush(stdout);
+}
+
+void PrintSummary(const SendTally& tally)
+{
+    const int total = tally.delivered + tally.failed;
+    const double rate = tally.seconds > 0 ? total / tally.seconds : 0;
+    std::printf("delivered %d, failed %d, in %.3f s (%.1f messages/s)\n", tally.delivered, tally.failed,
+                tally.seconds, rate);
+}
+
+} // namespace smtpsend
