@@ -1,0 +1,226 @@
+#include "HeaderBuilder.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "../encoding/CodePage.h"
+#include "../platform/ComputerName.h"
+#include "../platform/Guid.h"
+#include "../platform/LocalTime.h"
+#include "EncodedWords.h"
+
+namespace SMTPClientNS {
+
+namespace {
+
+// What tells the To, Cc and Bcc lines apart.
+struct RecipientKind {
+    const char* lineStart;
+    int (IMimeMessage::*count)();
+    const SmtpChar* (IMimeMessage::*entry)(int index, int what);
+};
+
+const RecipientKind kToKind = {"To: ", &IMimeMessage::GetToCount, &IMimeMessage::GetTo};
+const RecipientKind kCcKind = {"Cc: ", &IMimeMessage::GetCcCount, &IMimeMessage::GetCc};
+const RecipientKind kBccKind = {"Bcc: ", &IMimeMessage::GetBccCount, &IMimeMessage::GetBcc};
+
+struct PriorityLine {
+    int priority;
+    const char* line;
+};
+
+const PriorityLine kPriorityLines[] = {
+    {0, "X-Priority: 3 \r\n"},
+    {1, "X-Priority: 4 \r\n"},
+    {2, "X-Priority: 2 \r\n"},
+};
+
+const char* const kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char* const kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+bool IsEmpty(const SmtpChar* text)
+{
+    return text == nullptr || text[0] == 0;
+}
+
+// "address" alone, or "name <address>" with the name encoded and quoted as
+// needed. Returns 0 or the negative code of the name's conversion.
+int FormatMailbox(const SmtpChar* address, const SmtpChar* name,
+                  const std::string& charset, std::string& mailbox)
+{
+    std::string ansiAddress;
+    WideToAnsi(address, ansiAddress);
+    if (IsEmpty(name)) {
+        mailbox = ansiAddress;
+        return 0;
+    }
+    std::string displayName;
+    const int rc = EncodeDisplayName(charset, name, displayName);
+    if (rc < 0) {
+        return rc;
+    }
+    if (QuoteIfSpecial(displayName)) {
+        displayName = "\"" + displayName + "\"";
+    }
+    mailbox = displayName + " <" + ansiAddress + ">";
+    return 0;
+}
+
+// One line for all entries of a list, each further entry on a continuation
+// line. A failing entry drops the whole line.
+int AppendRecipientHeader(IMimeMessage* message, std::string& header,
+                          const std::string& charset, const RecipientKind& kind)
+{
+    if (message == nullptr) {
+        return 0;
+    }
+    const int count = (message->*kind.count)();
+    if (count <= 0) {
+        return 0;
+    }
+    std::string line = kind.lineStart;
+    for (int i = 1; i <= count; ++i) {
+        const SmtpChar* address = (message->*kind.entry)(i, 0);
+        const SmtpChar* name = (message->*kind.entry)(i, 1);
+        if (IsEmpty(address) && IsEmpty(name)) {
+            continue;
+        }
+        std::string mailbox;
+        const int rc = FormatMailbox(address, name, charset, mailbox);
+        if (rc < 0) {
+            return rc;
+        }
+        line += mailbox;
+        if (i != count) {
+            line += ",\r\n ";
+        }
+    }
+    header += line + "\r\n";
+    return 0;
+}
+
+void AppendPriorityHeader(int priority, std::string& header)
+{
+    for (const PriorityLine& entry : kPriorityLines) {
+        if (entry.priority == priority) {
+            header += entry.line;
+        }
+    }
+}
+
+std::string FormatGuid(const Platform::Guid& guid)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
+                  static_cast<unsigned>(guid.data1), static_cast<unsigned>(guid.data2),
+                  static_cast<unsigned>(guid.data3),
+                  guid.data4[0], guid.data4[1], guid.data4[2], guid.data4[3],
+                  guid.data4[4], guid.data4[5], guid.data4[6], guid.data4[7]);
+    return text;
+}
+
+} // namespace
+
+int BuildHeaderBlock(ISmtpClient* client, std::string& header)
+{
+    IMimeMessage* message = client ? client->GetMimeMessage() : nullptr;
+    if (message == nullptr) {
+        return 0;
+    }
+    std::string charset;
+    WideToAnsi(message->GetCharset(), charset);
+
+    typedef int (*AddressBuilder)(IMimeMessage*, std::string&, const std::string&);
+    const AddressBuilder addressBuilders[] = {
+        AppendFromHeader, AppendToHeader, AppendCcHeader, AppendBccHeader};
+    for (AddressBuilder build : addressBuilders) {
+        const int rc = build(message, header, charset);
+        if (rc < 0) {
+            return rc;
+        }
+    }
+    AppendPriorityHeader(message->GetPriority(), header);
+    AppendDateHeader(header);
+    AppendSubjectHeader(message, header, charset);
+    AppendMessageIdHeader(message, header);
+    return 0;
+}
+
+int AppendFromHeader(IMimeMessage* message, std::string& header, const std::string& charset)
+{
+    if (message == nullptr) {
+        return 0;
+    }
+    const SmtpChar* address = message->GetFrom(0);
+    const SmtpChar* name = message->GetFrom(1);
+    if (IsEmpty(address) && IsEmpty(name)) {
+        return 0;
+    }
+    std::string mailbox;
+    const int rc = FormatMailbox(address, name, charset, mailbox);
+    if (rc < 0) {
+        return rc;
+    }
+    header += "From: " + mailbox + "\r\n";
+    return 0;
+}
+
+int AppendToHeader(IMimeMessage* message, std::string& header, const std::string& charset)
+{
+    return AppendRecipientHeader(message, header, charset, kToKind);
+}
+
+int AppendCcHeader(IMimeMessage* message, std::string& header, const std::string& charset)
+{
+    return AppendRecipientHeader(message, header, charset, kCcKind);
+}
+
+int AppendBccHeader(IMimeMessage* message, std::string& header, const std::string& charset)
+{
+    return AppendRecipientHeader(message, header, charset, kBccKind);
+}
+
+void AppendDateHeader(std::string& header)
+{
+    header += "Date: " + FormatHeaderDate() + "\r\n";
+}
+
+void AppendSubjectHeader(IMimeMessage* message, std::string& header, const std::string& charset)
+{
+    if (message == nullptr) {
+        return;
+    }
+    std::string subject;
+    EncodeSubjectText(charset, message->GetSubject(), subject);
+    if (subject.empty()) {
+        header += "Subject: \r\n";
+    } else {
+        header += "Subject: " + subject + "\r\n\r\n";
+    }
+}
+
+void AppendMessageIdHeader(IMimeMessage* message, std::string& header)
+{
+    if (message == nullptr) {
+        return;
+    }
+    Platform::Guid guid;
+    const std::string guidText = Platform::CreateGuid(guid) ? FormatGuid(guid) : std::string();
+    header += "Message - ID: <" + guidText + "@" + Platform::ComputerName() + ">\r\n";
+}
+
+std::string FormatHeaderDate()
+{
+    const Platform::LocalTime now = Platform::LocalTimeNow();
+    const std::tm& t = now.fields;
+    const long offsetMinutes = std::labs(now.utcOffsetSeconds) / 60;
+    char text[64];
+    std::snprintf(text, sizeof text, "%s, %02d %s %d %02d:%02d:%02d %c%02ld%02ld",
+                  kDayNames[t.tm_wday], t.tm_mday, kMonthNames[t.tm_mon],
+                  t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec,
+                  now.utcOffsetSeconds < 0 ? '-' : '+', offsetMinutes / 60, offsetMinutes % 60);
+    return text;
+}
+
+} // namespace SMTPClientNS

@@ -100,7 +100,8 @@ std::string StateDir()
 int ServerPort(const std::string& name)
 {
     for (const char* file : portFiles) {
-        const JsonValue* port = ReadJsonFile(StateDir() + "/" + file).Find(name);
+        const JsonValue ports = ReadJsonFile(StateDir() + "/" + file);
+        const JsonValue* port = ports.Find(name);
         if (port && port->kind == JsonValue::Kind::Number)
             return static_cast<int>(port->number);
     }
