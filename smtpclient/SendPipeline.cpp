@@ -1,0 +1,275 @@
+#include "SendPipeline.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "encoding/CodePage.h"
+#include "mime/HeaderBuilder.h"
+#include "mime/MimeBodyTree.h"
+
+namespace SMTPClientNS {
+
+namespace {
+
+// Capacity of a GetProxyValue buffer, terminator included.
+const size_t kProxyValueCapacity = 256;
+
+// Raw outcomes of the pipeline's own checks.
+const int kBadState = -1;
+const int kNoSender = -2;
+const int kNoRecipients = -3;
+
+enum ProxyValueIndex { kProxyHost = 0, kProxyPort = 1, kProxyType = 2, kProxyUser = 3,
+                       kProxyPassword = 4 };
+
+// Proxy types as the client stores them, indexed by the stored number.
+const long kProxyTypes[] = { CURLPROXY_SOCKS4, CURLPROXY_SOCKS4A, CURLPROXY_SOCKS5,
+                             CURLPROXY_SOCKS5_HOSTNAME };
+
+// CURLOPT_SSLVERSION by the client's TLS version; versions 1 to 4 pin both
+// the lowest and the highest version allowed.
+const long kTlsVersions[] = {
+    CURL_SSLVERSION_DEFAULT,
+    CURL_SSLVERSION_TLSv1_0 | CURL_SSLVERSION_MAX_TLSv1_0,
+    CURL_SSLVERSION_TLSv1_1 | CURL_SSLVERSION_MAX_TLSv1_1,
+    CURL_SSLVERSION_TLSv1_2 | CURL_SSLVERSION_MAX_TLSv1_2,
+    CURL_SSLVERSION_TLSv1_3 | CURL_SSLVERSION_MAX_TLSv1_3,
+};
+
+std::string ToAnsi(const SmtpChar* text)
+{
+    std::string ansi;
+    WideToAnsi(text, ansi);
+    return ansi;
+}
+
+std::string ReadProxyValue(ISmtpClient* client, int index)
+{
+    SmtpChar buffer[kProxyValueCapacity] = {};
+    client->GetProxyValue(buffer, index);
+    return ToAnsi(buffer);
+}
+
+long ParseDecimal(const std::string& text)
+{
+    return std::strtol(text.c_str(), nullptr, 10);
+}
+
+long ToCurlProxyType(long storedType)
+{
+    const long count = static_cast<long>(sizeof(kProxyTypes) / sizeof(kProxyTypes[0]));
+    return storedType >= 0 && storedType < count ? kProxyTypes[storedType] : static_cast<long>(CURLPROXY_SOCKS5);
+}
+
+void SetTlsOptions(CURL* curlHandle, ISmtpClient* client)
+{
+    if (!client->GetUseTls()) {
+        curl_easy_setopt(curlHandle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_NONE));
+        return;
+    }
+    curl_easy_setopt(curlHandle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    const int version = client->GetTlsVersion();
+    const int count = static_cast<int>(sizeof(kTlsVersions) / sizeof(kTlsVersions[0]));
+    if (version >= 0 && version < count)
+        curl_easy_setopt(curlHandle, CURLOPT_SSLVERSION, kTlsVersions[version]);
+}
+
+// With verification on, the host-name check stays at libcurl's default.
+void SetCertificateOptions(CURL* curlHandle, ISmtpClient* client)
+{
+    if (client->GetVerifyCertificate() != 0) {
+        curl_easy_setopt(curlHandle, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(curlHandle, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_NATIVE_CA));
+    } else {
+        curl_easy_setopt(curlHandle, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(curlHandle, CURLOPT_SSL_VERIFYHOST, 0L);
+    }
+    curl_easy_setopt(curlHandle, CURLOPT_SSL_VERIFYSTATUS,
+                     client->GetVerifyCertificateStatus() ? 1L : 0L);
+}
+
+// One entry in the list, line breaks and all.
+int SetHeaderBlock(CURL* curlHandle, curl_slist** headerList, ISmtpClient* client)
+{
+    std::string header;
+    const int rc = BuildHeaderBlock(client, header);
+    if (rc < 0)
+        return rc;
+    *headerList = curl_slist_append(*headerList, header.c_str());
+    curl_easy_setopt(curlHandle, CURLOPT_HTTPHEADER, *headerList);
+    return rc;
+}
+
+// The addresses of one recipient kind, in the message's order.
+void CollectRecipientKind(IMimeMessage* message, int count,
+                          const SmtpChar* (IMimeMessage::*getAddress)(int, int),
+                          std::vector<WString>& addresses)
+{
+    for (int index = 1; index <= count; ++index)
+        addresses.push_back((message->*getAddress)(index, 0));
+}
+
+template <typename Handle>
+void FreeSlot(Handle** slot, void (*release)(Handle*))
+{
+    if (*slot == nullptr)
+        return;
+    release(*slot);
+    *slot = nullptr;
+}
+
+} // namespace
+
+int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
+                 curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
+                 curl_mime** alternativeMime, ISmtpClient* client)
+{
+    if (curlHandle == nullptr || client == nullptr || *rootMime == nullptr
+        || *mixedMime == nullptr || *relatedMime == nullptr || *alternativeMime == nullptr)
+        return kBadState;
+    int rc = SetConnectionOptions(curlHandle, client);
+    if (rc != 0)
+        return rc;
+    IMimeMessage* message = client->GetMimeMessage();
+    if (message == nullptr)
+        return kBadState;
+    const SmtpChar* sender = message->GetFrom(0);
+    if (sender == nullptr || sender[0] == 0)
+        return kNoSender;
+    curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, ToAnsi(sender).c_str());
+    rc = SetRecipients(curlHandle, recipientList, client);
+    if (rc != 0)
+        return rc;
+    rc = SetHeaderBlock(curlHandle, headerList, client);
+    if (rc != 0)
+        return rc;
+    rc = AddBodyParts(rootMime, alternativeMime, client);
+    if (rc != 0)
+        return rc;
+    AddInlineImageParts(rootMime, relatedMime, client);
+    AddAttachmentParts(rootMime, mixedMime, client);
+    return curl_easy_setopt(curlHandle, CURLOPT_MIMEPOST, *rootMime);
+}
+
+void ReleaseTransfer(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
+                     curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
+                     curl_mime** alternativeMime)
+{
+    if (curlHandle == nullptr)
+        return;
+    FreeSlot(recipientList, curl_slist_free_all);
+    FreeSlot(headerList, curl_slist_free_all);
+    FreeSlot(alternativeMime, curl_mime_free);
+    FreeSlot(relatedMime, curl_mime_free);
+    FreeSlot(mixedMime, curl_mime_free);
+    FreeSlot(rootMime, curl_mime_free);
+    curl_easy_cleanup(curlHandle);
+}
+
+// Only the server and login results are checked.
+int SetConnectionOptions(CURL* curlHandle, ISmtpClient* client)
+{
+    if (curlHandle == nullptr || client == nullptr)
+        return 0;
+    SetProxyOptions(curlHandle, client);
+    int rc = SetServerOptions(curlHandle, client);
+    if (rc != 0)
+        return rc;
+    const int timeout = client->GetConnectTimeout();
+    if (timeout >= 0)
+        curl_easy_setopt(curlHandle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeout));
+    rc = SetLoginOptions(curlHandle, client);
+    if (rc != 0)
+        return rc;
+    SetOAuth2Option(curlHandle, client);
+    SetTlsOptions(curlHandle, client);
+    SetCertificateOptions(curlHandle, client);
+    return 0;
+}
+
+// The client hands port and type out as text; they are parsed back here.
+void SetProxyOptions(CURL* curlHandle, ISmtpClient* client)
+{
+    if (!client->GetUseProxy())
+        return;
+    curl_easy_setopt(curlHandle, CURLOPT_PROXY, ReadProxyValue(client, kProxyHost).c_str());
+    curl_easy_setopt(curlHandle, CURLOPT_PROXYPORT,
+                     ParseDecimal(ReadProxyValue(client, kProxyPort)));
+    curl_easy_setopt(curlHandle, CURLOPT_PROXYTYPE,
+                     ToCurlProxyType(ParseDecimal(ReadProxyValue(client, kProxyType))));
+    const std::string password = ReadProxyValue(client, kProxyPassword);
+    const std::string user = ReadProxyValue(client, kProxyUser);
+    if (user.empty() || password.empty())
+        return;
+    curl_easy_setopt(curlHandle, CURLOPT_PROXYUSERNAME, user.c_str());
+    curl_easy_setopt(curlHandle, CURLOPT_PROXYPASSWORD, password.c_str());
+}
+
+// TLS comes from CURLOPT_USE_SSL, so the scheme is always smtp. The port is
+// passed unchecked: libcurl's refusal of an invalid one ends the build.
+int SetServerOptions(CURL* curlHandle, ISmtpClient* client)
+{
+    const SmtpChar* host = client->GetHost();
+    if (host == nullptr || host[0] == 0)
+        return CURLE_URL_MALFORMAT;
+    const int port = client->GetPort();
+    const std::string url = "smtp://" + ToAnsi(host);
+    const int rc = curl_easy_setopt(curlHandle, CURLOPT_URL, url.c_str());
+    if (rc != 0)
+        return rc;
+    return curl_easy_setopt(curlHandle, CURLOPT_PORT, static_cast<long>(port));
+}
+
+int SetLoginOptions(CURL* curlHandle, ISmtpClient* client)
+{
+    const SmtpChar* user = client->GetUser();
+    const SmtpChar* password = client->GetPassword();
+    if (user[0] != 0) {
+        const int rc = curl_easy_setopt(curlHandle, CURLOPT_USERNAME, ToAnsi(user).c_str());
+        if (rc != 0)
+            return rc;
+    }
+    if (password[0] != 0) {
+        const int rc = curl_easy_setopt(curlHandle, CURLOPT_PASSWORD, ToAnsi(password).c_str());
+        if (rc != 0)
+            return rc;
+    }
+    return 0;
+}
+
+void SetOAuth2Option(CURL* curlHandle, ISmtpClient* client)
+{
+    const SmtpChar* token = client->GetOAuth2Token();
+    if (token[0] != 0)
+        curl_easy_setopt(curlHandle, CURLOPT_XOAUTH2_BEARER, ToAnsi(token).c_str());
+}
+
+int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* client)
+{
+    if (curlHandle == nullptr || client == nullptr || client->GetMimeMessage() == nullptr)
+        return kBadState;
+    std::vector<WString> addresses;
+    CollectRecipients(client, addresses);
+    if (addresses.empty())
+        return kNoRecipients;
+    for (const WString& address : addresses)
+        *recipientList = curl_slist_append(*recipientList, ToAnsi(address.c_str()).c_str());
+    curl_easy_setopt(curlHandle, CURLOPT_MAIL_RCPT, *recipientList);
+    return 0;
+}
+
+// Every address goes in unchanged: duplicates stay, nothing is trimmed.
+void CollectRecipients(ISmtpClient* client, std::vector<WString>& addresses)
+{
+    IMimeMessage* message = client->GetMimeMessage();
+    if (message == nullptr)
+        return;
+    const int toCount = message->GetToCount();
+    const int ccCount = message->GetCcCount();
+    const int bccCount = message->GetBccCount();
+    CollectRecipientKind(message, toCount, &IMimeMessage::GetTo, addresses);
+    CollectRecipientKind(message, ccCount, &IMimeMessage::GetCc, addresses);
+    CollectRecipientKind(message, bccCount, &IMimeMessage::GetBcc, addresses);
+}
+
+} // namespace SMTPClientNS

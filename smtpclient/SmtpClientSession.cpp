@@ -1,11 +1,67 @@
-// Placeholder until the synchronous send and the session log are written.
+// The synchronous send and the session log of the client.
 #include "SmtpClientWrapper.h"
+
+#include "ResultTable.h"
+#include "SendPipeline.h"
+#include "encoding/CodePage.h"
+#include "log/SessionLogFile.h"
 
 namespace SMTPClientNS {
 
-int CSmtpClientWrapper::Send() { return -1; }
-const SmtpChar* CSmtpClientWrapper::GetSessionLog() { return SMTPCLIENT_TEXT(""); }
-const SmtpChar* CSmtpClientWrapper::GetLastLogEntry() { return SMTPCLIENT_TEXT(""); }
-void CSmtpClientWrapper::WriteSessionLogFile() {}
+int CSmtpClientWrapper::Send()
+{
+    lastResultCode = -1;
+    ReleaseTransfer(curlHandle, &recipientList, &headerList, &rootMime, &mixedMime,
+                    &relatedMime, &alternativeMime);
+    curlHandle = curl_easy_init();
+    rootMime = curl_mime_init(curlHandle);
+    alternativeMime = curl_mime_init(curlHandle);
+    relatedMime = curl_mime_init(curlHandle);
+    mixedMime = curl_mime_init(curlHandle);
+    ResetSessionLog(sessionEntries, traceEntries);
+    curl_easy_setopt(curlHandle, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(curlHandle, CURLOPT_DEBUGFUNCTION, TraceCallback);
+    curl_easy_setopt(curlHandle, CURLOPT_DEBUGDATA, &traceLayoutFlag);
+    const int rc = BuildRequest(curlHandle, &recipientList, &headerList, &rootMime, &mixedMime,
+                                &relatedMime, &alternativeMime, this);
+    lastResultCode = rc;
+    if (rc == 0) {
+        lastResultCode = curl_easy_perform(curlHandle);
+        if (!logFilePath.empty())
+            WriteSessionLogFile();
+        // The log summary has already mapped a failure.
+        if (lastResultCode < 0)
+            return lastResultCode;
+    }
+    return ToResultCode(lastResultCode);
+}
+
+const SmtpChar* CSmtpClientWrapper::GetSessionLog()
+{
+    AppendLogSummary(lastResultCode);
+    CollectSessionLog(sessionEntries, traceEntries);
+    if (sessionEntries.empty())
+        return SMTPCLIENT_TEXT("");
+    logText.clear();
+    for (const std::string& entry : sessionEntries) {
+        WString text;
+        CodePageToWide(entry.c_str(), text, kAnsiCodePage);
+        logText += text;
+    }
+    return logText.c_str();
+}
+
+const SmtpChar* CSmtpClientWrapper::GetLastLogEntry()
+{
+    logText.clear();
+    if (!sessionEntries.empty())
+        CodePageToWide(sessionEntries.back().c_str(), logText, kAnsiCodePage);
+    return logText.c_str();
+}
+
+void CSmtpClientWrapper::WriteSessionLogFile()
+{
+    WriteLogFile(logFilePath, logAppend, lastResultCode, sessionEntries, traceEntries);
+}
 
 } // namespace SMTPClientNS

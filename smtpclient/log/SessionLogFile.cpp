@@ -1,0 +1,31 @@
+#include "SessionLogFile.h"
+
+#include <string>
+
+#include "../platform/FileSystem.h"
+
+namespace SMTPClientNS {
+
+namespace {
+
+std::string JoinEntries(const LogQueue& entries)
+{
+    std::string joined;
+    for (const std::string& entry : entries)
+        joined += entry;
+    return joined;
+}
+
+} // namespace
+
+// The file is held exclusively while it is written; a file that cannot be
+// opened, or is held by another writer, gets nothing and nobody is told.
+void WriteLogFile(const WString& logFilePath, bool logAppend, int32_t& lastResultCode,
+                  LogQueue& sessionEntries, LogQueue& traceEntries)
+{
+    AppendLogSummary(lastResultCode);
+    CollectSessionLog(sessionEntries, traceEntries);
+    Platform::WriteFileExclusive(logFilePath.c_str(), logAppend, JoinEntries(traceEntries));
+}
+
+} // namespace SMTPClientNS

@@ -1,0 +1,157 @@
+#include "TraceLog.h"
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <utility>
+
+#include "../ResultTable.h"
+#include "../platform/LocalTime.h"
+
+namespace SMTPClientNS {
+
+namespace {
+
+// Shared by every client of the process and unguarded: only one traced send
+// or log operation may run at a time.
+std::string TraceEntryBuffer;
+LogQueue PendingTraceEntries;
+LogQueue PendingSessionEntries;
+
+const size_t kBytesPerLine = 96;
+const unsigned char kCr = 13;
+const unsigned char kLf = 10;
+
+const char kSuccessLine[] = "Email sent successfully!\n";
+const char kErrorPrefix[] = "Error Info: ";
+const char kEndPrefix[] = "End Connnect: ";
+const std::string kSeparator(82, '=');
+
+char Printable(unsigned char byte)
+{
+    return byte >= 32 && byte <= 127 ? static_cast<char>(byte) : '.';
+}
+
+bool IsLineBreakAt(const unsigned char* data, size_t size, size_t offset)
+{
+    return offset + 1 < size && data[offset] == kCr && data[offset + 1] == kLf;
+}
+
+// Appends one line of at most 96 characters starting at offset and returns
+// the offset of the next line. A CR LF ends the line and is not printed.
+size_t AppendTraceLine(const char* label, const unsigned char* data, size_t size, size_t offset)
+{
+    TraceEntryBuffer += label;
+    TraceEntryBuffer += ": ";
+    size_t next = offset + kBytesPerLine;
+    for (size_t column = 0; column < kBytesPerLine && offset + column < size; ++column) {
+        const size_t at = offset + column;
+        if (IsLineBreakAt(data, size, at)) {
+            next = at + 2;
+            break;
+        }
+        TraceEntryBuffer += Printable(data[at]);
+        if (IsLineBreakAt(data, size, at + 1)) {
+            next = at + 3;
+            break;
+        }
+    }
+    TraceEntryBuffer += '\n';
+    return next;
+}
+
+// libcurl's own text goes to standard error as it came, and into the log
+// without its leading spaces.
+void QueueInformationalText(const char* data, size_t size)
+{
+    std::fprintf(stderr, "%.*s", static_cast<int>(size), data);
+    TraceEntryBuffer.append(data, size);
+    TraceEntryBuffer.erase(0, TraceEntryBuffer.find_first_not_of(' '));
+    PendingTraceEntries.push_back(TraceEntryBuffer);
+}
+
+std::string FormatLocalTime()
+{
+    const std::tm now = Platform::LocalTimeNow().fields;
+    char text[64];
+    std::snprintf(text, sizeof(text), "%02d-%02d-%02d %02d:%02d:%02d", now.tm_year + 1900,
+                  now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
+    return text;
+}
+
+void MoveEntries(LogQueue& from, LogQueue& to)
+{
+    while (!from.empty()) {
+        to.push_back(std::move(from.front()));
+        from.pop_front();
+    }
+}
+
+} // namespace
+
+int TraceCallback(CURL*, curl_infotype type, char* data, size_t size, void* userData)
+{
+    TraceEntryBuffer.clear();
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
+    switch (type) {
+    case CURLINFO_TEXT:
+        QueueInformationalText(data, size);
+        break;
+    case CURLINFO_HEADER_IN:
+    case CURLINFO_DATA_IN:
+    case CURLINFO_SSL_DATA_IN:
+        DumpTraceData("S", bytes, size, *static_cast<unsigned char*>(userData));
+        break;
+    case CURLINFO_HEADER_OUT:
+    case CURLINFO_DATA_OUT:
+    case CURLINFO_SSL_DATA_OUT:
+        DumpTraceData("C", bytes, size, *static_cast<unsigned char*>(userData));
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+// The text layout is the only one; the library always passes flag 1.
+void DumpTraceData(const char* label, const unsigned char* data, size_t size, unsigned char)
+{
+    for (size_t offset = 0; offset < size;)
+        offset = AppendTraceLine(label, data, size, offset);
+    PendingTraceEntries.push_back(TraceEntryBuffer);
+}
+
+void ResetSessionLog(LogQueue& sessionEntries, LogQueue& traceEntries)
+{
+    sessionEntries.clear();
+    traceEntries.clear();
+    PendingSessionEntries.clear();
+    PendingTraceEntries.clear();
+    TraceEntryBuffer.clear();
+}
+
+// Maps a non-zero code every time it runs, so a second summary maps the
+// already mapped value again.
+void AppendLogSummary(int32_t& code)
+{
+    TraceEntryBuffer.clear();
+    const std::string time = FormatLocalTime();
+    if (code == 0) {
+        TraceEntryBuffer += kSuccessLine;
+    } else {
+        TraceEntryBuffer += kErrorPrefix;
+        TraceEntryBuffer += curl_easy_strerror(static_cast<CURLcode>(code));
+        TraceEntryBuffer += '\n';
+        code = ToResultCode(code);
+    }
+    TraceEntryBuffer += kEndPrefix + time + "\n\n" + kSeparator + "\n\n";
+    PendingTraceEntries.push_back(TraceEntryBuffer);
+}
+
+void CollectSessionLog(LogQueue& sessionEntries, LogQueue& traceEntries)
+{
+    MoveEntries(PendingSessionEntries, sessionEntries);
+    MoveEntries(PendingTraceEntries, traceEntries);
+}
+
+} // namespace SMTPClientNS

@@ -1,0 +1,87 @@
+// Sends through the SOCKS proxies, one per proxy kind.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+#include "SendTestClient.h"
+
+using namespace SMTPClientNS;
+using namespace SMTPClientTest;
+
+namespace {
+
+const char kProxyUser[] = "proxyuser";
+const char kProxyPassword[] = "proxypass";
+
+struct ProxyCase {
+    const char* name;
+    const char* proxy;
+    int type;          // as SetProxy takes it
+    const char* host;  // SMTP host as the proxy sees it
+    bool login;
+    const char* trace; // libcurl's words for the kind it used
+};
+
+class SendProxy : public SendTest, public testing::WithParamInterface<ProxyCase> {};
+
+class SendProxySetting : public SendTest {};
+
+std::ostream& operator<<(std::ostream& out, const ProxyCase& kind)
+{
+    return out << kind.name;
+}
+
+std::string CaseName(const testing::TestParamInfo<ProxyCase>& info)
+{
+    return info.param.name;
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SendProxy, testing::Values(
+    ProxyCase{"socks4", "dante", 0, "127.0.0.1", false, "SOCKS4 request granted."},
+    ProxyCase{"socks4a", "socks4a", 1, "localhost", false, "SOCKS4a request granted."},
+    ProxyCase{"socks5", "socks5", 2, "127.0.0.1", false, "(locally resolved)"},
+    ProxyCase{"socks5_login", "socks5_auth", 2, "127.0.0.1", true, "SOCKS5 request granted."},
+    ProxyCase{"socks5_proxy_resolves", "socks5", 3, "localhost", false, "(remotely resolved)"},
+    ProxyCase{"unknown_type_is_socks5", "dante", 9, "127.0.0.1", false, "SOCKS5 request granted."}),
+    CaseName);
+
+TEST_P(SendProxy, Delivers)
+{
+    const ProxyCase& kind = GetParam();
+    const std::string recipient = std::string("proxy-") + kind.name + "@example.test";
+    Compose(recipient);
+    UseListener("plain", false);
+    client->SetHost(W(kind.host).c_str());
+    const std::string user = kind.login ? kProxyUser : "";
+    const std::string password = kind.login ? kProxyPassword : "";
+    ASSERT_EQ(1, client->SetProxy(W("127.0.0.1").c_str(), ServerPort(kind.proxy), kind.type,
+                                  W(user).c_str(), W(password).c_str()));
+    EXPECT_EQ(1, client->Send());
+    EXPECT_FALSE(WaitForMailTo(recipient).rawPath.empty());
+    const std::string path = TempPath(std::string("proxy_") + kind.name + ".log");
+    client->SetLogFile(W(path).c_str(), false);
+    EXPECT_NE(std::string::npos, ReadFile(path).find(kind.trace));
+}
+
+TEST_F(SendProxySetting, WrongLoginIsRefusedByTheProxy)
+{
+    Compose("proxy-denied@example.test");
+    UseListener("plain", false);
+    ASSERT_EQ(1, client->SetProxy(W("127.0.0.1").c_str(), ServerPort("socks5_auth"), 2,
+                                  W(kProxyUser).c_str(), W("wrong").c_str()));
+    EXPECT_EQ(-1, client->Send());
+    EXPECT_EQ(CURLE_PROXY, client->GetLastResultCode());
+    EXPECT_TRUE(MailTo("proxy-denied@example.test").empty());
+}
+
+// An empty proxy host tells libcurl to use no proxy at all.
+TEST_F(SendProxySetting, SwitchedOnWithoutAHostSendsDirectly)
+{
+    Compose("proxy-none@example.test");
+    UseListener("plain", false);
+    client->SetUseProxy(true);
+    EXPECT_EQ(1, client->Send());
+}
