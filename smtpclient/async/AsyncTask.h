@@ -44,8 +44,9 @@ public:
     static int32_t ExecuteTask(ISmtpClient* client);
 };
 
-// Gives back everything a task holds that was not handed to its completion:
-// transfer handles, the client reference, the nesting object and the record.
+// Gives back everything a prepared task holds, for a task that will never
+// complete: the client reference, the transfer handles, the record and the
+// nesting object. Runs on the host's thread and may destroy the client.
 void DiscardTask(AsyncTaskRecord* record);
 
 } // namespace SMTPClientNS

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "../encoding/WideString.h"
 #include "../platform/MessageQueue.h"
@@ -24,16 +25,29 @@ public:
     CAsyncThread& operator=(const CAsyncThread&) = delete;
 
     // Prepares the task on the calling thread, queues it and returns its id
-    // (1, 2, 3, ... per client).
+    // (1, 2, 3, ... per client). The first call starts the worker and
+    // creates the window on the calling thread.
     int32_t PostTask(INesting* nesting, AsyncTaskRecord* record);
 
-    // Withdraws a queued task (0: every queued task). 1, or -1 when none.
+    // Withdraws a queued task (0: every queued task) and gives back all it
+    // holds. 1, or -1 when nothing was queued under that id.
     int32_t CancelTask(int32_t taskId);
 
 private:
     static unsigned long ThreadProc(void* argument);
-    static intptr_t WindowProc(Platform::WindowHandle window, uint32_t message,
-                               uintptr_t wParam, intptr_t lParam);
+    static intptr_t SMTPCLIENT_WINDOW_CALL WindowProc(Platform::WindowHandle window,
+                                                      uint32_t message, uintptr_t wParam,
+                                                      intptr_t lParam);
+
+    void StartWorker();
+    void CreateWindowOnce();
+    void RunTask(int32_t taskId);
+    void CompleteWithoutWorker(int32_t taskId);
+    void AddPendingTask(int32_t taskId, AsyncTaskRecord* record);
+    // Lookup and removal in one step; null when the id is not queued.
+    AsyncTaskRecord* TakePendingTask(int32_t taskId);
+    // Removes the entries of taskId (0: all) and returns their records.
+    std::vector<AsyncTaskRecord*> WithdrawPendingTasks(int32_t taskId);
 
     Platform::WindowHandle window;
     Platform::ThreadHandle worker;

@@ -1,0 +1,285 @@
+#include "MessageQueue.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+
+#include "Thread.h"
+
+namespace SMTPClientNS {
+namespace Platform {
+
+namespace {
+
+// The descriptor counts nothing: it is readable exactly while messages wait.
+struct Queue {
+    Queue() : descriptor(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~Queue()
+    {
+        if (descriptor >= 0)
+            close(descriptor);
+    }
+    Queue(const Queue&) = delete;
+    Queue& operator=(const Queue&) = delete;
+
+    std::mutex lock;
+    std::condition_variable arrived;
+    std::deque<ThreadMessage> messages;
+    int descriptor;
+};
+
+struct WindowRecord {
+    uint32_t ownerThread;
+    WindowProcedure procedure;
+};
+
+struct Registry {
+    std::mutex lock;
+    std::map<uint32_t, std::shared_ptr<Queue>> queues;
+    std::set<uint32_t> endedThreads;
+    std::map<std::basic_string<SmtpChar>, WindowProcedure> classes;
+    std::map<WindowHandle, WindowRecord> windows;
+    uintptr_t lastWindow = 0;
+};
+
+// Never destroyed: a worker detached at teardown may still post during exit.
+Registry& TheRegistry()
+{
+    static Registry* registry = new Registry();
+    return *registry;
+}
+
+// A thread's queue, and the windows it owns, go when the thread ends.
+void RetireThread(uint32_t threadId)
+{
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> hold(registry.lock);
+    registry.queues.erase(threadId);
+    registry.endedThreads.insert(threadId);
+    for (auto window = registry.windows.begin(); window != registry.windows.end();) {
+        if (window->second.ownerThread == threadId)
+            window = registry.windows.erase(window);
+        else
+            ++window;
+    }
+}
+
+struct QueueRetirement {
+    uint32_t threadId = 0;
+    ~QueueRetirement()
+    {
+        if (threadId != 0)
+            RetireThread(threadId);
+    }
+};
+
+thread_local QueueRetirement retirement;
+
+// Creates the queue on first use, whichever thread comes first: a message
+// posted before the owner looks is kept for it. Null for a thread that ended.
+std::shared_ptr<Queue> QueueOf(uint32_t threadId)
+{
+    if (threadId == 0)
+        return nullptr;
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> hold(registry.lock);
+    if (registry.endedThreads.count(threadId) != 0)
+        return nullptr;
+    std::shared_ptr<Queue>& queue = registry.queues[threadId];
+    if (!queue)
+        queue = std::make_shared<Queue>();
+    return queue;
+}
+
+// Null only while the calling thread is being torn down.
+std::shared_ptr<Queue> CallerQueue()
+{
+    retirement.threadId = CurrentThreadId();
+    return QueueOf(retirement.threadId);
+}
+
+void Signal(int descriptor)
+{
+    const uint64_t one = 1;
+    while (write(descriptor, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+}
+
+void Unsignal(int descriptor)
+{
+    uint64_t count = 0;
+    while (read(descriptor, &count, sizeof count) < 0 && errno == EINTR) {
+    }
+}
+
+bool PostToQueue(uint32_t threadId, const ThreadMessage& message)
+{
+    std::shared_ptr<Queue> queue = QueueOf(threadId);
+    if (!queue)
+        return false;
+    std::lock_guard<std::mutex> hold(queue->lock);
+    if (queue->messages.empty())
+        Signal(queue->descriptor);
+    queue->messages.push_back(message);
+    queue->arrived.notify_one();
+    return true;
+}
+
+void WaitForMessage(Queue& queue, std::unique_lock<std::mutex>& hold, int timeoutMs)
+{
+    auto waiting = [&queue] { return !queue.messages.empty(); };
+    if (timeoutMs < 0)
+        queue.arrived.wait(hold, waiting);
+    else if (timeoutMs > 0)
+        queue.arrived.wait_for(hold, std::chrono::milliseconds(timeoutMs), waiting);
+}
+
+// Window messages reach the procedure only on the window's own thread; those
+// of a window destroyed meanwhile are dropped.
+void DispatchToWindow(const ThreadMessage& message)
+{
+    if (message.window == nullptr)
+        return;
+    WindowProcedure procedure = nullptr;
+    {
+        Registry& registry = TheRegistry();
+        std::lock_guard<std::mutex> hold(registry.lock);
+        auto window = registry.windows.find(message.window);
+        if (window == registry.windows.end() || window->second.ownerThread != CurrentThreadId())
+            return;
+        procedure = window->second.procedure;
+    }
+    procedure(message.window, message.message, message.wParam, message.lParam);
+}
+
+} // namespace
+
+void EnsureMessageQueue()
+{
+    CallerQueue();
+}
+
+bool PostThreadMessageTo(uint32_t threadId, uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    return PostToQueue(threadId, ThreadMessage{nullptr, message, wParam, lParam});
+}
+
+bool GetNextMessage(ThreadMessage& message)
+{
+    std::shared_ptr<Queue> queue = CallerQueue();
+    if (!queue)
+        return false;
+    std::unique_lock<std::mutex> hold(queue->lock);
+    WaitForMessage(*queue, hold, -1);
+    message = queue->messages.front();
+    queue->messages.pop_front();
+    if (queue->messages.empty())
+        Unsignal(queue->descriptor);
+    return message.message != kQuitMessage;
+}
+
+ClassRegistration RegisterWindowClass(const SmtpChar* className, WindowProcedure procedure)
+{
+    if (className == nullptr || procedure == nullptr)
+        return ClassRegistration::Failed;
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> hold(registry.lock);
+    const bool added = registry.classes.emplace(className, procedure).second;
+    return added ? ClassRegistration::Registered : ClassRegistration::AlreadyExists;
+}
+
+// A window here is never shown, so its title is not kept.
+WindowHandle CreateHiddenWindow(const SmtpChar* className, const SmtpChar*)
+{
+    if (className == nullptr)
+        return nullptr;
+    EnsureMessageQueue();
+    WindowHandle window = nullptr;
+    WindowProcedure procedure = nullptr;
+    {
+        Registry& registry = TheRegistry();
+        std::lock_guard<std::mutex> hold(registry.lock);
+        auto windowClass = registry.classes.find(className);
+        if (windowClass == registry.classes.end())
+            return nullptr;
+        procedure = windowClass->second;
+        window = reinterpret_cast<WindowHandle>(++registry.lastWindow);
+        registry.windows[window] = WindowRecord{CurrentThreadId(), procedure};
+    }
+    if (procedure(window, kWindowCreateMessage, 0, 0) == -1) {
+        DestroyHiddenWindow(window);
+        return nullptr;
+    }
+    return window;
+}
+
+bool IsLiveWindow(WindowHandle window)
+{
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> hold(registry.lock);
+    return registry.windows.count(window) != 0;
+}
+
+void DestroyHiddenWindow(WindowHandle window)
+{
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> hold(registry.lock);
+    registry.windows.erase(window);
+}
+
+bool PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    uint32_t owner = 0;
+    {
+        Registry& registry = TheRegistry();
+        std::lock_guard<std::mutex> hold(registry.lock);
+        auto record = registry.windows.find(window);
+        if (record == registry.windows.end())
+            return false;
+        owner = record->second.ownerThread;
+    }
+    return PostToQueue(owner, ThreadMessage{window, message, wParam, lParam});
+}
+
+intptr_t DefaultWindowProcedure(WindowHandle, uint32_t, uintptr_t, intptr_t)
+{
+    return 0;
+}
+
+// Takes the messages waiting when it starts; those posted while they are
+// dispatched wait for the next call.
+int DispatchWaitingMessages(int timeoutMs)
+{
+    std::shared_ptr<Queue> queue = CallerQueue();
+    if (!queue)
+        return 0;
+    std::deque<ThreadMessage> waiting;
+    {
+        std::unique_lock<std::mutex> hold(queue->lock);
+        WaitForMessage(*queue, hold, timeoutMs);
+        waiting.swap(queue->messages);
+        if (!waiting.empty())
+            Unsignal(queue->descriptor);
+    }
+    for (const ThreadMessage& message : waiting)
+        DispatchToWindow(message);
+    return static_cast<int>(waiting.size());
+}
+
+int MessageQueueDescriptor()
+{
+    std::shared_ptr<Queue> queue = CallerQueue();
+    return queue ? queue->descriptor : -1;
+}
+
+} // namespace Platform
+} // namespace SMTPClientNS

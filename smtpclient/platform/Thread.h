@@ -11,17 +11,18 @@ typedef void* ThreadHandle;
 typedef unsigned long (*ThreadProcedure)(void* argument);
 
 // Starts procedure(argument) at once. Returns null when the thread cannot be
-// started; otherwise threadId receives its id (never 0).
+// started; otherwise threadId receives its id (never 0). Thread messages
+// posted to that id right away are kept for the new thread.
 ThreadHandle StartThread(ThreadProcedure procedure, void* argument, uint32_t& threadId);
 
 // Waits at most timeoutMs for the thread to end; true when it ended.
 bool WaitThread(ThreadHandle thread, uint32_t timeoutMs);
 
-// Gives up a thread that ended. After a failed wait, the Win32 side
-// terminates the thread; the POSIX side detaches it.
+// Gives up the handle. A thread that has not ended is terminated on Win32
+// and detached on POSIX, where a thread cannot be killed safely.
 void CloseThread(ThreadHandle thread, bool ended);
 
-// Id of the calling thread, as used for thread messages.
+// Id of the calling thread, as used for thread messages; never 0.
 uint32_t CurrentThreadId();
 
 } // namespace Platform

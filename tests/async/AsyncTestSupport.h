@@ -1,0 +1,96 @@
+// A host for asynchronous sends: a callback that records every completion
+// and a loop that pumps the calling thread's messages until they arrive.
+#ifndef SMTPCLIENT_TESTS_ASYNCTESTSUPPORT_H
+#define SMTPCLIENT_TESTS_ASYNCTESTSUPPORT_H
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TestText.h"
+#include "smtpclient/ISmtpClient.h"
+#include "smtpclient/SmtpClient.h"
+#include "smtpclient/SmtpClientWrapper.h"
+#include "smtpclient/mime/MimeMessage.h"
+#include "smtpclient/platform/MessageQueue.h"
+
+namespace SMTPClientTest {
+
+struct Completion {
+    int taskId;
+    int resultCode;
+    std::string message;
+    std::thread::id thread;
+};
+
+class RecordingCallback : public SMTPClientNS::IAsyncCallback {
+public:
+    int OnSendComplete(int taskId, int resultCode, const SMTPClientNS::SmtpChar* message) override
+    {
+        completions.push_back(Completion{taskId, resultCode, U8(message),
+                                         std::this_thread::get_id()});
+        return 0;
+    }
+
+    std::vector<Completion> completions;
+};
+
+// Dispatches the calling thread's messages until count completions arrived
+// or timeoutMs passed; true when they arrived.
+inline bool PumpUntil(const RecordingCallback& callback, size_t count, int timeoutMs = 30000)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (callback.completions.size() < count) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        SMTPClientNS::Platform::DispatchWaitingMessages(100);
+    }
+    return true;
+}
+
+// Keeps pumping for a while, so a completion that should not come has time to.
+inline void PumpFor(int milliseconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < end)
+        SMTPClientNS::Platform::DispatchWaitingMessages(20);
+}
+
+// A client implementation that reports its own destruction.
+class ObservedWrapper : public SMTPClientNS::CSmtpClientWrapper {
+public:
+    explicit ObservedWrapper(bool& destroyed) : destroyed(destroyed) { destroyed = false; }
+    ~ObservedWrapper() override { destroyed = true; }
+
+private:
+    bool& destroyed;
+};
+
+inline SMTPClientNS::ISmtpClient* NewClient()
+{
+    return new SMTPClientNS::CSmtpClient(new SMTPClientNS::CSmtpClientWrapper());
+}
+
+// A short text mail from sender@example.test to recipient.
+inline void Compose(SMTPClientNS::IMimeMessage& message, const std::string& recipient,
+                    const std::string& subject)
+{
+    message.SetFrom(W("sender@example.test").c_str(), W("Sender").c_str());
+    message.AddTo(W(recipient).c_str(), W("").c_str());
+    message.SetSubject(W(subject).c_str());
+    message.SetTextBody(W("Hello.\r\n").c_str());
+}
+
+// Host and port of a local listener, no TLS.
+inline void UsePort(SMTPClientNS::ISmtpClient& client, int port)
+{
+    client.SetHost(W("127.0.0.1").c_str());
+    client.SetPort(port);
+    client.SetUseTls(false);
+    client.SetConnectTimeout(5);
+}
+
+} // namespace SMTPClientTest
+
+#endif

@@ -1,0 +1,220 @@
+// The thread message queues, hidden windows and threads under the
+// asynchronous worker.
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TestText.h"
+#include "smtpclient/platform/MessageQueue.h"
+#include "smtpclient/platform/Thread.h"
+
+using namespace SMTPClientNS;
+using namespace SMTPClientNS::Platform;
+using SMTPClientTest::W;
+
+namespace {
+
+const uint32_t kStop = kUserMessage + 1;
+const uint32_t kNumber = kUserMessage + 2;
+
+// Holds a started thread back until the test opens it.
+class Gate {
+public:
+    void Open()
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        open = true;
+        changed.notify_all();
+    }
+    void Pass()
+    {
+        std::unique_lock<std::mutex> hold(lock);
+        changed.wait(hold, [this] { return open; });
+    }
+
+private:
+    std::mutex lock;
+    std::condition_variable changed;
+    bool open = false;
+};
+
+// Waits at the gate before it first looks at its queue, then collects the
+// numbers posted to it until kStop.
+struct Collector {
+    Gate gate;
+    std::vector<intptr_t> numbers;
+
+    static unsigned long Run(void* argument)
+    {
+        Collector& collector = *static_cast<Collector*>(argument);
+        collector.gate.Pass();
+        ThreadMessage message;
+        while (GetNextMessage(message) && message.message != kStop)
+            collector.numbers.push_back(message.lParam);
+        return 0;
+    }
+};
+
+struct WindowCall {
+    uint32_t thread;
+    uint32_t message;
+    intptr_t lParam;
+};
+
+std::vector<WindowCall> windowCalls;
+
+intptr_t SMTPCLIENT_WINDOW_CALL RecordingProc(WindowHandle window, uint32_t message,
+                                              uintptr_t wParam, intptr_t lParam)
+{
+    windowCalls.push_back(WindowCall{CurrentThreadId(), message, lParam});
+    return message == kWindowCreateMessage ? 0
+                                           : DefaultWindowProcedure(window, message, wParam, lParam);
+}
+
+bool Readable(int descriptor)
+{
+    pollfd entry = {descriptor, POLLIN, 0};
+    return poll(&entry, 1, 0) == 1 && (entry.revents & POLLIN) != 0;
+}
+
+class AsyncMessageQueueTest : public testing::Test {
+protected:
+    void SetUp() override { windowCalls.clear(); }
+};
+
+TEST_F(AsyncMessageQueueTest, MessagesPostedBeforeTheThreadLooksAreKeptInOrder)
+{
+    Collector collector;
+    uint32_t threadId = 0;
+    ThreadHandle thread = StartThread(Collector::Run, &collector, threadId);
+    ASSERT_NE(nullptr, thread);
+    ASSERT_NE(0u, threadId);
+    for (intptr_t number = 1; number <= 3; ++number)
+        EXPECT_TRUE(PostThreadMessageTo(threadId, kNumber, 0, number));
+    EXPECT_TRUE(PostThreadMessageTo(threadId, kStop, 0, 0));
+    collector.gate.Open();
+    ASSERT_TRUE(WaitThread(thread, 10000));
+    CloseThread(thread, true);
+    EXPECT_EQ((std::vector<intptr_t>{1, 2, 3}), collector.numbers);
+    EXPECT_FALSE(PostThreadMessageTo(threadId, kNumber, 0, 4)) << "queue outlived its thread";
+}
+
+TEST_F(AsyncMessageQueueTest, WaitThreadIsBoundedAndReportsTheEnd)
+{
+    Collector collector;
+    uint32_t threadId = 0;
+    ThreadHandle thread = StartThread(Collector::Run, &collector, threadId);
+    ASSERT_NE(nullptr, thread);
+    EXPECT_FALSE(WaitThread(thread, 20));
+    PostThreadMessageTo(threadId, kStop, 0, 0);
+    collector.gate.Open();
+    EXPECT_TRUE(WaitThread(thread, 10000));
+    CloseThread(thread, true);
+}
+
+TEST_F(AsyncMessageQueueTest, SecondRegistrationOfAClassReportsThatItExists)
+{
+    static int round = 0;  // classes stay registered for the whole process
+    const auto name = W("MessageQueueTestClassTwice" + std::to_string(++round));
+    EXPECT_EQ(ClassRegistration::Registered, RegisterWindowClass(name.c_str(), RecordingProc));
+    EXPECT_EQ(ClassRegistration::AlreadyExists, RegisterWindowClass(name.c_str(), RecordingProc));
+    WindowHandle first = CreateHiddenWindow(name.c_str(), name.c_str());
+    WindowHandle second = CreateHiddenWindow(name.c_str(), name.c_str());
+    ASSERT_NE(nullptr, first);
+    ASSERT_NE(nullptr, second);
+    EXPECT_NE(first, second);
+    DestroyHiddenWindow(first);
+    DestroyHiddenWindow(second);
+    EXPECT_EQ(nullptr, CreateHiddenWindow(W("MessageQueueTestNoSuchClass").c_str(), nullptr));
+}
+
+TEST_F(AsyncMessageQueueTest, WindowMessagesAreDispatchedOnTheOwningThreadOnly)
+{
+    const auto name = W("MessageQueueTestOwner");
+    RegisterWindowClass(name.c_str(), RecordingProc);
+    WindowHandle window = CreateHiddenWindow(name.c_str(), name.c_str());
+    ASSERT_NE(nullptr, window);
+    ASSERT_EQ(1u, windowCalls.size());
+    EXPECT_EQ(kWindowCreateMessage, windowCalls[0].message);
+
+    int dispatchedElsewhere = -1;
+    std::thread other([&] {
+        EXPECT_TRUE(PostWindowMessage(window, kNumber, 0, 42));
+        dispatchedElsewhere = DispatchWaitingMessages(0);
+    });
+    other.join();
+    EXPECT_EQ(0, dispatchedElsewhere);
+    ASSERT_EQ(1u, windowCalls.size());
+
+    EXPECT_EQ(1, DispatchWaitingMessages(1000));
+    ASSERT_EQ(2u, windowCalls.size());
+    EXPECT_EQ(CurrentThreadId(), windowCalls[1].thread);
+    EXPECT_EQ(kNumber, windowCalls[1].message);
+    EXPECT_EQ(42, windowCalls[1].lParam);
+    DestroyHiddenWindow(window);
+}
+
+TEST_F(AsyncMessageQueueTest, MessagesOfADestroyedWindowAreDropped)
+{
+    const auto name = W("MessageQueueTestDestroyed");
+    RegisterWindowClass(name.c_str(), RecordingProc);
+    WindowHandle window = CreateHiddenWindow(name.c_str(), name.c_str());
+    ASSERT_TRUE(IsLiveWindow(window));
+    EXPECT_TRUE(PostWindowMessage(window, kNumber, 0, 7));
+    DestroyHiddenWindow(window);
+    EXPECT_FALSE(IsLiveWindow(window));
+    EXPECT_FALSE(PostWindowMessage(window, kNumber, 0, 8));
+    EXPECT_EQ(1, DispatchWaitingMessages(0));
+    EXPECT_EQ(1u, windowCalls.size()) << "only the creation message";
+}
+
+TEST_F(AsyncMessageQueueTest, DispatchWaitsAsAskedAndTakesEverythingWaiting)
+{
+    EXPECT_EQ(0, DispatchWaitingMessages(0));
+    EXPECT_EQ(0, DispatchWaitingMessages(20));
+
+    const uint32_t self = CurrentThreadId();
+    std::thread poster([self] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        PostThreadMessageTo(self, kNumber, 0, 1);
+    });
+    EXPECT_EQ(1, DispatchWaitingMessages(-1));
+    poster.join();
+
+    for (intptr_t number = 0; number < 5; ++number)
+        PostThreadMessageTo(self, kNumber, 0, number);
+    EXPECT_EQ(5, DispatchWaitingMessages(0));
+    EXPECT_EQ(0, DispatchWaitingMessages(0));
+}
+
+TEST_F(AsyncMessageQueueTest, DescriptorIsReadableExactlyWhileMessagesWait)
+{
+    const int descriptor = MessageQueueDescriptor();
+    ASSERT_GE(descriptor, 0);
+    EXPECT_EQ(descriptor, MessageQueueDescriptor());
+    EXPECT_FALSE(Readable(descriptor));
+
+    std::thread poster([self = CurrentThreadId()] {
+        PostThreadMessageTo(self, kNumber, 0, 1);
+        PostThreadMessageTo(self, kNumber, 0, 2);
+    });
+    poster.join();
+    EXPECT_TRUE(Readable(descriptor));
+    EXPECT_EQ(2, DispatchWaitingMessages(0));
+    EXPECT_FALSE(Readable(descriptor));
+
+    PostThreadMessageTo(CurrentThreadId(), kStop, 0, 0);
+    EXPECT_TRUE(Readable(descriptor));
+    ThreadMessage message;
+    ASSERT_TRUE(GetNextMessage(message));
+    EXPECT_EQ(kStop, message.message);
+    EXPECT_FALSE(Readable(descriptor));
+}
+
+} // namespace
