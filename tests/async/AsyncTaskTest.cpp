@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "AsyncTestSupport.h"
-#include "LocalListener.h"
+#include "LoopbackPort.h"
 
 using namespace SMTPClientNS;
 using namespace SMTPClientTest;
@@ -42,19 +42,13 @@ protected:
     }
     ~AsyncTaskTest() override
     {
-        if (client != nullptr)
-            client->Release();
+        client->Release();
         message->Release();
     }
 
     // Task 1 runs against a listener that never greets; tasks queued after
     // it stay queued for about two seconds.
-    void StallWorker(const LocalListener& listener)
-    {
-        StallWorkerOf(*client, listener);
-    }
-
-    void StallWorkerOf(ISmtpClient& stalled, const LocalListener& listener)
+    void StallWorker(ISmtpClient& stalled, const LoopbackPort& listener)
     {
         UsePort(stalled, listener.Port());
         stalled.SetConnectTimeout(2);
@@ -69,55 +63,36 @@ protected:
     IMimeMessage* message;
 };
 
-TEST_F(AsyncTaskTest, TaskIdsCountFromOnePerClient)
+// Task ids count from 1 per client; each client has a worker of its own, and
+// the teardown of one leaves the other's window alone.
+TEST_F(AsyncTaskTest, EachClientHasItsOwnTaskIdsWorkerAndWindow)
 {
     RecordingCallback otherCallback;
     ISmtpClient* other = NewClient();
     other->SetAsyncCallback(&otherCallback);
 
     EXPECT_EQ(1, client->SendAsync());
-    EXPECT_EQ(2, client->SendAsync());
+    const int withOneWorker = ThreadCount();
     EXPECT_EQ(1, other->SendAsync());
-    EXPECT_EQ(3, client->SendAsync());
-    ASSERT_TRUE(PumpUntil(callback, 3));
+    EXPECT_EQ(withOneWorker + 1, ThreadCount());
+    EXPECT_EQ(2, client->SendAsync());
     ASSERT_TRUE(PumpUntil(otherCallback, 1));
     other->Release();
+    EXPECT_EQ(withOneWorker, SettledThreadCount(withOneWorker))
+        << "the released client's worker ended";
 
-    ASSERT_EQ(3u, callback.completions.size());
+    EXPECT_EQ(3, client->SendAsync());
+    ASSERT_TRUE(PumpUntil(callback, 3));
     for (int index = 0; index < 3; ++index)
         EXPECT_EQ(index + 1, callback.completions[index].taskId);
+    ASSERT_EQ(1u, otherCallback.completions.size());
     EXPECT_EQ(1, otherCallback.completions[0].taskId);
-}
-
-TEST_F(AsyncTaskTest, NoMessageReportsAGeneralError)
-{
-    LocalListener listener;
-    UsePort(*client, listener.Port());
-    const int taskId = client->SendAsync();
-    ASSERT_TRUE(PumpUntil(callback, 1));
-    EXPECT_EQ(taskId, callback.completions[0].taskId);
-    EXPECT_EQ(-1, callback.completions[0].resultCode);
-    EXPECT_EQ(kGeneralError, callback.completions[0].message);
-    EXPECT_EQ(999, client->GetLastResultCode()) << "the asynchronous path leaves it alone";
-}
-
-TEST_F(AsyncTaskTest, NoRecipientsIsReportedWithoutConnecting)
-{
-    LocalListener listener;
-    UsePort(*client, listener.Port());
-    message->SetFrom(W("sender@example.test").c_str(), W("").c_str());
-    client->SetMimeMessage(message);
-    client->SendAsync();
-    ASSERT_TRUE(PumpUntil(callback, 1));
-    EXPECT_EQ(-18, callback.completions[0].resultCode);
-    EXPECT_EQ("No recipients have been specified.", callback.completions[0].message);
-    EXPECT_FALSE(listener.SomeoneConnected());
 }
 
 TEST_F(AsyncTaskTest, CancelWithdrawsOneQueuedTaskOnce)
 {
-    LocalListener listener;
-    StallWorker(listener);
+    LoopbackPort listener;
+    StallWorker(*client, listener);
     ASSERT_EQ(2, client->SendAsync());
     EXPECT_EQ(1, client->CancelAsync(2));
     EXPECT_EQ(-1, client->CancelAsync(2));
@@ -132,43 +107,37 @@ TEST_F(AsyncTaskTest, CancelWithdrawsOneQueuedTaskOnce)
     EXPECT_EQ("Operation timeout.", callback.completions[0].message);
 }
 
+// Cancelled tasks give their references back: the client is destroyed on
+// its last Release.
 TEST_F(AsyncTaskTest, CancelAllNeedsSomethingQueued)
 {
-    EXPECT_EQ(-1, client->CancelAsync(0));
+    bool destroyed = false;
+    ISmtpClient* observed = new CSmtpClient(new ObservedWrapper(destroyed));
+    observed->SetAsyncCallback(&callback);
+    EXPECT_EQ(-1, observed->CancelAsync(0));
 
-    LocalListener listener;
-    StallWorker(listener);
+    LoopbackPort listener;
+    StallWorker(*observed, listener);
     for (int expected = 2; expected <= 4; ++expected)
-        ASSERT_EQ(expected, client->SendAsync());
-    EXPECT_EQ(1, client->CancelAsync(0));
-    EXPECT_EQ(-1, client->CancelAsync(0));
-    EXPECT_EQ(-1, client->CancelAsync(3));
+        ASSERT_EQ(expected, observed->SendAsync());
+    EXPECT_EQ(1, observed->CancelAsync(0));
+    EXPECT_EQ(-1, observed->CancelAsync(0));
+    EXPECT_EQ(-1, observed->CancelAsync(3));
 
     ASSERT_TRUE(PumpUntil(callback, 1));
     PumpFor(300);
     ASSERT_EQ(1u, callback.completions.size());
     EXPECT_EQ(1, callback.completions[0].taskId);
-}
-
-TEST_F(AsyncTaskTest, ClientWhoseTasksWereCancelledIsDestroyedOnRelease)
-{
-    bool destroyed = false;
-    ISmtpClient* observed = new CSmtpClient(new ObservedWrapper(destroyed));
-    observed->SetAsyncCallback(&callback);
-    LocalListener listener;
-    StallWorkerOf(*observed, listener);
-    observed->SendAsync();
-    observed->SendAsync();
-    EXPECT_EQ(1, observed->CancelAsync(0));
-    ASSERT_TRUE(PumpUntil(callback, 1));
     EXPECT_FALSE(destroyed);
     observed->Release();
     EXPECT_TRUE(destroyed);
 }
 
+// No message, no recipients, a port libcurl refuses, no message again: each
+// reported in order on the thread that first called SendAsync.
 TEST_F(AsyncTaskTest, CompletionsComeInOrderOnTheThreadOfTheFirstSendAsync)
 {
-    LocalListener listener;
+    LoopbackPort listener;
     UsePort(*client, listener.Port());
     std::thread::id host;
     std::thread hostThread([&] {
@@ -188,17 +157,24 @@ TEST_F(AsyncTaskTest, CompletionsComeInOrderOnTheThreadOfTheFirstSendAsync)
 
     ASSERT_EQ(4u, callback.completions.size());
     const int expectedCodes[] = {-1, -18, -1, -1};
+    const char* const expectedMessages[] = {kGeneralError, "No recipients have been specified.",
+                                            kGeneralError, kGeneralError};
     for (int index = 0; index < 4; ++index) {
         EXPECT_EQ(index + 1, callback.completions[index].taskId);
         EXPECT_EQ(expectedCodes[index], callback.completions[index].resultCode);
+        EXPECT_EQ(expectedMessages[index], callback.completions[index].message);
         EXPECT_EQ(host, callback.completions[index].thread);
     }
-    EXPECT_FALSE(listener.SomeoneConnected());
+    EXPECT_FALSE(listener.SomeoneConnected()) << "no send got as far as connecting";
+    EXPECT_EQ(999, client->GetLastResultCode()) << "the asynchronous path leaves it alone";
 }
 
+// The completion holds a reference: it runs before the implementation goes,
+// with or without a callback.
 TEST_F(AsyncTaskTest, ReleasingRightAfterSendAsyncStillCompletesFirst)
 {
     bool destroyed = false;
+    bool silentDestroyed = false;
     bool destroyedDuringCallback = true;
     struct Probe : IAsyncCallback {
         bool* destroyed = nullptr;
@@ -218,46 +194,17 @@ TEST_F(AsyncTaskTest, ReleasingRightAfterSendAsyncStillCompletesFirst)
     observed->SetAsyncCallback(&probe);
     observed->SendAsync();
     observed->Release();
+    ISmtpClient* silent = new CSmtpClient(new ObservedWrapper(silentDestroyed));
+    silent->SendAsync();
+    silent->Release();
     EXPECT_FALSE(destroyed);
 
-    for (int round = 0; round < 300 && probe.calls == 0; ++round)
+    for (int round = 0; round < 300 && !(destroyed && silentDestroyed); ++round)
         Platform::DispatchWaitingMessages(100);
     EXPECT_EQ(1, probe.calls);
     EXPECT_FALSE(destroyedDuringCallback);
     EXPECT_TRUE(destroyed);
-}
-
-TEST_F(AsyncTaskTest, CompletionWithoutCallbackStillGivesTheClientBack)
-{
-    bool destroyed = false;
-    ISmtpClient* observed = new CSmtpClient(new ObservedWrapper(destroyed));
-    observed->SendAsync();
-    observed->Release();
-    for (int round = 0; round < 300 && !destroyed; ++round)
-        Platform::DispatchWaitingMessages(100);
-    EXPECT_TRUE(destroyed);
-}
-
-TEST_F(AsyncTaskTest, EachClientHasItsOwnWorkerAndWindow)
-{
-    RecordingCallback otherCallback;
-    ISmtpClient* other = NewClient();
-    other->SetAsyncCallback(&otherCallback);
-
-    client->SendAsync();
-    const int withOneWorker = ThreadCount();
-    other->SendAsync();
-    EXPECT_EQ(withOneWorker + 1, ThreadCount());
-    ASSERT_TRUE(PumpUntil(otherCallback, 1));
-    other->Release();
-    EXPECT_EQ(withOneWorker, SettledThreadCount(withOneWorker))
-        << "the released client's worker ended";
-
-    client->SendAsync();
-    ASSERT_TRUE(PumpUntil(callback, 2)) << "the other client's teardown left this window alone";
-    EXPECT_EQ(1, callback.completions[0].taskId);
-    EXPECT_EQ(2, callback.completions[1].taskId);
-    ASSERT_EQ(1u, otherCallback.completions.size());
+    EXPECT_TRUE(silentDestroyed);
 }
 
 TEST_F(AsyncTaskTest, ClientThatNeverSentAsynchronouslyStartsNoThread)

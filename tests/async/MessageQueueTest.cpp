@@ -88,7 +88,7 @@ protected:
     void SetUp() override { windowCalls.clear(); }
 };
 
-TEST_F(AsyncMessageQueueTest, MessagesPostedBeforeTheThreadLooksAreKeptInOrder)
+TEST_F(AsyncMessageQueueTest, MessagesPostedBeforeTheThreadLooksAreKeptInOrderUntilItEnds)
 {
     Collector collector;
     uint32_t threadId = 0;
@@ -98,6 +98,7 @@ TEST_F(AsyncMessageQueueTest, MessagesPostedBeforeTheThreadLooksAreKeptInOrder)
     for (intptr_t number = 1; number <= 3; ++number)
         EXPECT_TRUE(PostThreadMessageTo(threadId, kNumber, 0, number));
     EXPECT_TRUE(PostThreadMessageTo(threadId, kStop, 0, 0));
+    EXPECT_FALSE(WaitThread(thread, 20)) << "the wait is bounded";
     collector.gate.Open();
     ASSERT_TRUE(WaitThread(thread, 10000));
     CloseThread(thread, true);
@@ -105,43 +106,23 @@ TEST_F(AsyncMessageQueueTest, MessagesPostedBeforeTheThreadLooksAreKeptInOrder)
     EXPECT_FALSE(PostThreadMessageTo(threadId, kNumber, 0, 4)) << "queue outlived its thread";
 }
 
-TEST_F(AsyncMessageQueueTest, WaitThreadIsBoundedAndReportsTheEnd)
-{
-    Collector collector;
-    uint32_t threadId = 0;
-    ThreadHandle thread = StartThread(Collector::Run, &collector, threadId);
-    ASSERT_NE(nullptr, thread);
-    EXPECT_FALSE(WaitThread(thread, 20));
-    PostThreadMessageTo(threadId, kStop, 0, 0);
-    collector.gate.Open();
-    EXPECT_TRUE(WaitThread(thread, 10000));
-    CloseThread(thread, true);
-}
-
-TEST_F(AsyncMessageQueueTest, SecondRegistrationOfAClassReportsThatItExists)
-{
-    static int round = 0;  // classes stay registered for the whole process
-    const auto name = W("MessageQueueTestClassTwice" + std::to_string(++round));
-    EXPECT_EQ(ClassRegistration::Registered, RegisterWindowClass(name.c_str(), RecordingProc));
-    EXPECT_EQ(ClassRegistration::AlreadyExists, RegisterWindowClass(name.c_str(), RecordingProc));
-    WindowHandle first = CreateHiddenWindow(name.c_str(), name.c_str());
-    WindowHandle second = CreateHiddenWindow(name.c_str(), name.c_str());
-    ASSERT_NE(nullptr, first);
-    ASSERT_NE(nullptr, second);
-    EXPECT_NE(first, second);
-    DestroyHiddenWindow(first);
-    DestroyHiddenWindow(second);
-    EXPECT_EQ(nullptr, CreateHiddenWindow(W("MessageQueueTestNoSuchClass").c_str(), nullptr));
-}
-
+// A class registers once; its windows take messages from any thread and
+// dispatch them on the owning thread only, until they are destroyed.
 TEST_F(AsyncMessageQueueTest, WindowMessagesAreDispatchedOnTheOwningThreadOnly)
 {
-    const auto name = W("MessageQueueTestOwner");
-    RegisterWindowClass(name.c_str(), RecordingProc);
+    static int round = 0;  // classes stay registered for the whole process
+    const auto name = W("MessageQueueTestClass" + std::to_string(++round));
+    EXPECT_EQ(ClassRegistration::Registered, RegisterWindowClass(name.c_str(), RecordingProc));
+    EXPECT_EQ(ClassRegistration::AlreadyExists, RegisterWindowClass(name.c_str(), RecordingProc));
+    EXPECT_EQ(nullptr, CreateHiddenWindow(W("MessageQueueTestNoSuchClass").c_str(), nullptr));
     WindowHandle window = CreateHiddenWindow(name.c_str(), name.c_str());
+    WindowHandle second = CreateHiddenWindow(name.c_str(), name.c_str());
     ASSERT_NE(nullptr, window);
-    ASSERT_EQ(1u, windowCalls.size());
+    EXPECT_NE(window, second);
+    DestroyHiddenWindow(second);
+    ASSERT_EQ(2u, windowCalls.size());
     EXPECT_EQ(kWindowCreateMessage, windowCalls[0].message);
+    windowCalls.clear();
 
     int dispatchedElsewhere = -1;
     std::thread other([&] {
@@ -150,34 +131,30 @@ TEST_F(AsyncMessageQueueTest, WindowMessagesAreDispatchedOnTheOwningThreadOnly)
     });
     other.join();
     EXPECT_EQ(0, dispatchedElsewhere);
-    ASSERT_EQ(1u, windowCalls.size());
-
+    EXPECT_TRUE(windowCalls.empty());
     EXPECT_EQ(1, DispatchWaitingMessages(1000));
-    ASSERT_EQ(2u, windowCalls.size());
-    EXPECT_EQ(CurrentThreadId(), windowCalls[1].thread);
-    EXPECT_EQ(kNumber, windowCalls[1].message);
-    EXPECT_EQ(42, windowCalls[1].lParam);
-    DestroyHiddenWindow(window);
-}
+    ASSERT_EQ(1u, windowCalls.size());
+    EXPECT_EQ(CurrentThreadId(), windowCalls[0].thread);
+    EXPECT_EQ(kNumber, windowCalls[0].message);
+    EXPECT_EQ(42, windowCalls[0].lParam);
 
-TEST_F(AsyncMessageQueueTest, MessagesOfADestroyedWindowAreDropped)
-{
-    const auto name = W("MessageQueueTestDestroyed");
-    RegisterWindowClass(name.c_str(), RecordingProc);
-    WindowHandle window = CreateHiddenWindow(name.c_str(), name.c_str());
-    ASSERT_TRUE(IsLiveWindow(window));
     EXPECT_TRUE(PostWindowMessage(window, kNumber, 0, 7));
     DestroyHiddenWindow(window);
     EXPECT_FALSE(IsLiveWindow(window));
     EXPECT_FALSE(PostWindowMessage(window, kNumber, 0, 8));
     EXPECT_EQ(1, DispatchWaitingMessages(0));
-    EXPECT_EQ(1u, windowCalls.size()) << "only the creation message";
+    EXPECT_EQ(1u, windowCalls.size()) << "the destroyed window's message was dropped";
 }
 
+// The descriptor is readable exactly while messages wait.
 TEST_F(AsyncMessageQueueTest, DispatchWaitsAsAskedAndTakesEverythingWaiting)
 {
+    const int descriptor = MessageQueueDescriptor();
+    ASSERT_GE(descriptor, 0);
+    EXPECT_EQ(descriptor, MessageQueueDescriptor());
     EXPECT_EQ(0, DispatchWaitingMessages(0));
     EXPECT_EQ(0, DispatchWaitingMessages(20));
+    EXPECT_FALSE(Readable(descriptor));
 
     const uint32_t self = CurrentThreadId();
     std::thread poster([self] {
@@ -189,27 +166,12 @@ TEST_F(AsyncMessageQueueTest, DispatchWaitsAsAskedAndTakesEverythingWaiting)
 
     for (intptr_t number = 0; number < 5; ++number)
         PostThreadMessageTo(self, kNumber, 0, number);
-    EXPECT_EQ(5, DispatchWaitingMessages(0));
-    EXPECT_EQ(0, DispatchWaitingMessages(0));
-}
-
-TEST_F(AsyncMessageQueueTest, DescriptorIsReadableExactlyWhileMessagesWait)
-{
-    const int descriptor = MessageQueueDescriptor();
-    ASSERT_GE(descriptor, 0);
-    EXPECT_EQ(descriptor, MessageQueueDescriptor());
-    EXPECT_FALSE(Readable(descriptor));
-
-    std::thread poster([self = CurrentThreadId()] {
-        PostThreadMessageTo(self, kNumber, 0, 1);
-        PostThreadMessageTo(self, kNumber, 0, 2);
-    });
-    poster.join();
     EXPECT_TRUE(Readable(descriptor));
-    EXPECT_EQ(2, DispatchWaitingMessages(0));
+    EXPECT_EQ(5, DispatchWaitingMessages(0));
     EXPECT_FALSE(Readable(descriptor));
+    EXPECT_EQ(0, DispatchWaitingMessages(0));
 
-    PostThreadMessageTo(CurrentThreadId(), kStop, 0, 0);
+    PostThreadMessageTo(self, kStop, 0, 0);
     EXPECT_TRUE(Readable(descriptor));
     ThreadMessage message;
     ASSERT_TRUE(GetNextMessage(message));

@@ -1,11 +1,9 @@
-// Header blocks and MIME trees handed to libcurl, delivered to the "plain"
-// test listener and read back with Python's email package.
+// Header blocks and MIME trees sent to the "plain" test listener and read
+// back with Python's email package.
 #include <gtest/gtest.h>
 
-#include <curl/curl.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <regex>
 #include <string>
 
@@ -13,8 +11,6 @@
 #include "TempFolder.h"
 #include "TestServers.h"
 #include "TestText.h"
-#include "smtpclient/mime/HeaderBuilder.h"
-#include "smtpclient/mime/MimeBodyTree.h"
 #include "smtpclient/platform/ComputerName.h"
 
 using namespace SMTPClientNS;
@@ -22,89 +18,11 @@ using namespace SMTPClientTest;
 
 namespace {
 
-// The handles of one transfer, freed the way a send frees them: the three
-// sub-trees before the root.
-class Transfer {
-public:
-    Transfer()
-        : easy(curl_easy_init()),
-          root(curl_mime_init(easy)),
-          alternative(curl_mime_init(easy)),
-          related(curl_mime_init(easy)),
-          mixed(curl_mime_init(easy))
-    {
-    }
-    ~Transfer()
-    {
-        curl_mime_free(alternative);
-        curl_mime_free(related);
-        curl_mime_free(mixed);
-        curl_mime_free(root);
-        curl_slist_free_all(recipients);
-        curl_slist_free_all(headers);
-        curl_easy_cleanup(easy);
-    }
-    Transfer(const Transfer&) = delete;
-    Transfer& operator=(const Transfer&) = delete;
-
-    // Builds the request as a send does (header block, body, inline images,
-    // attachments) and sends it to the plain listener.
-    CURLcode Send(ISmtpClient* client, const std::string& recipient)
-    {
-        std::string header;
-        EXPECT_EQ(0, BuildHeaderBlock(client, header));
-        headers = curl_slist_append(headers, header.c_str());
-        EXPECT_EQ(0, AddBodyParts(&root, &alternative, client));
-        AddInlineImageParts(&root, &related, client);
-        AddAttachmentParts(&root, &mixed, client);
-
-        const std::string url = "smtp://127.0.0.1:" + std::to_string(ServerPort("plain"));
-        recipients = curl_slist_append(recipients, ("<" + recipient + ">").c_str());
-        curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(easy, CURLOPT_MAIL_FROM, "<sender@example.com>");
-        curl_easy_setopt(easy, CURLOPT_MAIL_RCPT, recipients);
-        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
-        curl_easy_setopt(easy, CURLOPT_MIMEPOST, root);
-        return curl_easy_perform(easy);
-    }
-
-private:
-    CURL* easy;
-    curl_mime* root;
-    curl_mime* alternative;
-    curl_mime* related;
-    curl_mime* mixed;
-    curl_slist* recipients = nullptr;
-    curl_slist* headers = nullptr;
-};
-
 std::string UniqueRecipient()
 {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
     return std::string("composition-") + test->name() + "-" + std::to_string(getpid()) +
            "@example.org";
-}
-
-std::string Run(const std::string& command)
-{
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
-    }
-    char buffer[4096];
-    size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, count);
-    }
-    pclose(pipe);
-    return output;
-}
-
-// SHA-256 of a file, as the outline shows decoded payloads.
-std::string Sha256(const std::string& path)
-{
-    return Run("sha256sum '" + path + "'").substr(0, 64);
 }
 
 // The outline with the values that change with every mail masked: a
@@ -125,8 +43,11 @@ protected:
     // Sends the message and returns the masked outline of what arrived.
     std::string Deliver()
     {
-        Transfer transfer;
-        EXPECT_EQ(CURLE_OK, transfer.Send(composed.client(), recipient));
+        ISmtpClient* client = composed.client();
+        client->SetHost(W("127.0.0.1").c_str());
+        client->SetPort(ServerPort("plain"));
+        client->SetUseTls(false);
+        EXPECT_EQ(1, client->Send());
         const ReceivedMail mail = WaitForMailTo(recipient);
         EXPECT_FALSE(mail.rawPath.empty()) << "nothing arrived for " << recipient;
         return mail.rawPath.empty() ? std::string() : MaskOutline(DescribeMail(mail.rawPath));
@@ -162,6 +83,7 @@ protected:
     const std::string recipient = UniqueRecipient();
 };
 
+// Pseudo-random bytes, the same on every run, so that their hash is known.
 std::string BinaryBytes(size_t size)
 {
     std::string bytes(size, '\0');
@@ -207,17 +129,17 @@ TEST_F(DeliveredTree, HoldsBodiesInlineImagesAndAttachments)
                   "        transfer-encoding: base64\n"
                   "        disposition: inline\n"
                   "        content-id: <logo>\n"
-                  "        data: 15 bytes sha256 " + Sha256(png) + "\n"
+                  "        data: 15 bytes sha256 c9b4b9d43e8145266cbdca9343cb0704d06ee79d14d85cb3849f7a19131b34a1\n"
                   "      image/bmp\n"
                   "        transfer-encoding: base64\n"
                   "        disposition: inline\n"
                   "        content-id: <icon@example>\n"
-                  "        data: 9 bytes sha256 " + Sha256(bmp) + "\n"
+                  "        data: 9 bytes sha256 a5c51d74f8c805ed77667eb0f6e387d0bc8c862f3cf7b31af678f19485158ed6\n"
                   "      image/jpeg\n"
                   "        transfer-encoding: base64\n"
                   "        disposition: inline\n"
                   "        content-id: <photo>\n"
-                  "        data: 10 bytes sha256 " + Sha256(jpg) + "\n"
+                  "        data: 10 bytes sha256 36c30dec48cedf24f592919b9f832b5d9dd1109a6b5193058fc0c6ce782b4b6c\n"
                   "    multipart/mixed\n"
                   "      text/plain\n"
                   "        transfer-encoding: base64\n"
@@ -228,7 +150,7 @@ TEST_F(DeliveredTree, HoldsBodiesInlineImagesAndAttachments)
                   "        transfer-encoding: base64\n"
                   "        disposition: attachment\n"
                   "        filename: blob.bin\n"
-                  "        data: 3145735 bytes sha256 " + Sha256(binary) + "\n",
+                  "        data: 3145735 bytes sha256 76f9110b08715a9a986b60d4a35e16b8cd19b87c993195f9e9a68ffd1165e5b4\n",
               Deliver());
 }
 
@@ -261,7 +183,7 @@ TEST_F(DeliveredTree, EmptyBodyComesBeforeTheAttachments)
                   "        transfer-encoding: base64\n"
                   "        disposition: attachment\n"
                   "        filename: data.bin\n"
-                  "        data: 3 bytes sha256 " + Sha256(data) + "\n",
+                  "        data: 3 bytes sha256 26a66b061e8f48f39927c312f25293959729eee95978e2892d49d3512a5cc092\n",
               Deliver());
 }
 
@@ -281,7 +203,7 @@ TEST_F(DeliveredTree, HtmlWithUnnamedImagesGetsAnEmptyRelatedContainer)
                   "        transfer-encoding: 8bit\n"
                   "        text: \"<p>Café</p>\"\n"
                   "    multipart/related\n"
-                  "      data: 0 bytes sha256 " + Sha256("/dev/null") + "\n"
+                  "      data: 0 bytes sha256 e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\n"
                   "      defect: StartBoundaryNotFoundDefect\n",
               Deliver());
 }

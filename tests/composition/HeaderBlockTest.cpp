@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ComposedMessage.h"
@@ -17,144 +17,89 @@ using namespace SMTPClientTest;
 
 namespace {
 
+typedef std::pair<const char*, const char*> Box;  // address, display name
+
 struct HeaderCase {
     const char* name;
-    std::function<void(CMimeMessage&)> fill;
+    const char* charset;  // empty: the default
+    Box from;
+    std::vector<Box> to, cc, bcc;
+    int priority;
+    const char* subject;
     int result;
     std::string block;  // masked
 };
 
-void From(CMimeMessage& m, const char* address, const char* name = "")
-{
-    m.SetFrom(W(address).c_str(), W(name).c_str());
-}
-
-void To(CMimeMessage& m, const char* address, const char* name = "")
-{
-    m.AddTo(W(address).c_str(), W(name).c_str());
-}
-
-void Subject(CMimeMessage& m, const char* subject)
-{
-    m.SetSubject(W(subject).c_str());
-}
-
 const std::string kTail = "Date: <date>\r\nSubject: \r\nMessage - ID: <id>\r\n";
+const char* const kUnknown = "X-NO-SUCH-CHARSET";
 
-std::vector<HeaderCase> HeaderCases()
-{
-    return {
-        {"BareAddressesAndEmptySubject",
-         [](CMimeMessage& m) {
-             From(m, "a@example.com");
-             To(m, "b@example.org");
-         },
-         0,
-         "From: a@example.com\r\nTo: b@example.org\r\nX-Priority: 3 \r\n" + kTail},
-        {"OneWordSubjectEndsTheHeaderSection",
-         [](CMimeMessage& m) {
-             From(m, "a@example.com");
-             To(m, "b@example.org");
-             Subject(m, "Hello");
-         },
-         0,
-         "From: a@example.com\r\nTo: b@example.org\r\nX-Priority: 3 \r\n"
-         "Date: <date>\r\nSubject: Hello\r\n\r\nMessage - ID: <id>\r\n"},
-        {"DisplayNamesListsAndQuoting",
-         [](CMimeMessage& m) {
-             From(m, "alice@example.com", "Alice Example");
-             To(m, "bob@example.org");
-             To(m, "carol@example.org", "Carol");
-             To(m, "dave@example.org");
-             m.AddCc(W("js@example.org").c_str(), W("J. Smith").c_str());
-             m.AddBcc(W("bs@example.org").c_str(), W("Smith, \"Bob\" \\ Jr").c_str());
-             m.SetPriority(1);
-             Subject(m, "Status report");
-         },
-         0,
-         "From: Alice Example <alice@example.com>\r\n"
-         "To: bob@example.org,\r\n Carol <carol@example.org>,\r\n dave@example.org\r\n"
-         "Cc: \"J. Smith\" <js@example.org>\r\n"
-         "Bcc: \"Smith, \\\"Bob\\\" \\\\ Jr\" <bs@example.org>\r\n"
-         "X-Priority: 4 \r\n"
-         "Date: <date>\r\nSubject: Status report\r\n\r\nMessage - ID: <id>\r\n"},
-        {"OneEncodedWordPerNonAsciiName",
-         [](CMimeMessage& m) {
-             From(m, "j@example.com", "Jürgen Groß");
-             To(m, "z@example.org", "Zoë \"Z\" Ångström");
-             To(m, "x@example.org", "Plain");
-             m.SetPriority(2);
-         },
-         0,
-         "From: =?UTF-8?b?SsO8cmdlbiBHcm/Dnw==?= <j@example.com>\r\n"
-         "To: =?UTF-8?b?Wm/DqyAiWiIgw4VuZ3N0csO2bQ==?= <z@example.org>,\r\n Plain <x@example.org>\r\n"
-         "X-Priority: 2 \r\n" + kTail},
-        {"CharsetNameWithSpecialIsQuoted",
-         [](CMimeMessage& m) {
-             m.SetCharset(W("ISO_8859-1:1987").c_str());
-             From(m, "r@example.com", "Renée");
-             Subject(m, "Café");
-         },
-         0,
-         "From: \"=?ISO_8859-1:1987?b?UmVu6WU=?=\" <r@example.com>\r\n"
-         "X-Priority: 3 \r\n"
-         "Date: <date>\r\nSubject: =?ISO_8859-1:1987?b?Q2Fm6Q==?=\r\n\r\nMessage - ID: <id>\r\n"},
-        {"PriorityOutOfRangeWritesNoLine",
-         [](CMimeMessage& m) {
-             From(m, "a@example.com");
-             m.SetPriority(5);
-         },
-         0, "From: a@example.com\r\n" + kTail},
-        {"LineBreaksInPlainTextBecomeSpaces",
-         [](CMimeMessage& m) {
-             From(m, "eve@example.com", "Eve\r\nBcc: victim@example.net");
-             To(m, "m@example.org", "Mallory\nX");
-             Subject(m, "Hi\r\nBcc: victim@example.net");
-         },
-         0,
-         "From: \"Eve  Bcc: victim@example.net\" <eve@example.com>\r\n"
-         "To: Mallory X <m@example.org>\r\n"
-         "X-Priority: 3 \r\n"
-         "Date: <date>\r\nSubject: Hi  Bcc: victim@example.net\r\n\r\nMessage - ID: <id>\r\n"},
-        {"UnknownCharsetStopsAtTheFirstNonAsciiName",
-         [](CMimeMessage& m) {
-             m.SetCharset(W("X-NO-SUCH-CHARSET").c_str());
-             From(m, "a@example.com", "Alice");
-             To(m, "b@example.org", "Bob");
-             To(m, "j@example.org", "Jürgen");
-         },
-         -21, "From: Alice <a@example.com>\r\n"},
-        {"UnknownCharsetCutsTheSubjectSilently",
-         [](CMimeMessage& m) {
-             m.SetCharset(W("X-NO-SUCH-CHARSET").c_str());
-             From(m, "a@example.com", "Alice");
-             Subject(m, "Hello Wörld again");
-         },
-         0,
-         "From: Alice <a@example.com>\r\nX-Priority: 3 \r\n"
-         "Date: <date>\r\nSubject: Hello \r\n\r\nMessage - ID: <id>\r\n"},
-        {"UnknownCharsetWithNonAsciiFirstWordLeavesSubjectEmpty",
-         [](CMimeMessage& m) {
-             m.SetCharset(W("X-NO-SUCH-CHARSET").c_str());
-             From(m, "a@example.com");
-             Subject(m, "Wörld hello");
-         },
-         0, "From: a@example.com\r\nX-Priority: 3 \r\n" + kTail},
-    };
-}
+const HeaderCase kCases[] = {
+    {"BareAddressesAndEmptySubject", "", {"a@example.com", ""}, {{"b@example.org", ""}}, {}, {}, 0, "",
+     0, "From: a@example.com\r\nTo: b@example.org\r\nX-Priority: 3 \r\n" + kTail},
+    {"OneWordSubjectEndsTheHeaderSection", "", {"a@example.com", ""}, {{"b@example.org", ""}}, {}, {},
+     0, "Hello", 0,
+     "From: a@example.com\r\nTo: b@example.org\r\nX-Priority: 3 \r\n"
+     "Date: <date>\r\nSubject: Hello\r\n\r\nMessage - ID: <id>\r\n"},
+    {"DisplayNamesListsAndQuoting", "", {"alice@example.com", "Alice Example"},
+     {{"bob@example.org", ""}, {"carol@example.org", "Carol"}, {"dave@example.org", ""}},
+     {{"js@example.org", "J. Smith"}}, {{"bs@example.org", "Smith, \"Bob\" \\ Jr"}}, 1, "Status report", 0,
+     "From: Alice Example <alice@example.com>\r\n"
+     "To: bob@example.org,\r\n Carol <carol@example.org>,\r\n dave@example.org\r\n"
+     "Cc: \"J. Smith\" <js@example.org>\r\n"
+     "Bcc: \"Smith, \\\"Bob\\\" \\\\ Jr\" <bs@example.org>\r\n"
+     "X-Priority: 4 \r\n"
+     "Date: <date>\r\nSubject: Status report\r\n\r\nMessage - ID: <id>\r\n"},
+    {"OneEncodedWordPerNonAsciiName", "", {"j@example.com", "Jürgen Groß"},
+     {{"z@example.org", "Zoë \"Z\" Ångström"}, {"x@example.org", "Plain"}}, {}, {}, 2, "", 0,
+     "From: =?UTF-8?b?SsO8cmdlbiBHcm/Dnw==?= <j@example.com>\r\n"
+     "To: =?UTF-8?b?Wm/DqyAiWiIgw4VuZ3N0csO2bQ==?= <z@example.org>,\r\n Plain <x@example.org>\r\n"
+     "X-Priority: 2 \r\n" + kTail},
+    {"CharsetNameWithSpecialIsQuoted", "ISO_8859-1:1987", {"r@example.com", "Renée"}, {}, {}, {}, 0,
+     "Café", 0,
+     "From: \"=?ISO_8859-1:1987?b?UmVu6WU=?=\" <r@example.com>\r\nX-Priority: 3 \r\n"
+     "Date: <date>\r\nSubject: =?ISO_8859-1:1987?b?Q2Fm6Q==?=\r\n\r\nMessage - ID: <id>\r\n"},
+    {"PriorityOutOfRangeWritesNoLine", "", {"a@example.com", ""}, {}, {}, {}, 5, "", 0,
+     "From: a@example.com\r\n" + kTail},
+    {"LineBreaksInPlainTextBecomeSpaces", "", {"eve@example.com", "Eve\r\nBcc: victim@example.net"},
+     {{"m@example.org", "Mallory\nX"}}, {}, {}, 0, "Hi\r\nBcc: victim@example.net", 0,
+     "From: \"Eve  Bcc: victim@example.net\" <eve@example.com>\r\n"
+     "To: Mallory X <m@example.org>\r\nX-Priority: 3 \r\n"
+     "Date: <date>\r\nSubject: Hi  Bcc: victim@example.net\r\n\r\nMessage - ID: <id>\r\n"},
+    {"UnknownCharsetStopsAtTheFirstNonAsciiName", kUnknown, {"a@example.com", "Alice"},
+     {{"b@example.org", "Bob"}, {"j@example.org", "Jürgen"}}, {}, {}, 0, "", -21,
+     "From: Alice <a@example.com>\r\n"},
+    {"UnknownCharsetCutsTheSubjectSilently", kUnknown, {"a@example.com", "Alice"}, {}, {}, {}, 0,
+     "Hello Wörld again", 0,
+     "From: Alice <a@example.com>\r\nX-Priority: 3 \r\n"
+     "Date: <date>\r\nSubject: Hello \r\n\r\nMessage - ID: <id>\r\n"},
+};
+
+void PrintTo(const HeaderCase& c, std::ostream* out) { *out << c.name; }
 
 class HeaderBlock : public testing::TestWithParam<HeaderCase> {};
 
 TEST_P(HeaderBlock, IsBuiltExactly)
 {
+    const HeaderCase& c = GetParam();
     ComposedMessage composed;
-    GetParam().fill(composed.message());
+    CMimeMessage& m = composed.message();
+    if (*c.charset != 0)
+        m.SetCharset(W(c.charset).c_str());
+    m.SetFrom(W(c.from.first).c_str(), W(c.from.second).c_str());
+    for (const Box& box : c.to)
+        m.AddTo(W(box.first).c_str(), W(box.second).c_str());
+    for (const Box& box : c.cc)
+        m.AddCc(W(box.first).c_str(), W(box.second).c_str());
+    for (const Box& box : c.bcc)
+        m.AddBcc(W(box.first).c_str(), W(box.second).c_str());
+    m.SetPriority(c.priority);
+    m.SetSubject(W(c.subject).c_str());
     std::string block;
-    EXPECT_EQ(GetParam().result, BuildHeaderBlock(composed.client(), block));
-    EXPECT_EQ(GetParam().block, MaskHeaderBlock(block));
+    EXPECT_EQ(c.result, BuildHeaderBlock(composed.client(), block));
+    EXPECT_EQ(c.block, MaskHeaderBlock(block));
 }
 
-INSTANTIATE_TEST_SUITE_P(Messages, HeaderBlock, testing::ValuesIn(HeaderCases()),
+INSTANTIATE_TEST_SUITE_P(Messages, HeaderBlock, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<HeaderCase>& info) {
                              return std::string(info.param.name);
                          });

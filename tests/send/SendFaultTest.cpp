@@ -19,17 +19,7 @@ struct Fault {
 
 class SendFault : public SendTest, public testing::WithParamInterface<Fault> {};
 
-class SendDropped : public SendTest {};
-
-std::ostream& operator<<(std::ostream& out, const Fault& fault)
-{
-    return out << fault.listener;
-}
-
-std::string FaultName(const testing::TestParamInfo<Fault>& info)
-{
-    return info.param.listener;
-}
+void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.listener; }
 
 } // namespace
 
@@ -43,7 +33,8 @@ INSTANTIATE_TEST_SUITE_P(Listeners, SendFault, testing::Values(
     Fault{"reject_data_4xx", CURLE_WEIRD_SERVER_REPLY, -1},
     Fault{"reject_data_5xx", CURLE_WEIRD_SERVER_REPLY, -1},
     Fault{"stall_greeting", CURLE_OPERATION_TIMEDOUT, -11},
-    Fault{"stall_after_greeting", CURLE_OPERATION_TIMEDOUT, -11}), FaultName);
+    Fault{"stall_after_greeting", CURLE_OPERATION_TIMEDOUT, -11}),
+    [](const testing::TestParamInfo<Fault>& info) { return std::string(info.param.listener); });
 
 TEST_P(SendFault, EndsInItsMappedCode)
 {
@@ -54,7 +45,7 @@ TEST_P(SendFault, EndsInItsMappedCode)
     EXPECT_EQ(GetParam().rawOutcome, client->GetLastResultCode());
 }
 
-TEST_F(SendDropped, ConnectionDroppedInData)
+TEST_F(SendTest, ConnectionDroppedInData)
 {
     Compose("dropped@example.test");
     UseListener("drop_in_data", false);

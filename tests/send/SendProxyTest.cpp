@@ -25,17 +25,7 @@ struct ProxyCase {
 
 class SendProxy : public SendTest, public testing::WithParamInterface<ProxyCase> {};
 
-class SendProxySetting : public SendTest {};
-
-std::ostream& operator<<(std::ostream& out, const ProxyCase& kind)
-{
-    return out << kind.name;
-}
-
-std::string CaseName(const testing::TestParamInfo<ProxyCase>& info)
-{
-    return info.param.name;
-}
+void PrintTo(const ProxyCase& kind, std::ostream* out) { *out << kind.name; }
 
 } // namespace
 
@@ -46,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, SendProxy, testing::Values(
     ProxyCase{"socks5_login", "socks5_auth", 2, "127.0.0.1", true, "SOCKS5 request granted."},
     ProxyCase{"socks5_proxy_resolves", "socks5", 3, "localhost", false, "(remotely resolved)"},
     ProxyCase{"unknown_type_is_socks5", "dante", 9, "127.0.0.1", false, "SOCKS5 request granted."}),
-    CaseName);
+    [](const testing::TestParamInfo<ProxyCase>& info) { return std::string(info.param.name); });
 
 TEST_P(SendProxy, Delivers)
 {
@@ -61,12 +51,10 @@ TEST_P(SendProxy, Delivers)
                                   W(user).c_str(), W(password).c_str()));
     EXPECT_EQ(1, client->Send());
     EXPECT_FALSE(WaitForMailTo(recipient).rawPath.empty());
-    const std::string path = TempPath(std::string("proxy_") + kind.name + ".log");
-    client->SetLogFile(W(path).c_str(), false);
-    EXPECT_NE(std::string::npos, ReadFile(path).find(kind.trace));
+    EXPECT_NE(std::string::npos, Trace().find(kind.trace));
 }
 
-TEST_F(SendProxySetting, WrongLoginIsRefusedByTheProxy)
+TEST_F(SendTest, ProxyWrongLoginIsRefusedByTheProxy)
 {
     Compose("proxy-denied@example.test");
     UseListener("plain", false);
@@ -78,7 +66,7 @@ TEST_F(SendProxySetting, WrongLoginIsRefusedByTheProxy)
 }
 
 // An empty proxy host tells libcurl to use no proxy at all.
-TEST_F(SendProxySetting, SwitchedOnWithoutAHostSendsDirectly)
+TEST_F(SendTest, ProxySwitchedOnWithoutAHostSendsDirectly)
 {
     Compose("proxy-none@example.test");
     UseListener("plain", false);

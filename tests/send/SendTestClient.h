@@ -4,10 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "TempFolder.h"
 #include "TestServers.h"
 #include "TestText.h"
 #include "smtpclient/SmtpClient.h"
@@ -49,21 +48,15 @@ protected:
         client->SetUseTls(tls);
     }
 
-    std::string TempPath(const std::string& name)
+    // The trace of the last send, as the log file would hold it.
+    std::string Trace()
     {
-        const std::string path = testing::TempDir() + "send_" + name;
-        std::remove(path.c_str());
-        return path;
+        const std::string path = folder.Path("trace.log");
+        client->SetLogFile(W(path).c_str(), false);
+        return folder.Read(path);
     }
 
-    static std::string ReadFile(const std::string& path)
-    {
-        std::ifstream file(path, std::ios::binary);
-        std::ostringstream content;
-        content << file.rdbuf();
-        return content.str();
-    }
-
+    TempFolder folder;
     SMTPClientNS::ISmtpClient* client;
     SMTPClientNS::IMimeMessage* message;
 };

@@ -62,7 +62,7 @@ protected:
 
 TEST_F(SendTrustedCa, AcceptedWhenTheTestCaIsTrusted)
 {
-    ASSERT_TRUE(TrustOnly(TestCaFile(), TempPath("trusted_ca")));
+    ASSERT_TRUE(TrustOnly(TestCaFile(), folder.Path("trusted_ca")));
     Compose("ca-trusted@example.test");
     EXPECT_EQ(1, client->Send());
     EXPECT_TRUE(WaitForMailTo("ca-trusted@example.test").tls);

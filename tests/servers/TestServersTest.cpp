@@ -82,7 +82,7 @@ TEST(TestServers, UnknownListenerFailsTheTest)
     EXPECT_EQ(0, port);
 }
 
-TEST(TestServers, ReceivedMailCarriesEnvelopeAndBytes)
+TEST(TestServers, ReceivedMailCarriesEnvelopeBytesAndOutline)
 {
     ASSERT_EQ(CURLE_OK, SendPlain({"support-a@example.test", "support-b@example.test"}));
 
@@ -96,17 +96,9 @@ TEST(TestServers, ReceivedMailCarriesEnvelopeAndBytes)
     EXPECT_EQ("", mail.authUser);
     EXPECT_EQ("", mail.via);
     EXPECT_EQ(1u, MailTo("support-a@example.test").size());
-}
-
-TEST(TestServers, OutlineDecodesHeadersAndText)
-{
-    ASSERT_EQ(CURLE_OK, SendPlain({"support-outline@example.test"}));
-
-    const ReceivedMail mail = WaitForMailTo("support-outline@example.test");
-    ASSERT_FALSE(mail.rawPath.empty());
     EXPECT_EQ("headers:\n"
               "  From: sender@example.test\n"
-              "  Subject: Übersicht\n"
+              "  Subject: \xC3\x9C" "bersicht\n"
               "body:\n"
               "  text/plain\n"
               "    text: \"Line one\\r\\n.. starts with a dot, which SMTP doubles in transit\\r\\n\"\n",

@@ -78,26 +78,30 @@ TEST(SmtpsendMailbox, SplitsDisplayNameFromAddress)
     }
 }
 
-TEST(SmtpsendProxyUrl, MapsSchemesToProxyTypes)
+TEST(SmtpsendProxyUrl, ReadsSchemeHostPortAndEscapedCredentials)
 {
-    EXPECT_EQ(0, ParseProxyUrl("socks4://proxy:1080").type);
-    EXPECT_EQ(1, ParseProxyUrl("socks4a://proxy:1080").type);
-    EXPECT_EQ(2, ParseProxyUrl("socks5://proxy:1080").type);
-    EXPECT_EQ(3, ParseProxyUrl("socks5h://proxy:1080/").type);
-}
-
-TEST(SmtpsendProxyUrl, ReadsHostPortAndEscapedCredentials)
-{
-    const ProxyUrl proxy = ParseProxyUrl("socks5://us%3Aer:p%40ss%25@[::1]:1080");
-    EXPECT_EQ("[::1]", proxy.host);
-    EXPECT_EQ(1080, proxy.port);
-    EXPECT_EQ("us:er", proxy.user);
-    EXPECT_EQ("p@ss%", proxy.password);
-
-    const ProxyUrl plain = ParseProxyUrl("socks5://127.0.0.1:9050");
-    EXPECT_EQ("127.0.0.1", plain.host);
-    EXPECT_EQ("", plain.user);
-    EXPECT_EQ("", plain.password);
+    const struct {
+        const char* url;
+        int type;
+        const char* host;
+        int port;
+        const char* user;
+        const char* password;
+    } cases[] = {
+        {"socks4://proxy:1080", 0, "proxy", 1080, "", ""},
+        {"socks4a://proxy:1080", 1, "proxy", 1080, "", ""},
+        {"socks5://127.0.0.1:9050", 2, "127.0.0.1", 9050, "", ""},
+        {"socks5h://proxy:1080/", 3, "proxy", 1080, "", ""},
+        {"socks5://us%3Aer:p%40ss%25@[::1]:1080", 2, "[::1]", 1080, "us:er", "p@ss%"},
+    };
+    for (const auto& c : cases) {
+        const ProxyUrl proxy = ParseProxyUrl(c.url);
+        EXPECT_EQ(c.type, proxy.type) << c.url;
+        EXPECT_EQ(c.host, proxy.host) << c.url;
+        EXPECT_EQ(c.port, proxy.port) << c.url;
+        EXPECT_EQ(c.user, proxy.user) << c.url;
+        EXPECT_EQ(c.password, proxy.password) << c.url;
+    }
 }
 
 TEST(SmtpsendProxyUrl, RefusesIncompleteOrForeignUrls)

@@ -41,33 +41,20 @@ Function Slot(Object* object, int operation)
     return reinterpret_cast<Function>(table[operation - 1 + kDestructorSlots]);
 }
 
-void UseClient(ISmtpClient* client)
+// Ordinary calls through the installed headers.
+void UseClientAndMessage(ISmtpClient* client, IMimeMessage* message)
 {
     SmtpChar buffer[256];
     Check(client->GetPort() == -1, "default port");
-    Check(client->GetLastResultCode() == 999, "default last result code");
-    client->SetHost(SMTPCLIENT_TEXT("mail.example.org"));
-    client->SetPort(587);
-    client->SetUser(SMTPCLIENT_TEXT("alice"));
     Check(client->SetProxy(SMTPCLIENT_TEXT("proxy.local"), 1080, 3, nullptr, nullptr) == 1,
           "proxy accepted");
     client->GetProxyValue(buffer, 1);
     Check(Same(buffer, SMTPCLIENT_TEXT("1080")), "proxy port as text");
-    Check(Same(client->GetHost(), SMTPCLIENT_TEXT("mail.example.org")), "host read back");
-    Check(Same(client->GetUser(), SMTPCLIENT_TEXT("alice")), "user read back");
-    Check(client->GetPort() == 587, "port read back");
-}
-
-void UseMessage(IMimeMessage* message)
-{
     Check(Same(message->GetCharset(), SMTPCLIENT_TEXT("UTF-8")), "default charset");
-    Check(message->SetFrom(SMTPCLIENT_TEXT("me@example.org"), SMTPCLIENT_TEXT("Me")) == 1,
-          "sender accepted");
-    Check(message->AddTo(SMTPCLIENT_TEXT("you@example.org"), nullptr) == 1, "first To");
     Check(message->AddCc(SMTPCLIENT_TEXT("bad"), nullptr) == -1, "bad Cc refused");
     message->SetSubject(SMTPCLIENT_TEXT("Hello"));
-    Check(Same(message->GetTo(1, 0), SMTPCLIENT_TEXT("you@example.org")), "To read back");
-    Check(Same(message->GetSubject(), SMTPCLIENT_TEXT("Hello")), "subject read back");
+    client->SetMimeMessage(message);
+    Check(client->GetMimeMessage() == message, "message attached");
 }
 
 void UseClientTable(ISmtpClient* client, IMimeMessage* message)
@@ -122,11 +109,7 @@ int main()
     IMimeMessage* message = CreateMimeMessage();
     Check(client != nullptr && second != nullptr && message != nullptr, "factories");
 
-    UseClient(client);
-    UseMessage(message);
-    client->SetMimeMessage(message);
-    Check(client->GetMimeMessage() == message, "message attached");
-    Check(Same(second->GetHost(), SMTPCLIENT_TEXT("")), "second client is separate");
+    UseClientAndMessage(client, message);
     client->Release();
 
     UseClientTable(second, message);

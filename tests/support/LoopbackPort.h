@@ -1,8 +1,8 @@
-// A listening socket on 127.0.0.1 that never accepts: the kernel completes
-// the handshake, no greeting ever comes, so a send against it waits until
-// its time-out. It also tells whether anyone connected.
-#ifndef SMTPCLIENT_TESTS_LOCALLISTENER_H
-#define SMTPCLIENT_TESTS_LOCALLISTENER_H
+// A socket bound to a free port on 127.0.0.1 that never accepts. Listening,
+// the kernel completes the handshake but no greeting ever comes, so a send
+// waits until its time-out; not listening, connections are refused.
+#ifndef SMTPCLIENT_TESTS_LOOPBACKPORT_H
+#define SMTPCLIENT_TESTS_LOOPBACKPORT_H
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -12,22 +12,22 @@
 
 namespace SMTPClientTest {
 
-class LocalListener {
+class LoopbackPort {
 public:
-    LocalListener() : socketFd(socket(AF_INET, SOCK_STREAM, 0)), port(0)
+    explicit LoopbackPort(bool listening = true) : socketFd(socket(AF_INET, SOCK_STREAM, 0))
     {
         sockaddr_in address = {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
         if (bind(socketFd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-            listen(socketFd, 16) == 0 &&
+            (!listening || listen(socketFd, 16) == 0) &&
             getsockname(socketFd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
             port = ntohs(address.sin_port);
     }
-    ~LocalListener() { close(socketFd); }
-    LocalListener(const LocalListener&) = delete;
-    LocalListener& operator=(const LocalListener&) = delete;
+    ~LoopbackPort() { close(socketFd); }
+    LoopbackPort(const LoopbackPort&) = delete;
+    LoopbackPort& operator=(const LoopbackPort&) = delete;
 
     int Port() const { return port; }
 
@@ -40,7 +40,7 @@ public:
 
 private:
     int socketFd;
-    int port;
+    int port = 0;
 };
 
 } // namespace SMTPClientTest
