@@ -109,6 +109,15 @@ void CollectRecipientKind(IMimeMessage* message, int count,
         addresses.push_back((message->*getAddress)(index, 0));
 }
 
+// curl_slist_append walks to the end of the list it is given; handing it the
+// last node keeps a long recipient list linear to build.
+curl_slist* LastNode(curl_slist* list)
+{
+    while (list != nullptr && list->next != nullptr)
+        list = list->next;
+    return list;
+}
+
 template <typename Handle>
 void FreeSlot(Handle** slot, void (*release)(Handle*))
 {
@@ -252,8 +261,15 @@ int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* cli
     CollectRecipients(client, addresses);
     if (addresses.empty())
         return kNoRecipients;
-    for (const WString& address : addresses)
-        *recipientList = curl_slist_append(*recipientList, ToAnsi(address.c_str()).c_str());
+    curl_slist* last = LastNode(*recipientList);
+    for (const WString& address : addresses) {
+        curl_slist* grown = curl_slist_append(last, ToAnsi(address.c_str()).c_str());
+        if (grown == nullptr)
+            break;
+        if (*recipientList == nullptr)
+            *recipientList = grown;
+        last = LastNode(grown);
+    }
     curl_easy_setopt(curlHandle, CURLOPT_MAIL_RCPT, *recipientList);
     return 0;
 }

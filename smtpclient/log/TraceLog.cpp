@@ -1,6 +1,8 @@
 #include "TraceLog.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <utility>
@@ -37,27 +39,42 @@ bool IsLineBreakAt(const unsigned char* data, size_t size, size_t offset)
     return offset + 1 < size && data[offset] == kCr && data[offset + 1] == kLf;
 }
 
+// The first CR LF that starts at from..last, or size when there is none.
+size_t FindLineBreak(const unsigned char* data, size_t size, size_t from, size_t last)
+{
+    while (from <= last) {
+        const void* cr = std::memchr(data + from, kCr, last - from + 1);
+        if (cr == nullptr)
+            break;
+        const size_t at = static_cast<const unsigned char*>(cr) - data;
+        if (IsLineBreakAt(data, size, at))
+            return at;
+        from = at + 1;
+    }
+    return size;
+}
+
+void AppendPrintable(const unsigned char* data, size_t length)
+{
+    const size_t start = TraceEntryBuffer.size();
+    TraceEntryBuffer.append(reinterpret_cast<const char*>(data), length);
+    for (size_t at = start; at < TraceEntryBuffer.size(); ++at)
+        TraceEntryBuffer[at] = Printable(static_cast<unsigned char>(TraceEntryBuffer[at]));
+}
+
 // Appends one line of at most 96 characters starting at offset and returns
-// the offset of the next line. A CR LF ends the line and is not printed.
+// the offset of the next line. A CR LF ends the line and is not printed; one
+// right after the 96th character still belongs to this line.
 size_t AppendTraceLine(const char* label, const unsigned char* data, size_t size, size_t offset)
 {
     TraceEntryBuffer += label;
     TraceEntryBuffer += ": ";
-    size_t next = offset + kBytesPerLine;
-    for (size_t column = 0; column < kBytesPerLine && offset + column < size; ++column) {
-        const size_t at = offset + column;
-        if (IsLineBreakAt(data, size, at)) {
-            next = at + 2;
-            break;
-        }
-        TraceEntryBuffer += Printable(data[at]);
-        if (IsLineBreakAt(data, size, at + 1)) {
-            next = at + 3;
-            break;
-        }
-    }
+    const size_t lineBreak = FindLineBreak(data, size, offset,
+                                           std::min(offset + kBytesPerLine, size - 1));
+    const size_t end = lineBreak < size ? lineBreak : std::min(offset + kBytesPerLine, size);
+    AppendPrintable(data + offset, end - offset);
     TraceEntryBuffer += '\n';
-    return next;
+    return lineBreak < size ? lineBreak + 2 : offset + kBytesPerLine;
 }
 
 // libcurl's own text goes to standard error as it came, and into the log

@@ -1,0 +1,75 @@
+#include "DirectTransfer.h"
+
+#include <curl/curl.h>
+
+namespace SMTPClientBench {
+
+namespace {
+
+// The library traces every synchronous send; the direct transfer keeps the
+// option and drops the text.
+int IgnoreTrace(CURL*, curl_infotype, char*, size_t, void*)
+{
+    return 0;
+}
+
+void SetOptions(CURL* curl, const MessageContent& content, int port)
+{
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, IgnoreTrace);
+    curl_easy_setopt(curl, CURLOPT_URL, "smtp://127.0.0.1");
+    curl_easy_setopt(curl, CURLOPT_PORT, static_cast<long>(port));
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 0L);
+    curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_NONE));
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYSTATUS, 0L);
+    curl_easy_setopt(curl, CURLOPT_MAIL_FROM, content.fromAddress.c_str());
+}
+
+// Text part in a multipart/alternative container, then the attachment in a
+// multipart/mixed one, as the library builds them.
+curl_mime* BuildBody(CURL* curl, const MessageContent& content)
+{
+    curl_mime* root = curl_mime_init(curl);
+    curl_mime* alternative = curl_mime_init(curl);
+    curl_mimepart* text = curl_mime_addpart(alternative);
+    curl_mime_data(text, content.textBody.c_str(), CURL_ZERO_TERMINATED);
+    curl_mime_type(text, "text/plain; charset=UTF-8");
+    curl_mimepart* container = curl_mime_addpart(root);
+    curl_mime_subparts(container, alternative);
+    curl_mime_type(container, "multipart/alternative");
+    curl_mime_headers(container, curl_slist_append(nullptr, "Content-Disposition: inline"), 1);
+    if (!content.attachmentPath.empty()) {
+        curl_mime* mixed = curl_mime_init(curl);
+        curl_mimepart* file = curl_mime_addpart(mixed);
+        curl_mime_filedata(file, content.attachmentPath.c_str());
+        curl_mime_encoder(file, "base64");
+        curl_mimepart* files = curl_mime_addpart(root);
+        curl_mime_subparts(files, mixed);
+        curl_mime_type(files, "multipart/mixed");
+    }
+    return root;
+}
+
+} // namespace
+
+int SendDirect(const MessageContent& content, int port)
+{
+    CURL* curl = curl_easy_init();
+    SetOptions(curl, content, port);
+    curl_slist* recipients = curl_slist_append(nullptr, content.toAddress.c_str());
+    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
+    curl_slist* header = curl_slist_append(nullptr, HeaderBlock(content).c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, header);
+    curl_mime* body = BuildBody(curl, content);
+    curl_easy_setopt(curl, CURLOPT_MIMEPOST, body);
+    const int rc = curl_easy_perform(curl);
+    curl_slist_free_all(recipients);
+    curl_slist_free_all(header);
+    curl_mime_free(body);
+    curl_easy_cleanup(curl);
+    return rc;
+}
+
+} // namespace SMTPClientBench

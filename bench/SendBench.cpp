@@ -1,0 +1,236 @@
+// Send benchmarks against a local SMTP sink:
+//   small  --port P --count N --block B   library Send and direct libcurl, alternating blocks
+//   direct --port P --count N             direct libcurl only
+//   async  --port P --count N --rounds R  Send, SendAsync on one client, on four clients
+//   large  --port P --file F --variant V  one mail with F attached; V is sync, async or direct
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BenchClock.h"
+#include "BenchMessage.h"
+#include "BenchReport.h"
+#include "DirectTransfer.h"
+#include "LibraryTransfer.h"
+
+using namespace SMTPClientBench;
+
+namespace {
+
+typedef std::map<std::string, std::string> Arguments;
+
+Arguments ParseArguments(int argc, char** argv)
+{
+    Arguments arguments;
+    for (int i = 2; i + 1 < argc; i += 2)
+        arguments[argv[i] + 2] = argv[i + 1];
+    return arguments;
+}
+
+int IntArgument(const Arguments& arguments, const char* name, int fallback)
+{
+    const auto found = arguments.find(name);
+    return found == arguments.end() ? fallback : std::atoi(found->second.c_str());
+}
+
+// Counts completions; the library calls it on this thread while it pumps.
+class CountingCallback : public SMTPClientNS::IAsyncCallback {
+public:
+    int OnSendComplete(int, int resultCode, const SMTPClientNS::SmtpChar*) override
+    {
+        ++completed;
+        if (resultCode != 1)
+            ++failed;
+        return 0;
+    }
+
+    int completed = 0;
+    int failed = 0;
+};
+
+void PumpUntil(const CountingCallback& callback, int count)
+{
+    while (callback.completed < count)
+        SmtpClientDispatchMessages(100);
+}
+
+int SendSync(LibraryClient& client, int count)
+{
+    int failed = 0;
+    for (int i = 0; i < count; ++i)
+        failed += client.Client().Send() != 1;
+    return failed;
+}
+
+int SendDirectLoop(const MessageContent& content, int port, int count)
+{
+    int failed = 0;
+    for (int i = 0; i < count; ++i)
+        failed += SendDirect(content, port) != 0;
+    return failed;
+}
+
+// Queues count sends spread evenly over the clients, then pumps until all
+// have completed.
+int SendQueued(std::vector<std::unique_ptr<LibraryClient>>& clients, CountingCallback& callback,
+               int count)
+{
+    callback = CountingCallback();
+    for (auto& client : clients)
+        client->Client().SetAsyncCallback(&callback);
+    for (int i = 0; i < count; ++i)
+        clients[i % clients.size()]->Client().SendAsync();
+    PumpUntil(callback, count);
+    return callback.failed;
+}
+
+int RunSmall(const Arguments& arguments)
+{
+    const int port = IntArgument(arguments, "port", 25);
+    const int count = IntArgument(arguments, "count", 2000);
+    const int block = IntArgument(arguments, "block", 100);
+    const MessageContent content = SmallMessage();
+    LibraryClient client(content, port);
+    double librarySeconds = 0;
+    double directSeconds = 0;
+    double libraryCpu = 0;
+    double directCpu = 0;
+    int failed = 0;
+    std::vector<double> roundRatios;
+    for (int done = 0, round = 0; done < count; done += block, ++round) {
+        const int n = std::min(block, count - done);
+        double roundSeconds[2] = {};
+        // Which side goes first changes every round.
+        for (int side = 0; side < 2; ++side) {
+            Stopwatch watch;
+            const double cpu = ProcessCpuSeconds();
+            if ((side + round) % 2 == 0) {
+                failed += SendSync(client, n);
+                roundSeconds[0] = watch.Seconds();
+                libraryCpu += ProcessCpuSeconds() - cpu;
+            } else {
+                failed += SendDirectLoop(content, port, n);
+                roundSeconds[1] = watch.Seconds();
+                directCpu += ProcessCpuSeconds() - cpu;
+            }
+        }
+        librarySeconds += roundSeconds[0];
+        directSeconds += roundSeconds[1];
+        roundRatios.push_back(roundSeconds[1] / roundSeconds[0]);
+    }
+    std::sort(roundRatios.begin(), roundRatios.end());
+    Report report("small");
+    report.Add("count", count);
+    report.Add("library_seconds", librarySeconds);
+    report.Add("direct_seconds", directSeconds);
+    report.Add("median_round_ratio", roundRatios[roundRatios.size() / 2]);
+    report.Add("library_cpu_seconds", libraryCpu);
+    report.Add("direct_cpu_seconds", directCpu);
+    report.Add("failures", failed);
+    report.Print();
+    return failed == 0 ? 0 : 1;
+}
+
+int RunDirect(const Arguments& arguments)
+{
+    const int port = IntArgument(arguments, "port", 25);
+    const int count = IntArgument(arguments, "count", 500);
+    Stopwatch watch;
+    const int failed = SendDirectLoop(SmallMessage(), port, count);
+    Report report("direct");
+    report.Add("count", count);
+    report.Add("seconds", watch.Seconds());
+    report.Add("failures", failed);
+    report.Print();
+    return failed == 0 ? 0 : 1;
+}
+
+int RunAsync(const Arguments& arguments)
+{
+    const int port = IntArgument(arguments, "port", 25);
+    const int count = IntArgument(arguments, "count", 2000);
+    const int rounds = IntArgument(arguments, "rounds", 1);
+    const MessageContent content = SmallMessage();
+    LibraryClient syncClient(content, port);
+    std::vector<std::unique_ptr<LibraryClient>> oneClient;
+    oneClient.emplace_back(new LibraryClient(content, port));
+    std::vector<std::unique_ptr<LibraryClient>> fourClients;
+    for (int i = 0; i < 4; ++i)
+        fourClients.emplace_back(new LibraryClient(content, port));
+    CountingCallback callback;
+
+    const std::vector<std::pair<std::string, std::function<int()>>> variants = {
+        {"sync", [&] { return SendSync(syncClient, count); }},
+        {"async1", [&] { return SendQueued(oneClient, callback, count); }},
+        {"async4", [&] { return SendQueued(fourClients, callback, count); }},
+    };
+    std::vector<double> seconds(variants.size(), 0.0);
+    int failed = 0;
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t step = 0; step < variants.size(); ++step) {
+            const size_t which = (step + round) % variants.size();
+            Stopwatch watch;
+            failed += variants[which].second();
+            seconds[which] += watch.Seconds();
+        }
+    }
+    Report report("async");
+    report.Add("count", static_cast<double>(count) * rounds);
+    for (size_t i = 0; i < variants.size(); ++i)
+        report.Add(variants[i].first + "_seconds", seconds[i]);
+    report.Add("failures", failed);
+    report.Print();
+    return failed == 0 ? 0 : 1;
+}
+
+int RunLarge(const Arguments& arguments)
+{
+    const int port = IntArgument(arguments, "port", 25);
+    const std::string variant = arguments.count("variant") ? arguments.at("variant") : "async";
+    MessageContent content = SmallMessage();
+    content.attachmentPath = arguments.count("file") ? arguments.at("file") : "";
+    const long startKb = PeakResidentKb();
+    Stopwatch watch;
+    int failed = 0;
+    if (variant == "direct") {
+        failed = SendDirect(content, port) != 0;
+    } else {
+        LibraryClient client(content, port);
+        if (variant == "sync") {
+            failed = client.Client().Send() != 1;
+        } else {
+            CountingCallback callback;
+            client.Client().SetAsyncCallback(&callback);
+            client.Client().SendAsync();
+            PumpUntil(callback, 1);
+            failed = callback.failed;
+        }
+    }
+    Report report("large");
+    report.Add("variant", variant);
+    report.Add("seconds", watch.Seconds());
+    report.Add("start_rss_kb", startKb);
+    report.Add("peak_rss_kb", PeakResidentKb());
+    report.Add("failures", failed);
+    report.Print();
+    return failed == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::map<std::string, std::function<int(const Arguments&)>> modes = {
+        {"small", RunSmall}, {"direct", RunDirect}, {"async", RunAsync}, {"large", RunLarge}};
+    const auto mode = argc > 1 ? modes.find(argv[1]) : modes.end();
+    if (mode == modes.end()) {
+        std::fprintf(stderr, "usage: %s small|direct|async|large --port P [...]\n", argv[0]);
+        return 2;
+    }
+    return mode->second(ParseArguments(argc, argv));
+}
