@@ -1,19 +1,8 @@
 #include "AddressCheck.h"
 
-#include "../encoding/WideString.h"
+#include "HeaderText.h"
 
 namespace SMTPClientNS {
-
-namespace {
-
-// libcurl writes envelope addresses into SMTP commands as they stand, so a
-// line break would let an address inject commands of its own.
-bool HasLineBreak(const WString& address)
-{
-    return address.find_first_of(SMTPCLIENT_TEXT("\r\n")) != WString::npos;
-}
-
-} // namespace
 
 bool IsValidAddress(const SmtpChar* address)
 {
@@ -23,6 +12,7 @@ bool IsValidAddress(const SmtpChar* address)
     const size_t at = text.find(SMTPCLIENT_TEXT('@'));
     if (at == WString::npos || at == 0 || at == text.size() - 1)
         return false;
+    // libcurl writes envelope addresses into SMTP commands as they stand.
     return !HasLineBreak(text);
 }
 

@@ -5,6 +5,7 @@
 #include "../encoding/CharsetConverter.h"
 #include "../encoding/CodePage.h"
 #include "../platform/Base64.h"
+#include "HeaderText.h"
 
 namespace SMTPClientNS {
 
@@ -17,14 +18,8 @@ const char kSpecials[] = "\".,;:\\()<>[]@";
 // own.
 void AppendPlainText(const WString& text, std::string& out)
 {
-    WString flat = text;
-    for (SmtpChar& c : flat) {
-        if (c == SMTPCLIENT_TEXT('\r') || c == SMTPCLIENT_TEXT('\n')) {
-            c = SMTPCLIENT_TEXT(' ');
-        }
-    }
     std::string ansi;
-    WideToAnsi(flat.c_str(), ansi);
+    WideToAnsi(WithoutLineBreaks(text).c_str(), ansi);
     out += ansi;
 }
 

@@ -6,6 +6,7 @@
 
 #include "../encoding/CharsetConverter.h"
 #include "../encoding/CodePage.h"
+#include "HeaderText.h"
 
 namespace SMTPClientNS {
 
@@ -82,7 +83,9 @@ void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
     if (type[0] != 0) {
         curl_mime_type(part, type);
     }
-    const std::string contentId = "Content-ID: <" + Ansi(image.contentId.c_str()) + ">";
+    // The identifier is the host's text in a part header line.
+    const WString identifier = WithoutLineBreaks(image.contentId);
+    const std::string contentId = "Content-ID: <" + Ansi(identifier.c_str()) + ">";
     curl_slist* headers = curl_slist_append(nullptr, contentId.c_str());
     headers = curl_slist_append(headers, "Content-Disposition: inline");
     curl_mime_headers(part, headers, 1);

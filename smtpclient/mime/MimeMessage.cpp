@@ -5,6 +5,7 @@
 #include "../platform/FileSystem.h"
 #include "AddressCheck.h"
 #include "BodyFromFile.h"
+#include "HeaderText.h"
 
 namespace SMTPClientNS {
 
@@ -65,9 +66,11 @@ int AddRecipient(std::vector<RecipientEntry>& list, const SmtpChar* address, con
     return static_cast<int>(list.size());
 }
 
-bool IsExistingPath(const SmtpChar* path)
+// libcurl writes the file name into the part's header as it stands, so a
+// path with a line break is refused like such an address.
+bool IsUsablePath(const SmtpChar* path)
 {
-    return path != nullptr && Platform::FileExists(path);
+    return path != nullptr && !HasLineBreak(path) && Platform::FileExists(path);
 }
 
 } // namespace
@@ -147,7 +150,7 @@ const SmtpChar* CMimeMessage::GetBcc(int index, int what)
 // disappears later.
 int CMimeMessage::AddAttachment(const SmtpChar* path)
 {
-    if (!IsExistingPath(path))
+    if (!IsUsablePath(path))
         return -1;
     attachments.push_back(path);
     return static_cast<int>(attachments.size());
@@ -163,7 +166,7 @@ const SmtpChar* CMimeMessage::GetAttachment(int index)
 
 int CMimeMessage::AddInlineImage(const SmtpChar* path, const SmtpChar* contentId)
 {
-    if (!IsExistingPath(path))
+    if (!IsUsablePath(path))
         return -1;
     inlineImages.push_back(InlineImageEntry{TextOrEmpty(contentId), path});
     return static_cast<int>(inlineImages.size());

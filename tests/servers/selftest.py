@@ -244,6 +244,20 @@ class Faults(unittest.TestCase):
             with self.assertRaises(smtplib.SMTPServerDisconnected):
                 client.sendmail(SENDER, ["dropped@example.test"], MESSAGE)
 
+    def test_drop_in_large_data_closes_within_the_message(self):
+        large = MESSAGE + b"x" * (1024 * 1024) + b"\r\n"
+        with connect("drop_in_large_data") as client:
+            with self.assertRaises((smtplib.SMTPServerDisconnected, ConnectionError)):
+                client.sendmail(SENDER, ["dropped-large@example.test"], large)
+
+    def test_starttls_garbage_breaks_the_handshake(self):
+        client = smtplib.SMTP("127.0.0.1", port("starttls_garbage"), timeout=TIMEOUT_S)
+        client.ehlo("selftest")
+        self.assertTrue(client.has_extn("starttls"))
+        with self.assertRaises(ssl.SSLError):
+            client.starttls(context=ssl._create_unverified_context())
+        client.close()
+
     def test_stall_greeting_never_greets(self):
         with self.assertRaises(smtplib.SMTPServerDisconnected):
             smtplib.SMTP("127.0.0.1", port("stall_greeting"), timeout=0.5)

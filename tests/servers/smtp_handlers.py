@@ -39,6 +39,9 @@ class MailHandler(OAuthMechanism):
         return "250 Message accepted for delivery"
 
 
+DROP_AFTER_BYTES = 256 * 1024
+
+
 class DropInData(SMTP):
     """Closes the connection once the first line of the message has arrived."""
 
@@ -49,5 +52,20 @@ class DropInData(SMTP):
         try:
             await self._reader.readuntil(b"\r\n")
         except (asyncio.IncompleteReadError, asyncio.LimitOverrunError):
+            pass
+        self.transport.close()
+
+
+class DropInLargeData(SMTP):
+    """Closes the connection once DROP_AFTER_BYTES of the message have
+    arrived, in the middle of a large attachment."""
+
+    async def smtp_DATA(self, arg):
+        if not self.session.host_name or not self.envelope.rcpt_tos:
+            return await super().smtp_DATA(arg)
+        await self.push("354 End data with <CR><LF>.<CR><LF>")
+        try:
+            await self._reader.readexactly(DROP_AFTER_BYTES)
+        except asyncio.IncompleteReadError:
             pass
         self.transport.close()

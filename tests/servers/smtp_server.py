@@ -22,7 +22,8 @@ from certs import make_certificates
 from daemon_life import add_daemon_arguments, run_until_stopped
 from mail_store import MailStore
 from smtp_auth import authenticate
-from smtp_handlers import DropInData, MailHandler
+from garbage_tls_listener import start_garbage_tls_server
+from smtp_handlers import DropInData, DropInLargeData, MailHandler
 from stall_listeners import start_stall_server
 from state_files import write_json_atomically, write_pid_file
 
@@ -49,6 +50,7 @@ LISTENERS = {
     "reject_data_4xx": {"fault": ("DATA", "451 4.3.0 Message refused for the test")},
     "reject_data_5xx": {"fault": ("DATA", "554 5.6.0 Message refused for the test")},
     "drop_in_data": {"protocol": DropInData},
+    "drop_in_large_data": {"protocol": DropInLargeData},
 }
 STALL_LISTENERS = {"stall_greeting": "greeting", "stall_after_greeting": "after_greeting"}
 
@@ -82,6 +84,7 @@ async def _start_listeners(state):
         servers[name] = await loop.create_server(factory, "127.0.0.1", 0)
     for name, kind in STALL_LISTENERS.items():
         servers[name] = await start_stall_server(kind)
+    servers["starttls_garbage"] = await start_garbage_tls_server()
     return servers
 
 

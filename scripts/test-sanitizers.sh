@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Runs the test suite under the sanitizers and one complete send under
+# valgrind's memory checker:
+#   build-asan      the whole suite with AddressSanitizer and UndefinedBehaviorSanitizer
+#   build-tsan      the threaded tests with ThreadSanitizer
+#   build-valgrind  reliability_full_send under valgrind --leak-check=full
+# Every step runs even when an earlier one failed; the last line says
+# whether all passed.
+#
+#   scripts/test-sanitizers.sh [BUILD_ROOT]   (default: the source folder)
+set -uo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build_root="${1:-$root}"
+jobs=2
+# Tests that run code on more than one thread.
+threaded='Async|async|Concurren|SharedConverter|MessageQueue|Thread|soak'
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+
+summary=()
+failed=0
+
+step() {
+    local name="$1"
+    shift
+    echo "=== $name"
+    if "$@"; then
+        summary+=("$name: passed")
+    else
+        summary+=("$name: FAILED")
+        failed=1
+    fi
+}
+
+build() {
+    local folder="$1" sanitize="$2"
+    shift 2
+    cmake -S "$root" -B "$folder" -DCMAKE_BUILD_TYPE=Debug -DSMTPCLIENT_SANITIZE="$sanitize" &&
+        cmake --build "$folder" -j"$jobs" "$@"
+}
+
+# The SMTP test servers for a program that ctest does not run; they end with
+# this script at the latest.
+valgrind_full_send() {
+    local folder="$1" state="$1/valgrind-state" rc
+    mkdir -p "$state/work"
+    local python3=/usr/bin/python3
+    "$python3" "$root/tests/servers/fixture.py" start smtp "$state" --timeout 120 >/dev/null || return 1
+    SMTPCLIENT_TEST_STATE="$state" valgrind --leak-check=full \
+        --error-exitcode=1 --quiet "$folder/tests/reliability/reliability_full_send" "$state/work"
+    rc=$?
+    "$python3" "$root/tests/servers/fixture.py" stop smtp "$state"
+    return $rc
+}
+
+step "asan build" build "$build_root/build-asan" address
+step "asan+ubsan suite" ctest --test-dir "$build_root/build-asan" --output-on-failure -j"$jobs" --timeout 600
+step "tsan build" build "$build_root/build-tsan" thread
+step "tsan threaded tests" ctest --test-dir "$build_root/build-tsan" --output-on-failure -j"$jobs" \
+    --timeout 600 -R "$threaded"
+step "valgrind build" build "$build_root/build-valgrind" "" --target reliability_full_send
+step "valgrind full send" valgrind_full_send "$build_root/build-valgrind"
+
+echo "=== summary"
+printf '%s\n' "${summary[@]}"
+if [ "$failed" -eq 0 ]; then
+    echo "SANITIZERS PASSED"
+else
+    echo "SANITIZERS FAILED"
+fi
+exit "$failed"

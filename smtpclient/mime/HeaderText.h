@@ -1,0 +1,18 @@
+// Host text that goes into a header line of the mail or into an SMTP
+// command: a line break in it would start a header or a command of its own.
+#ifndef SMTPCLIENT_MIME_HEADERTEXT_H
+#define SMTPCLIENT_MIME_HEADERTEXT_H
+
+#include "../encoding/WideString.h"
+
+namespace SMTPClientNS {
+
+// True when text holds a CR or an LF.
+bool HasLineBreak(const WString& text);
+
+// text with every CR and LF replaced by a space.
+WString WithoutLineBreaks(WString text);
+
+} // namespace SMTPClientNS
+
+#endif
