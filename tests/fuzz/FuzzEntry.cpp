@@ -1,0 +1,7 @@
+// libFuzzer's entry point for the target named by SMTPCLIENT_FUZZ_TARGET.
+#include "FuzzTargets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    return SMTPClientFuzz::SMTPCLIENT_FUZZ_TARGET(data, size);
+}
