@@ -1,8 +1,7 @@
 #include "CharsetConverter.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -11,39 +10,52 @@ namespace SMTPClientNS {
 
 namespace {
 
-const iconv_t kNoHandle = reinterpret_cast<iconv_t>(-1);
-const size_t kIconvFailed = static_cast<size_t>(-1);
-const char kSourceCharset[] = "utf-16le";
-const size_t kTargetNameSize = 512;
+const char kFirstCharset[] = "utf-8";
+
+bool IsOpen(const CharsetConverter& converter)
+{
+    return converter.handle != CharsetBackend::NoHandle();
+}
 
 // The shared converter starts out open for "utf-8", the most common target.
 struct SharedConverter : CharsetConverter {
     SharedConverter()
     {
-        handle = iconv_open("utf-8", kSourceCharset);
-        if (handle != kNoHandle)
-            charset = "utf-8";
+        handle = CharsetBackend::Open(kFirstCharset);
+        if (IsOpen(*this))
+            charset = kFirstCharset;
     }
 };
 
+// The name goes into header lines and content types as it stands, so it may
+// hold no control character. iconv skips such characters when it matches a
+// name and would take "iso\r8859-1" for "iso8859-1", leaving the CR to break
+// the line it is written into.
+bool IsPrintableName(const char* charset)
+{
+    for (const char* c = charset; *c != '\0'; ++c) {
+        const unsigned char byte = static_cast<unsigned char>(*c);
+        if (byte < 0x20 || byte == 0x7F)
+            return false;
+    }
+    return true;
+}
+
 // Makes the converter's handle one for charset, reusing it when the name is
 // the cached one (compared case-sensitively). False, with the converter as it
-// was, when iconv does not know the name.
+// was, when the name is not printable or the backend does not know it.
 bool OpenFor(CharsetConverter& converter, const char* charset)
 {
-    if (converter.handle != kNoHandle && converter.charset == charset)
+    if (IsOpen(converter) && converter.charset == charset)
         return true;
-
-    char targetName[kTargetNameSize];
-    int written = std::snprintf(targetName, sizeof targetName, "%s//IGNORE", charset);
-    if (written < 0 || static_cast<size_t>(written) >= sizeof targetName)
+    if (!IsPrintableName(charset))
         return false;
 
-    iconv_t opened = iconv_open(targetName, kSourceCharset);
-    if (opened == kNoHandle)
+    CharsetBackend::Handle opened = CharsetBackend::Open(charset);
+    if (opened == CharsetBackend::NoHandle())
         return false;
-    if (converter.handle != kNoHandle)
-        iconv_close(converter.handle);
+    if (IsOpen(converter))
+        CharsetBackend::Close(converter.handle);
     converter.handle = opened;
     converter.charset = charset;
     return true;
@@ -51,29 +63,9 @@ bool OpenFor(CharsetConverter& converter, const char* charset)
 
 void Close(CharsetConverter& converter)
 {
-    iconv_close(converter.handle);
-    converter.handle = kNoHandle;
+    CharsetBackend::Close(converter.handle);
+    converter.handle = CharsetBackend::NoHandle();
     converter.charset.clear();
-}
-
-// Converts all of the input in one pass. With "//IGNORE", glibc drops the
-// characters the target lacks but still ends the call with EILSEQ, and on
-// long inputs it even stops after the internal chunk in which it dropped one.
-// Such a call has consumed input, so it is resumed; the pass ends when the
-// input is used up, or when a call fails without consuming anything. Returns
-// 0, or the errno of a failure that left input unconverted.
-int ConvertAll(iconv_t handle, char* input, size_t inputLength, char* output, size_t& outputLeft)
-{
-    while (true) {
-        size_t before = inputLength;
-        errno = 0;
-        size_t result = iconv(handle, &input, &inputLength, &output, &outputLeft);
-        if (result != kIconvFailed || inputLength == 0)
-            return 0;
-        int error = errno;
-        if (error != EILSEQ || inputLength == before)
-            return error;
-    }
 }
 
 int MapConversionResult(int result)
@@ -89,12 +81,12 @@ int MapConversionResult(int result)
 
 } // namespace
 
-CharsetConverter::CharsetConverter() : handle(kNoHandle) {}
+CharsetConverter::CharsetConverter() : handle(CharsetBackend::NoHandle()) {}
 
 CharsetConverter::~CharsetConverter()
 {
-    if (handle != kNoHandle)
-        iconv_close(handle);
+    if (IsOpen(*this))
+        CharsetBackend::Close(handle);
 }
 
 CharsetConverter& GetSharedConverter()
@@ -143,19 +135,21 @@ int ConvertBytesToCharset(CharsetConverter& converter, const char* input,
     try {
         // 5 bytes per input byte (10 per UTF-16 unit) covers every charset's
         // longest encoding, so the buffer never grows; the zeros after the
-        // output terminate it for callers that read it as a C string.
+        // output terminate it for callers that read it as a C string. calloc
+        // takes large blocks as fresh pages that are zero already, so only
+        // the pages the conversion writes are ever touched.
         size_t outputSize = inputLength * 5 + 1;
-        std::unique_ptr<char[]> output(new char[outputSize]());
+        std::unique_ptr<char, void (*)(void*)> output(
+            static_cast<char*>(std::calloc(outputSize, 1)), std::free);
+        if (!output)
+            return -1;
 
         if (!OpenFor(converter, charset))
             return -3;
 
-        iconv(converter.handle, nullptr, nullptr, nullptr, nullptr);
-
-        // iconv only reads through its input pointer; its signature is not const.
         size_t outputLeft = outputSize;
-        int error = ConvertAll(converter.handle, const_cast<char*>(input), inputLength,
-                               output.get(), outputLeft);
+        int error = CharsetBackend::Convert(converter.handle, input, inputLength,
+                                            output.get(), outputLeft);
         size_t produced = outputSize - outputLeft;
 
         // A failure before any byte was produced (the text starts with what
@@ -177,7 +171,7 @@ int ConvertBytesToCharset(CharsetConverter& converter, const char* input,
 
 void FreeConverted(char* buffer)
 {
-    delete[] buffer;
+    std::free(buffer);
 }
 
 } // namespace SMTPClientNS

@@ -1,13 +1,12 @@
-// UTF-16 to a named character set through iconv, with one cached descriptor.
+// UTF-16 to a named character set, with one cached conversion.
 #ifndef SMTPCLIENT_ENCODING_CHARSETCONVERTER_H
 #define SMTPCLIENT_ENCODING_CHARSETCONVERTER_H
-
-#include <iconv.h>
 
 #include <cstddef>
 #include <mutex>
 #include <string>
 
+#include "CharsetBackend.h"
 #include "WideString.h"
 
 namespace SMTPClientNS {
@@ -19,8 +18,8 @@ struct CharsetConverter {
     CharsetConverter(const CharsetConverter&) = delete;
     CharsetConverter& operator=(const CharsetConverter&) = delete;
 
-    iconv_t handle;       // (iconv_t)-1 when none
-    std::string charset;  // empty when handle is none
+    CharsetBackend::Handle handle;  // CharsetBackend::NoHandle() when none
+    std::string charset;            // empty when handle is none
     // Held for each whole conversion, so that a synchronous send on the
     // host's thread and an asynchronous one on a worker never share the
     // descriptor at the same time.
@@ -39,7 +38,7 @@ int ConvertUtf16ToCharset(CharsetConverter& converter, std::string charset,
                           const SmtpChar* text, char** out, size_t* outLength);
 
 // The inner step: 1 success, -1 bad arguments, -3 unknown charset, or the
-// errno of a failed iconv call.
+// errno of a failed conversion.
 int ConvertBytesToCharset(CharsetConverter& converter, const char* input,
                           size_t inputLength, const char* charset,
                           char** out, size_t* outLength);

@@ -12,14 +12,12 @@ LocalTime LocalTimeNow()
     if (_localtime64_s(&now.fields, &seconds) != 0)
         return now;
 
-    // The runtime keeps the zone as seconds west of UTC and the daylight
-    // bias as a further (negative) shift while daylight time is in force.
-    long west = 0;
-    long daylightBias = 0;
-    _get_timezone(&west);
-    if (now.fields.tm_isdst > 0)
-        _get_dstbias(&daylightBias);
-    now.utcOffsetSeconds = -(west + daylightBias);
+    // The local fields read as if they were UTC are ahead of the clock by
+    // exactly the offset in force, daylight time included.
+    std::tm fields = now.fields;
+    __time64_t localAsUtc = _mkgmtime64(&fields);
+    if (localAsUtc != -1)
+        now.utcOffsetSeconds = static_cast<long>(localAsUtc - seconds);
     return now;
 }
 
