@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds, and runs the whole test suite.
+# Installs the dependencies, builds, and runs every test: the suite, the
+# suite under the sanitizers and valgrind, a bounded fuzzing run, and the
+# Windows DLL's suite under Wine.
 #
-#   scripts/test.sh [BUILD_DIR]   (default: build)
+#   scripts/test.sh [BUILD_DIR]   (default: build; the other builds go beside it)
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
+builds="$(dirname "$build")"
 
 "$root/scripts/build.sh" "$build"
 ctest --test-dir "$build" --output-on-failure -j2 --timeout 300
+
+"$root/scripts/test-sanitizers.sh" "$builds"
+"$root/scripts/fuzz.sh" 30 "$builds/build-fuzz"
+"$root/scripts/test-windows.sh" "$builds/build-windows"
