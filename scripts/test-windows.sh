@@ -55,8 +55,13 @@ start_wine() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineboot --init >/dev/null 2>&1
     fi
-    wineserver -p >/dev/null 2>&1 || true
+    # The desktop process reads the display driver when it starts: let the
+    # one that wineboot started end before choosing the null driver, and let
+    # that change settle before the first test starts a new desktop.
+    wineserver -w
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 || true
+    wineserver -w
+    wineserver -p >/dev/null 2>&1 || true
     wine "$build/tests/windows/windows_platform_tests.exe" \
         --gtest_filter='Win32MessageQueue.HiddenWindowsReceivePostedMessages' >/dev/null 2>&1 || true
 }
