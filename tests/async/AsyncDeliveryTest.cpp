@@ -16,14 +16,14 @@ namespace {
 // The subjects tell the messages apart: each must arrive exactly once.
 TEST(AsyncDeliveryTest, ThousandQueuedSendsAreAllDeliveredAndReportedOnce)
 {
+    const int kSends = 1000;
+    // A recipient of this run alone, so earlier runs' mail is not counted.
+    const std::string recipient = "async-load-" + std::to_string(getpid()) + "@example.test";
     RecordingCallback callback;
     ISmtpClient* client = NewClient();
     IMimeMessage* message = new CMimeMessage();
     client->SetAsyncCallback(&callback);
     client->SetMimeMessage(message);
-    const int kSends = 1000;
-    // A recipient of this run alone, so earlier runs' mail is not counted.
-    const std::string recipient = "async-load-" + std::to_string(getpid()) + "@example.test";
     UsePort(*client, ServerPort("plain"));
     Compose(*message, recipient, "");
     for (int send = 1; send <= kSends; ++send) {
@@ -32,6 +32,8 @@ TEST(AsyncDeliveryTest, ThousandQueuedSendsAreAllDeliveredAndReportedOnce)
     }
     ASSERT_TRUE(PumpUntil(callback, kSends, 600000));
     PumpFor(200);
+    client->Release();
+    message->Release();
 
     ASSERT_EQ(size_t(kSends), callback.completions.size());
     for (int index = 0; index < kSends; ++index) {
@@ -39,13 +41,9 @@ TEST(AsyncDeliveryTest, ThousandQueuedSendsAreAllDeliveredAndReportedOnce)
         EXPECT_EQ(1, callback.completions[index].resultCode);
         EXPECT_EQ("", callback.completions[index].message);
     }
-
     std::vector<ReceivedMail> received;
-    for (int round = 0; round < 100 && received.size() < size_t(kSends); ++round) {
-        received = MailTo(recipient);
-        if (received.size() < size_t(kSends))
-            usleep(100000);
-    }
+    for (int round = 0; round < 100 && (received = MailTo(recipient)).size() < size_t(kSends); ++round)
+        usleep(100000);
     std::set<std::string> subjects;
     for (const ReceivedMail& mail : received) {
         EXPECT_EQ("sender@example.test", mail.mailFrom);
@@ -55,8 +53,6 @@ TEST(AsyncDeliveryTest, ThousandQueuedSendsAreAllDeliveredAndReportedOnce)
     }
     EXPECT_EQ(size_t(kSends), received.size());
     EXPECT_EQ(size_t(kSends), subjects.size());
-    client->Release();
-    message->Release();
 }
 
 } // namespace

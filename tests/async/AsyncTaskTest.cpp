@@ -2,8 +2,9 @@
 // build failures reported through the callback, the thread completions run
 // on, and the lifetime of the client implementation.
 #include <gtest/gtest.h>
-#include <dirent.h>
 
+#include <filesystem>
+#include <iterator>
 #include <thread>
 
 #include "AsyncTestSupport.h"
@@ -18,12 +19,7 @@ const char kGeneralError[] = "A general error occurred";
 
 int ThreadCount()
 {
-    int count = 0;
-    DIR* tasks = opendir("/proc/self/task");
-    while (dirent* entry = readdir(tasks))
-        count += entry->d_name[0] != '.' ? 1 : 0;
-    closedir(tasks);
-    return count;
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}));
 }
 
 // A joined thread may stay listed for a moment after the join returns.
@@ -46,31 +42,24 @@ protected:
         message->Release();
     }
 
-    // Task 1 runs against a listener that never greets; tasks queued after
-    // it stay queued for about two seconds.
-    void StallWorker(ISmtpClient& stalled, const LoopbackPort& listener)
-    {
-        UsePort(stalled, listener.Port());
-        stalled.SetConnectTimeout(2);
-        Compose(*message, "stalled@example.test", "Stalled");
-        stalled.SetMimeMessage(message);
-        ASSERT_EQ(1, stalled.SendAsync());
-        ASSERT_TRUE(listener.SomeoneConnected(10000));
-    }
-
     RecordingCallback callback;
     ISmtpClient* client;
     IMimeMessage* message;
 };
 
-// Task ids count from 1 per client; each client has a worker of its own, and
-// the teardown of one leaves the other's window alone.
+// Nothing runs before the first SendAsync. Task ids count from 1 per client;
+// each client has a worker of its own, and the teardown of one leaves the
+// other's window alone.
 TEST_F(AsyncTaskTest, EachClientHasItsOwnTaskIdsWorkerAndWindow)
 {
+    const int before = ThreadCount();
+    EXPECT_EQ(-1, client->CancelAsync(0)) << "nothing queued";
+    EXPECT_EQ(before, ThreadCount());
+    EXPECT_EQ(0, Platform::DispatchWaitingMessages(0));
+
     RecordingCallback otherCallback;
     ISmtpClient* other = NewClient();
     other->SetAsyncCallback(&otherCallback);
-
     EXPECT_EQ(1, client->SendAsync());
     const int withOneWorker = ThreadCount();
     EXPECT_EQ(1, other->SendAsync());
@@ -78,8 +67,7 @@ TEST_F(AsyncTaskTest, EachClientHasItsOwnTaskIdsWorkerAndWindow)
     EXPECT_EQ(2, client->SendAsync());
     ASSERT_TRUE(PumpUntil(otherCallback, 1));
     other->Release();
-    EXPECT_EQ(withOneWorker, SettledThreadCount(withOneWorker))
-        << "the released client's worker ended";
+    EXPECT_EQ(withOneWorker, SettledThreadCount(withOneWorker)) << "the released client's worker ended";
 
     EXPECT_EQ(3, client->SendAsync());
     ASSERT_TRUE(PumpUntil(callback, 3));
@@ -89,15 +77,31 @@ TEST_F(AsyncTaskTest, EachClientHasItsOwnTaskIdsWorkerAndWindow)
     EXPECT_EQ(1, otherCallback.completions[0].taskId);
 }
 
-TEST_F(AsyncTaskTest, CancelWithdrawsOneQueuedTaskOnce)
+// Task 1 runs against a listener that never greets, so tasks 2 to 4 stay
+// queued. Cancelled tasks are never reported and give their references
+// back: the client is destroyed on its last Release.
+TEST_F(AsyncTaskTest, CancelWithdrawsQueuedTasksOnce)
 {
+    bool destroyed = false;
+    ISmtpClient* stalled = new CSmtpClient(new ObservedWrapper(destroyed));
+    stalled->SetAsyncCallback(&callback);
     LoopbackPort listener;
-    StallWorker(*client, listener);
-    ASSERT_EQ(2, client->SendAsync());
-    EXPECT_EQ(1, client->CancelAsync(2));
-    EXPECT_EQ(-1, client->CancelAsync(2));
-    EXPECT_EQ(-1, client->CancelAsync(1)) << "task 1 is already running";
-    EXPECT_EQ(-1, client->CancelAsync(7)) << "never handed out";
+    UsePort(*stalled, listener.Port());
+    stalled->SetConnectTimeout(2);
+    Compose(*message, "stalled@example.test", "Stalled");
+    stalled->SetMimeMessage(message);
+    ASSERT_EQ(1, stalled->SendAsync());
+    ASSERT_TRUE(listener.SomeoneConnected(10000));
+    for (int expected = 2; expected <= 4; ++expected)
+        ASSERT_EQ(expected, stalled->SendAsync());
+
+    EXPECT_EQ(1, stalled->CancelAsync(2));
+    EXPECT_EQ(-1, stalled->CancelAsync(2));
+    EXPECT_EQ(-1, stalled->CancelAsync(1)) << "task 1 is already running";
+    EXPECT_EQ(-1, stalled->CancelAsync(7)) << "never handed out";
+    EXPECT_EQ(1, stalled->CancelAsync(0));
+    EXPECT_EQ(-1, stalled->CancelAsync(0));
+    EXPECT_EQ(-1, stalled->CancelAsync(3));
 
     ASSERT_TRUE(PumpUntil(callback, 1));
     PumpFor(300);
@@ -105,31 +109,8 @@ TEST_F(AsyncTaskTest, CancelWithdrawsOneQueuedTaskOnce)
     EXPECT_EQ(1, callback.completions[0].taskId);
     EXPECT_EQ(-11, callback.completions[0].resultCode);
     EXPECT_EQ("Operation timeout.", callback.completions[0].message);
-}
-
-// Cancelled tasks give their references back: the client is destroyed on
-// its last Release.
-TEST_F(AsyncTaskTest, CancelAllNeedsSomethingQueued)
-{
-    bool destroyed = false;
-    ISmtpClient* observed = new CSmtpClient(new ObservedWrapper(destroyed));
-    observed->SetAsyncCallback(&callback);
-    EXPECT_EQ(-1, observed->CancelAsync(0));
-
-    LoopbackPort listener;
-    StallWorker(*observed, listener);
-    for (int expected = 2; expected <= 4; ++expected)
-        ASSERT_EQ(expected, observed->SendAsync());
-    EXPECT_EQ(1, observed->CancelAsync(0));
-    EXPECT_EQ(-1, observed->CancelAsync(0));
-    EXPECT_EQ(-1, observed->CancelAsync(3));
-
-    ASSERT_TRUE(PumpUntil(callback, 1));
-    PumpFor(300);
-    ASSERT_EQ(1u, callback.completions.size());
-    EXPECT_EQ(1, callback.completions[0].taskId);
     EXPECT_FALSE(destroyed);
-    observed->Release();
+    stalled->Release();
     EXPECT_TRUE(destroyed);
 }
 
@@ -155,14 +136,15 @@ TEST_F(AsyncTaskTest, CompletionsComeInOrderOnTheThreadOfTheFirstSendAsync)
     });
     hostThread.join();
 
+    const Completion expected[] = {{1, -1, kGeneralError, host},
+                                   {2, -18, "No recipients have been specified.", host},
+                                   {3, -1, kGeneralError, host},
+                                   {4, -1, kGeneralError, host}};
     ASSERT_EQ(4u, callback.completions.size());
-    const int expectedCodes[] = {-1, -18, -1, -1};
-    const char* const expectedMessages[] = {kGeneralError, "No recipients have been specified.",
-                                            kGeneralError, kGeneralError};
     for (int index = 0; index < 4; ++index) {
-        EXPECT_EQ(index + 1, callback.completions[index].taskId);
-        EXPECT_EQ(expectedCodes[index], callback.completions[index].resultCode);
-        EXPECT_EQ(expectedMessages[index], callback.completions[index].message);
+        EXPECT_EQ(expected[index].taskId, callback.completions[index].taskId);
+        EXPECT_EQ(expected[index].resultCode, callback.completions[index].resultCode);
+        EXPECT_EQ(expected[index].message, callback.completions[index].message);
         EXPECT_EQ(host, callback.completions[index].thread);
     }
     EXPECT_FALSE(listener.SomeoneConnected()) << "no send got as far as connecting";
@@ -175,20 +157,18 @@ TEST_F(AsyncTaskTest, ReleasingRightAfterSendAsyncStillCompletesFirst)
 {
     bool destroyed = false;
     bool silentDestroyed = false;
-    bool destroyedDuringCallback = true;
     struct Probe : IAsyncCallback {
-        bool* destroyed = nullptr;
-        bool* seen = nullptr;
-        int calls = 0;
+        explicit Probe(const bool& destroyed) : destroyed(destroyed) {}
         int OnSendComplete(int, int, const SmtpChar*) override
         {
-            *seen = *destroyed;
+            destroyedDuringCall = destroyedDuringCall || destroyed;
             ++calls;
             return 0;
         }
-    } probe;
-    probe.destroyed = &destroyed;
-    probe.seen = &destroyedDuringCallback;
+        const bool& destroyed;
+        bool destroyedDuringCall = false;
+        int calls = 0;
+    } probe(destroyed);
 
     ISmtpClient* observed = new CSmtpClient(new ObservedWrapper(destroyed));
     observed->SetAsyncCallback(&probe);
@@ -202,20 +182,9 @@ TEST_F(AsyncTaskTest, ReleasingRightAfterSendAsyncStillCompletesFirst)
     for (int round = 0; round < 300 && !(destroyed && silentDestroyed); ++round)
         Platform::DispatchWaitingMessages(100);
     EXPECT_EQ(1, probe.calls);
-    EXPECT_FALSE(destroyedDuringCallback);
+    EXPECT_FALSE(probe.destroyedDuringCall);
     EXPECT_TRUE(destroyed);
     EXPECT_TRUE(silentDestroyed);
-}
-
-TEST_F(AsyncTaskTest, ClientThatNeverSentAsynchronouslyStartsNoThread)
-{
-    const int before = ThreadCount();
-    ISmtpClient* quiet = NewClient();
-    quiet->SetHost(W("127.0.0.1").c_str());
-    EXPECT_EQ(-1, quiet->CancelAsync(0));
-    quiet->Release();
-    EXPECT_EQ(before, ThreadCount());
-    EXPECT_EQ(0, Platform::DispatchWaitingMessages(0));
 }
 
 } // namespace

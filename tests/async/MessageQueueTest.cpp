@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,37 +21,17 @@ namespace {
 const uint32_t kStop = kUserMessage + 1;
 const uint32_t kNumber = kUserMessage + 2;
 
-// Holds a started thread back until the test opens it.
-class Gate {
-public:
-    void Open()
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        open = true;
-        changed.notify_all();
-    }
-    void Pass()
-    {
-        std::unique_lock<std::mutex> hold(lock);
-        changed.wait(hold, [this] { return open; });
-    }
-
-private:
-    std::mutex lock;
-    std::condition_variable changed;
-    bool open = false;
-};
-
-// Waits at the gate before it first looks at its queue, then collects the
-// numbers posted to it until kStop.
+// Waits until the test opens it before it first looks at its queue, then
+// collects the numbers posted to it until kStop.
 struct Collector {
-    Gate gate;
+    std::promise<void> open;
+    std::future<void> opened = open.get_future();
     std::vector<intptr_t> numbers;
 
     static unsigned long Run(void* argument)
     {
         Collector& collector = *static_cast<Collector*>(argument);
-        collector.gate.Pass();
+        collector.opened.wait();
         ThreadMessage message;
         while (GetNextMessage(message) && message.message != kStop)
             collector.numbers.push_back(message.lParam);
@@ -83,12 +61,7 @@ bool Readable(int descriptor)
     return poll(&entry, 1, 0) == 1 && (entry.revents & POLLIN) != 0;
 }
 
-class AsyncMessageQueueTest : public testing::Test {
-protected:
-    void SetUp() override { windowCalls.clear(); }
-};
-
-TEST_F(AsyncMessageQueueTest, MessagesPostedBeforeTheThreadLooksAreKeptInOrderUntilItEnds)
+TEST(AsyncMessageQueueTest, MessagesPostedBeforeTheThreadLooksAreKeptInOrderUntilItEnds)
 {
     Collector collector;
     uint32_t threadId = 0;
@@ -99,7 +72,7 @@ TEST_F(AsyncMessageQueueTest, MessagesPostedBeforeTheThreadLooksAreKeptInOrderUn
         EXPECT_TRUE(PostThreadMessageTo(threadId, kNumber, 0, number));
     EXPECT_TRUE(PostThreadMessageTo(threadId, kStop, 0, 0));
     EXPECT_FALSE(WaitThread(thread, 20)) << "the wait is bounded";
-    collector.gate.Open();
+    collector.open.set_value();
     ASSERT_TRUE(WaitThread(thread, 10000));
     CloseThread(thread, true);
     EXPECT_EQ((std::vector<intptr_t>{1, 2, 3}), collector.numbers);
@@ -108,9 +81,10 @@ TEST_F(AsyncMessageQueueTest, MessagesPostedBeforeTheThreadLooksAreKeptInOrderUn
 
 // A class registers once; its windows take messages from any thread and
 // dispatch them on the owning thread only, until they are destroyed.
-TEST_F(AsyncMessageQueueTest, WindowMessagesAreDispatchedOnTheOwningThreadOnly)
+TEST(AsyncMessageQueueTest, WindowMessagesAreDispatchedOnTheOwningThreadOnly)
 {
     static int round = 0;  // classes stay registered for the whole process
+    windowCalls.clear();
     const auto name = W("MessageQueueTestClass" + std::to_string(++round));
     EXPECT_EQ(ClassRegistration::Registered, RegisterWindowClass(name.c_str(), RecordingProc));
     EXPECT_EQ(ClassRegistration::AlreadyExists, RegisterWindowClass(name.c_str(), RecordingProc));
@@ -147,7 +121,7 @@ TEST_F(AsyncMessageQueueTest, WindowMessagesAreDispatchedOnTheOwningThreadOnly)
 }
 
 // The descriptor is readable exactly while messages wait.
-TEST_F(AsyncMessageQueueTest, DispatchWaitsAsAskedAndTakesEverythingWaiting)
+TEST(AsyncMessageQueueTest, DispatchWaitsAsAskedAndTakesEverythingWaiting)
 {
     const int descriptor = MessageQueueDescriptor();
     ASSERT_GE(descriptor, 0);

@@ -38,14 +38,20 @@ protected:
     ISmtpClient* client;
 };
 
+// Settings belong to each client: another one's settings leave them alone.
 TEST_F(ClientSettings, NewClientHasTheDocumentedDefaults)
 {
+    ISmtpClient* other = new CSmtpClient(new CSmtpClientWrapper());
+    other->SetHost(W("one.example").c_str());
+    other->SetPort(25);
+    other->SetProxy(W("proxy.one").c_str(), 1080, 0, nullptr, nullptr);
     EXPECT_EQ(-1, client->GetPort());
     EXPECT_EQ(999, client->GetLastResultCode());
     EXPECT_TRUE(client->GetUseTls());
     EXPECT_EQ(nullptr, client->GetMimeMessage());
     EXPECT_EQ("", U8(client->GetHost()));
     EXPECT_EQ((ProxyState{"off", "", "-1", "2", "", ""}), Proxy());
+    other->Release();
 }
 
 TEST_F(ClientSettings, NullTextKeepsHostUserPasswordButClearsToken)
@@ -104,20 +110,6 @@ TEST_F(ClientSettings, ProxyValueFitsTheBufferAndUnknownIndexesLeaveItAlone)
                                 [](SmtpChar c) { return c == SMTPCLIENT_TEXT('#'); }))
             << "index " << index;
     }
-}
-
-TEST(TwoClients, KeepSeparateSettings)
-{
-    ISmtpClient* first = new CSmtpClient(new CSmtpClientWrapper());
-    ISmtpClient* second = new CSmtpClient(new CSmtpClientWrapper());
-    first->SetHost(W("one.example").c_str());
-    first->SetPort(25);
-    first->SetProxy(W("proxy.one").c_str(), 1080, 0, nullptr, nullptr);
-    EXPECT_EQ("", U8(second->GetHost()));
-    EXPECT_EQ(-1, second->GetPort());
-    EXPECT_FALSE(second->GetUseProxy());
-    first->Release();
-    second->Release();
 }
 
 } // namespace

@@ -13,19 +13,12 @@ using SMTPClientTest::W;
 
 namespace {
 
-class CountingWrapper : public CSmtpClientWrapper {
+// Counts its own destruction.
+template <class Base>
+class Counting : public Base {
 public:
-    explicit CountingWrapper(int& destroyed) : destroyed(destroyed) {}
-    ~CountingWrapper() override { ++destroyed; }
-
-private:
-    int& destroyed;
-};
-
-class CountingMessage : public CMimeMessage {
-public:
-    explicit CountingMessage(int& destroyed) : destroyed(destroyed) {}
-    ~CountingMessage() override { ++destroyed; }
+    explicit Counting(int& destroyed) : destroyed(destroyed) {}
+    ~Counting() override { ++destroyed; }
 
 private:
     int& destroyed;
@@ -41,7 +34,7 @@ public:
 TEST(ReferenceCount, ImplementationOutlivesTheClientWhileReferenced)
 {
     int destroyed = 0;
-    CountingWrapper* implementation = new CountingWrapper(destroyed);
+    auto* implementation = new Counting<CSmtpClientWrapper>(destroyed);
     ISmtpClient* client = new CSmtpClient(implementation);
     client->SetHost(W("kept.example").c_str());
     client->AddRef();
@@ -62,7 +55,7 @@ TEST(ReferenceCount, ImplementationOutlivesTheClientWhileReferenced)
 TEST(HostObjects, ReleasingClientsNeverTouchesMessageOrCallback)
 {
     int messageDestroyed = 0;
-    CountingMessage* message = new CountingMessage(messageDestroyed);
+    auto* message = new Counting<CMimeMessage>(messageDestroyed);
     SilentCallback callback;
     message->SetSubject(W("reused").c_str());
 

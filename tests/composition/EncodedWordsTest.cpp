@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <regex>
 #include <string>
 #include <vector>
@@ -63,31 +64,19 @@ TEST(EncodeSubjectText, WritesPlainAndEncodedPieces)
     }
 }
 
-// Each value decoded by Python's email.header.decode_header.
+// Each value decoded by Python's email.header.decode_header, one per line.
 std::vector<std::string> DecodeWithPython(const std::vector<std::string>& values)
 {
     std::string command = std::string(COMPOSITION_PYTHON) + " " + COMPOSITION_DECODE_SCRIPT;
-    for (const std::string& value : values) {
+    for (const std::string& value : values)
         command += " '" + value + "'";  // encoded words hold no single quote
-    }
     std::vector<std::string> decoded;
     FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return decoded;
-    }
     char line[8192];
-    while (std::fgets(line, sizeof line, pipe) != nullptr) {
-        std::string hex(line);
-        while (!hex.empty() && (hex.back() == '\n' || hex.back() == '\r')) {
-            hex.pop_back();
-        }
-        std::string bytes;
-        for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-            bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-        }
-        decoded.push_back(bytes);
-    }
-    pclose(pipe);
+    while (pipe != nullptr && std::fgets(line, sizeof line, pipe) != nullptr)
+        decoded.emplace_back(line, std::strcspn(line, "\n"));
+    if (pipe != nullptr)
+        pclose(pipe);
     return decoded;
 }
 

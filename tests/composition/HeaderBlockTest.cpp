@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,11 +12,35 @@
 #include "ComposedMessage.h"
 #include "TestText.h"
 #include "smtpclient/mime/HeaderBuilder.h"
+#include "smtpclient/platform/ComputerName.h"
 
 using namespace SMTPClientNS;
 using namespace SMTPClientTest;
 
 namespace {
+
+std::string RegexEscape(const std::string& text)
+{
+    static const std::regex special(R"([.^$|()\[\]{}*+?\\-])");
+    return std::regex_replace(text, special, R"(\$&)");
+}
+
+// The block with the value of a well-formed Date line replaced by "<date>"
+// and that of a well-formed Message - ID line (upper-case GUID, this
+// computer's name) by "<id>". Malformed lines stay, so the comparison shows
+// them.
+std::string MaskHeaderBlock(const std::string& block)
+{
+    static const std::regex date(
+        "Date: (Mon|Tue|Wed|Thu|Fri|Sat|Sun), [0-3][0-9] "
+        "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [0-9]{4} "
+        "[0-2][0-9]:[0-5][0-9]:[0-6][0-9] [+-][0-9]{4}\r\n");
+    const std::regex messageId(
+        "Message - ID: <[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}@" +
+        RegexEscape(Platform::ComputerName()) + ">\r\n");
+    const std::string masked = std::regex_replace(block, date, "Date: <date>\r\n");
+    return std::regex_replace(masked, messageId, "Message - ID: <id>\r\n");
+}
 
 typedef std::pair<const char*, const char*> Box;  // address, display name
 
@@ -82,7 +107,7 @@ TEST_P(HeaderBlock, IsBuiltExactly)
 {
     const HeaderCase& c = GetParam();
     ComposedMessage composed;
-    CMimeMessage& m = composed.message();
+    CMimeMessage& m = *composed.message;
     if (*c.charset != 0)
         m.SetCharset(W(c.charset).c_str());
     m.SetFrom(W(c.from.first).c_str(), W(c.from.second).c_str());
@@ -95,7 +120,7 @@ TEST_P(HeaderBlock, IsBuiltExactly)
     m.SetPriority(c.priority);
     m.SetSubject(W(c.subject).c_str());
     std::string block;
-    EXPECT_EQ(c.result, BuildHeaderBlock(composed.client(), block));
+    EXPECT_EQ(c.result, BuildHeaderBlock(composed.client, block));
     EXPECT_EQ(c.block, MaskHeaderBlock(block));
 }
 
@@ -111,8 +136,8 @@ TEST(HeaderBlockWithoutMessage, IsEmpty)
     EXPECT_EQ("", block);
 
     ComposedMessage composed;
-    composed.client()->SetMimeMessage(nullptr);
-    EXPECT_EQ(0, BuildHeaderBlock(composed.client(), block));
+    composed.client->SetMimeMessage(nullptr);
+    EXPECT_EQ(0, BuildHeaderBlock(composed.client, block));
     EXPECT_EQ("", block);
 }
 
@@ -121,10 +146,8 @@ TEST(HeaderBlockMessageId, IsNewForEveryBlock)
     ComposedMessage composed;
     std::string first;
     std::string second;
-    AppendMessageIdHeader(&composed.message(), first);
-    AppendMessageIdHeader(&composed.message(), second);
-    EXPECT_EQ("Message - ID: <id>\r\n", MaskHeaderBlock(first));
-    EXPECT_EQ("Message - ID: <id>\r\n", MaskHeaderBlock(second));
+    AppendMessageIdHeader(composed.message, first);
+    AppendMessageIdHeader(composed.message, second);
     EXPECT_NE(first, second);
 }
 
@@ -155,10 +178,6 @@ TEST(HeaderDate, MatchesTheLocalTimeWithItsOffset)
     }
     unsetenv("TZ");
     tzset();
-
-    std::string line;
-    AppendDateHeader(line);
-    EXPECT_EQ("Date: <date>\r\n", MaskHeaderBlock(line));
 }
 
 } // namespace

@@ -17,12 +17,12 @@ namespace {
 TEST(BodyParts, ReportTheFailingConversion)
 {
     ComposedMessage composed;
-    composed.message().SetCharset(W("X-NO-SUCH-CHARSET").c_str());
-    composed.message().SetTextBody(W("text").c_str());
+    composed.message->SetCharset(W("X-NO-SUCH-CHARSET").c_str());
+    composed.message->SetTextBody(W("text").c_str());
     CURL* easy = curl_easy_init();
     curl_mime* root = curl_mime_init(easy);
     curl_mime* alternative = curl_mime_init(easy);
-    EXPECT_EQ(-21, AddBodyParts(&root, &alternative, composed.client()));
+    EXPECT_EQ(-21, AddBodyParts(&root, &alternative, composed.client));
     curl_mime_free(alternative);
     curl_mime_free(root);
     curl_easy_cleanup(easy);

@@ -1,5 +1,5 @@
 """Decodes each argument as a header value with email.header.decode_header
-and prints the result as hexadecimal UTF-8, one line per argument."""
+and prints the result in UTF-8, one line per argument."""
 
 import sys
 from email.header import decode_header
@@ -15,4 +15,4 @@ def decoded(value):
 
 
 for value in sys.argv[1:]:
-    print(decoded(value).encode("utf-8").hex())
+    sys.stdout.buffer.write(decoded(value).encode("utf-8") + b"\n")

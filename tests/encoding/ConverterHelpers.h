@@ -1,6 +1,9 @@
-// Runs a conversion and keeps its outcome as a byte string.
+// Runs a conversion and keeps its outcome as a byte string. The library reads
+// the output as a C string, so it must end with a zero.
 #ifndef SMTPCLIENT_TESTS_ENCODING_CONVERTERHELPERS_H
 #define SMTPCLIENT_TESTS_ENCODING_CONVERTERHELPERS_H
+
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -20,6 +23,7 @@ inline Conversion Convert(SMTPClientNS::CharsetConverter& converter, const std::
                           std::string()};
     if (out != nullptr) {
         conversion.bytes.assign(out, length);
+        EXPECT_EQ('\0', out[length]) << "after " << charset;
         SMTPClientNS::FreeConverted(out);
     }
     return conversion;

@@ -1,15 +1,13 @@
+// What a session log file holds after each write, and what the client writes
+// to it around a send that failed to build.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
+#include "../send/SendTestClient.h"
 #include "LogTestSupport.h"
-#include "TempFolder.h"
-#include "TestText.h"
-#include "smtpclient/SmtpClient.h"
-#include "smtpclient/SmtpClientWrapper.h"
 #include "smtpclient/log/SessionLogFile.h"
-#include "smtpclient/mime/MimeMessage.h"
 
 using namespace SMTPClientNS;
 using namespace SMTPClientTest;
@@ -39,26 +37,32 @@ protected:
     LogQueue traceEntries;
 };
 
-TEST_F(SessionLogFile, ReplaceWritesEntriesThenSummary)
+// Every write adds all collected entries, earlier summaries included;
+// replacing drops what the file held.
+TEST_F(SessionLogFile, AppendAddsEveryCollectedEntryAgainAndReplaceStartsOver)
 {
-    const std::string path = folder.Write("replace.log", "older content\n");
-    QueueClientLine("QUIT\r\n");
-    int32_t code = 0;
-    WriteLogFile(W(path), false, code, sessionEntries, traceEntries);
-    EXPECT_EQ("C: QUIT\n" + kSuccess, MaskTimes(folder.Read(path)));
-    EXPECT_EQ(0, code);
-}
-
-// Every write adds all collected entries, earlier summaries included.
-TEST_F(SessionLogFile, AppendAddsEveryCollectedEntryAgain)
-{
-    const std::string path = folder.Path("append.log");
+    const std::string path = folder.Path("session.log");
     QueueClientLine("QUIT\r\n");
     int32_t code = 0;
     WriteLogFile(W(path), true, code, sessionEntries, traceEntries);
     WriteLogFile(W(path), true, code, sessionEntries, traceEntries);
     const std::string first = "C: QUIT\n" + kSuccess;
     EXPECT_EQ(first + first + kSuccess, MaskTimes(folder.Read(path)));
+    WriteLogFile(W(path), false, code, sessionEntries, traceEntries);
+    EXPECT_EQ(first + kSuccess + kSuccess, MaskTimes(folder.Read(path)));
+    EXPECT_EQ(0, code);
+}
+
+// Each summary maps the stored value again, already mapped or not.
+TEST_F(SessionLogFile, RepeatedSummaryMapsTheCodeAgain)
+{
+    int32_t code = CURLE_COULDNT_RESOLVE_HOST;
+    for (int32_t mapped : {-4, -1, -1}) {
+        ClearTrace();
+        AppendLogSummary(code);
+        EXPECT_EQ(1u, TakeTraceEntries().size());
+        EXPECT_EQ(mapped, code);
+    }
 }
 
 TEST_F(SessionLogFile, UnopenablePathIsIgnored)
@@ -69,22 +73,7 @@ TEST_F(SessionLogFile, UnopenablePathIsIgnored)
     EXPECT_EQ(2u, traceEntries.size());
 }
 
-// A client with its own message, released at the end of the test.
-class ClientLog : public testing::Test {
-protected:
-    ClientLog() : client(new CSmtpClient(new CSmtpClientWrapper())), message(new CMimeMessage())
-    {
-        client->SetMimeMessage(message);
-    }
-    ~ClientLog() override
-    {
-        client->Release();
-        message->Release();
-    }
-    TempFolder folder;
-    ISmtpClient* client;
-    IMimeMessage* message;
-};
+typedef SendTest ClientLog;
 
 // Before any send SetLogFile only stores the path; a failed build writes no
 // file, a later SetLogFile writes the summary only.
@@ -92,7 +81,6 @@ TEST_F(ClientLog, SetLogFileBeforeAndAfterAFailedBuild)
 {
     const std::string path = folder.Path("after.log");
     ASSERT_EQ(1, message->SetFrom(W("sender@example.test").c_str(), W("").c_str()));
-    client->SetHost(W("127.0.0.1").c_str());
     client->SetPort(25);
     client->SetLogFile(W(path).c_str(), false);
     EXPECT_FALSE(std::filesystem::exists(path));

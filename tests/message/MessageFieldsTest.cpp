@@ -1,6 +1,8 @@
 // Sender, subject, bodies, charset, priority and the Clear selectors.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "TestText.h"
 #include "smtpclient/mime/MimeMessage.h"
 
@@ -10,31 +12,37 @@ using SMTPClientTest::W;
 
 namespace {
 
-class MessageFields : public ::testing::Test {
-protected:
-    // Puts something in every field that Clear(0) empties.
-    void FillEverything()
-    {
-        message.SetFrom(W("from@example.org").c_str(), W("Sender").c_str());
-        message.AddTo(W("to@example.org").c_str(), nullptr);
-        message.AddCc(W("cc@example.org").c_str(), nullptr);
-        message.AddBcc(W("bcc@example.org").c_str(), nullptr);
-        message.AddAttachment(W(".").c_str());
-        message.AddInlineImage(W(".").c_str(), W("img").c_str());
-        message.SetSubject(W("Subject").c_str());
-        message.SetTextBody(W("text").c_str());
-        message.SetHtmlBody(W("<p>html</p>").c_str());
-        message.SetPriority(2);
-        message.SetCharset(W("ISO-8859-1").c_str());
-    }
+// Puts something in every field that Clear(0) empties.
+void FillEverything(CMimeMessage& message)
+{
+    message.SetFrom(W("from@example.org").c_str(), W("Sender").c_str());
+    message.AddTo(W("to@example.org").c_str(), nullptr);
+    message.AddCc(W("cc@example.org").c_str(), nullptr);
+    message.AddBcc(W("bcc@example.org").c_str(), nullptr);
+    message.AddAttachment(W(".").c_str());
+    message.AddInlineImage(W(".").c_str(), W("img").c_str());
+    message.SetSubject(W("Subject").c_str());
+    message.SetTextBody(W("text").c_str());
+    message.SetHtmlBody(W("<p>html</p>").c_str());
+    message.SetPriority(2);
+    message.SetCharset(W("ISO-8859-1").c_str());
+}
 
-    CMimeMessage message;
-};
+// Sender and name|To Cc Bcc counts|attachments images|priority|subject|text|html|charset
+std::string State(CMimeMessage& m)
+{
+    return U8(m.GetFrom(0)) + " " + U8(m.GetFrom(1)) + "|" + std::to_string(m.GetToCount()) + " " +
+           std::to_string(m.GetCcCount()) + " " + std::to_string(m.GetBccCount()) + "|" +
+           std::to_string(m.GetAttachmentCount()) + " " + std::to_string(m.GetInlineImageCount()) +
+           "|" + std::to_string(m.GetPriority()) + "|" + U8(m.GetSubject()) + "|" +
+           U8(m.GetTextBody()) + "|" + U8(m.GetHtmlBody()) + "|" + U8(m.GetCharset());
+}
 
 // A sender without a name keeps the earlier name; a refused one changes
 // nothing.
-TEST_F(MessageFields, SetFromKeepsTheEarlierNameAndRefusesBadAddresses)
+TEST(MessageFields, SetFromKeepsTheEarlierNameAndRefusesBadAddresses)
 {
+    CMimeMessage message;
     EXPECT_EQ(1, message.SetFrom(W("first@example.org").c_str(), W("J\xC3\xBCrgen").c_str()));
     EXPECT_EQ(1, message.SetFrom(W("second@example.org").c_str(), W("").c_str()));
     EXPECT_EQ(1, message.SetFrom(W("third@example.org").c_str(), nullptr));
@@ -47,59 +55,45 @@ TEST_F(MessageFields, SetFromKeepsTheEarlierNameAndRefusesBadAddresses)
     EXPECT_EQ("", U8(message.GetFrom(-1)));
 }
 
-TEST_F(MessageFields, NullTextStoresEmptyButCharsetIgnoresNullAndEmpty)
+TEST(MessageFields, NullTextStoresEmptyButCharsetIgnoresNullAndEmpty)
 {
-    FillEverything();
+    CMimeMessage message;
+    FillEverything(message);
     message.SetSubject(nullptr);
     message.SetTextBody(nullptr);
     message.SetHtmlBody(nullptr);
     message.SetCharset(nullptr);
     message.SetCharset(W("").c_str());
-    EXPECT_EQ("", U8(message.GetSubject()));
-    EXPECT_EQ("", U8(message.GetTextBody()));
-    EXPECT_EQ("", U8(message.GetHtmlBody()));
-    EXPECT_EQ("ISO-8859-1", U8(message.GetCharset()));
-
-    message.SetCharset(W("no-such-charset").c_str());
-    EXPECT_EQ("no-such-charset", U8(message.GetCharset()));
+    EXPECT_EQ("from@example.org Sender|1 1 1|1 1|2||||ISO-8859-1", State(message));
 }
 
-// Clear(0) must also give back what a new message holds.
-TEST_F(MessageFields, ClearEverythingKeepsOnlyTheCharset)
+// Clear(0) also gives back what a new message holds, but keeps the charset.
+TEST(MessageFields, ClearEmptiesWhatItsSelectorNames)
 {
-    EXPECT_EQ("UTF-8", U8(message.GetCharset()));
-    FillEverything();
-    EXPECT_EQ(1, message.Clear(0));
-    EXPECT_EQ("ISO-8859-1", U8(message.GetCharset()));
-    EXPECT_EQ(0, message.GetPriority());
-    EXPECT_EQ("", U8(message.GetSubject()));
-    EXPECT_EQ("", U8(message.GetTextBody()));
-    EXPECT_EQ("", U8(message.GetHtmlBody()));
-    EXPECT_EQ("", U8(message.GetFrom(0)));
-    EXPECT_EQ("", U8(message.GetFrom(1)));
-    EXPECT_EQ(0, message.GetToCount() + message.GetCcCount() + message.GetBccCount());
-    EXPECT_EQ(0, message.GetAttachmentCount() + message.GetInlineImageCount());
-}
-
-TEST_F(MessageFields, ClearSelectorsEmptyOneFieldEachAndUnknownOnesNothing)
-{
-    FillEverything();
-    for (int what : {7, -1, 100}) {
-        EXPECT_EQ(-1, message.Clear(what)) << "selector " << what;
+    const std::string tail = "|Subject|text|<p>html</p>|ISO-8859-1";
+    const std::string full = "from@example.org Sender|1 1 1|1 1|2" + tail;
+    const struct {
+        int what;
+        int result;
+        std::string state;
+    } cases[] = {
+        {0, 1, " |0 0 0|0 0|0||||ISO-8859-1"},
+        {1, 1, "from@example.org Sender|0 1 1|1 1|2" + tail},
+        {2, 1, "from@example.org Sender|1 0 1|1 1|2" + tail},
+        {3, 1, "from@example.org Sender|1 1 0|1 1|2" + tail},
+        {4, 1, "from@example.org Sender|1 1 1|0 1|2" + tail},
+        {5, 1, "from@example.org Sender|1 1 1|1 0|2" + tail},
+        {6, 1, " |1 1 1|1 1|2" + tail},
+        {7, -1, full}, {-1, -1, full}, {100, -1, full},
+    };
+    for (const auto& c : cases) {
+        CMimeMessage message;
+        FillEverything(message);
+        EXPECT_EQ(c.result, message.Clear(c.what)) << "selector " << c.what;
+        EXPECT_EQ(c.state, State(message)) << "selector " << c.what;
     }
-    EXPECT_EQ(1, message.GetAttachmentCount());
-    EXPECT_EQ(2, message.GetPriority());
-    EXPECT_EQ(1, message.Clear(4));
-    EXPECT_EQ(0, message.GetAttachmentCount());
-    EXPECT_EQ(1, message.GetInlineImageCount());
-    EXPECT_EQ(1, message.Clear(5));
-    EXPECT_EQ(0, message.GetInlineImageCount());
-    EXPECT_EQ("from@example.org", U8(message.GetFrom(0)));
-    EXPECT_EQ(1, message.Clear(6));
-    EXPECT_EQ("", U8(message.GetFrom(0)));
-    EXPECT_EQ("", U8(message.GetFrom(1)));
-    EXPECT_EQ(1, message.GetToCount());
-    EXPECT_EQ("Subject", U8(message.GetSubject()));
+    CMimeMessage fresh;
+    EXPECT_EQ(" |0 0 0|0 0|0||||UTF-8", State(fresh));
 }
 
 } // namespace

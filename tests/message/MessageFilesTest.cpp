@@ -25,22 +25,16 @@ TEST_F(MessageFiles, AttachmentsAcceptAnyExistingEntryAndKeepDuplicates)
     EXPECT_EQ(1, message.AddAttachment(W(file).c_str()));
     EXPECT_EQ(2, message.AddAttachment(W(file).c_str()));
     EXPECT_EQ(3, message.AddAttachment(W(folder.Path()).c_str()));
+    EXPECT_EQ(-1, message.AddAttachment(W(folder.Path("missing.txt")).c_str()));
+    EXPECT_EQ(-1, message.AddAttachment(W("").c_str()));
+    EXPECT_EQ(-1, message.AddAttachment(nullptr));
     EXPECT_EQ(4, message.AddAttachment(W(accented).c_str()));
     EXPECT_EQ(4, message.GetAttachmentCount());
     EXPECT_EQ(file, U8(message.GetAttachment(2)));
     EXPECT_EQ(folder.Path(), U8(message.GetAttachment(3)));
     EXPECT_EQ(accented, U8(message.GetAttachment(4)));
-    EXPECT_EQ("", U8(message.GetAttachment(0)));
-    EXPECT_EQ("", U8(message.GetAttachment(5)));
-    EXPECT_EQ("", U8(message.GetAttachment(-1)));
-}
-
-TEST_F(MessageFiles, MissingOrNullAttachmentIsRefused)
-{
-    EXPECT_EQ(-1, message.AddAttachment(W(folder.Path("missing.txt")).c_str()));
-    EXPECT_EQ(-1, message.AddAttachment(W("").c_str()));
-    EXPECT_EQ(-1, message.AddAttachment(nullptr));
-    EXPECT_EQ(0, message.GetAttachmentCount());
+    for (int index : {0, 5, -1})
+        EXPECT_EQ("", U8(message.GetAttachment(index))) << index;
 }
 
 TEST_F(MessageFiles, InlineImagesKeepPathAndContentId)

@@ -7,33 +7,17 @@
 //
 // Needs the SMTP test servers (SMTPCLIENT_TEST_STATE); exits 0 when both
 // sends were delivered.
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "../async/AsyncTestSupport.h"
 #include "TestServers.h"
-#include "TestText.h"
-#include "smtpclient/SmtpClient.h"
-#include "smtpclient/SmtpClientWrapper.h"
-#include "smtpclient/mime/MimeMessage.h"
-#include "smtpclient/platform/MessageQueue.h"
 
 using namespace SMTPClientNS;
 using namespace SMTPClientTest;
 
 namespace {
-
-const char kRecipient[] = "full-send@example.test";
-
-struct LastResult : IAsyncCallback {
-    int resultCode = 0;
-    int OnSendComplete(int, int code, const SmtpChar*) override
-    {
-        resultCode = code;
-        return 0;
-    }
-};
 
 std::string WriteFile(const std::string& path, const std::string& content)
 {
@@ -52,7 +36,7 @@ std::string BinaryContent(size_t size)
 void Compose(IMimeMessage& message, const std::string& folder)
 {
     message.SetFrom(W("sender@example.test").c_str(), W("J\xC3\xB6rg Sender").c_str());
-    message.AddTo(W(kRecipient).c_str(), W("Empf\xC3\xA4nger, Erster").c_str());
+    message.AddTo(W("full-send@example.test").c_str(), W("Empf\xC3\xA4nger, Erster").c_str());
     message.AddCc(W("cc-full-send@example.test").c_str(), W("Copy").c_str());
     message.AddBcc(W("bcc-full-send@example.test").c_str(), W("").c_str());
     message.SetSubject(W("Vollst\xC3\xA4ndig: every part once").c_str());
@@ -70,15 +54,11 @@ void Compose(IMimeMessage& message, const std::string& folder)
 
 int SendAsyncAndWait(ISmtpClient& client)
 {
-    LastResult callback;
+    RecordingCallback callback;
     client.SetAsyncCallback(&callback);
-    if (client.SendAsync() <= 0)
-        return 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (callback.resultCode == 0 && std::chrono::steady_clock::now() < deadline)
-        Platform::DispatchWaitingMessages(100);
+    const bool completed = client.SendAsync() > 0 && PumpUntil(callback, 1, 60000);
     client.SetAsyncCallback(nullptr);
-    return callback.resultCode;
+    return completed ? callback.completions[0].resultCode : 0;
 }
 
 } // namespace
@@ -90,13 +70,11 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string folder = argv[1];
-    ISmtpClient* client = new CSmtpClient(new CSmtpClientWrapper());
+    ISmtpClient* client = NewClient();
     IMimeMessage* message = new CMimeMessage();
     Compose(*message, folder);
     client->SetMimeMessage(message);
-    client->SetHost(W("127.0.0.1").c_str());
-    client->SetPort(ServerPort("plain"));
-    client->SetUseTls(false);
+    UsePort(*client, ServerPort("plain"));
     client->SetConnectTimeout(10);
     client->SetLogFile(W(folder + "/session.log").c_str(), false);
 

@@ -8,31 +8,26 @@
 // Needs the SMTP test servers (SMTPCLIENT_TEST_STATE). Exits 0 when every
 // send succeeded, every completion came once, the descriptors are back to
 // their count and, given MAX_GROWTH_KB, memory grew by no more than that.
-#include <dirent.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "../async/AsyncTestSupport.h"
 #include "TestServers.h"
-#include "TestText.h"
-#include "smtpclient/SmtpClient.h"
-#include "smtpclient/SmtpClientWrapper.h"
-#include "smtpclient/mime/MimeMessage.h"
-#include "smtpclient/platform/MessageQueue.h"
 
 using namespace SMTPClientNS;
 using namespace SMTPClientTest;
 
 namespace {
 
-// Sends in flight at most on the asynchronous client.
-const int kAsyncWindow = 64;
-const int kCompletionWaitS = 120;
+const int kAsyncWindow = 64;  // sends in flight at most
 
 long ResidentKb()
 {
@@ -43,35 +38,40 @@ long ResidentKb()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+// Less the one the listing itself holds open.
 int OpenDescriptors()
 {
-    int count = 0;
-    DIR* folder = opendir("/proc/self/fd");
-    while (folder != nullptr && readdir(folder) != nullptr)
-        ++count;
-    if (folder != nullptr)
-        closedir(folder);
-    return count - 3;  // ".", ".." and the folder's own descriptor
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})) - 1;
 }
 
-// Counts made room for before the run, so that the counter itself does not
-// grow while memory is measured.
+// Made room for before the run, so that it does not grow while memory is
+// measured.
 struct CompletionCounter : IAsyncCallback {
     explicit CompletionCounter(int sends) : perTask(sends + 1, 0) {}
 
     int OnSendComplete(int taskId, int resultCode, const SmtpChar*) override
     {
         ++delivered;
-        if (taskId > 0 && taskId < static_cast<int>(perTask.size()))
-            ++perTask[taskId];
-        else
-            ++unknownTasks;
-        if (resultCode != 1)
-            ++failures;
+        ++(taskId > 0 && taskId < static_cast<int>(perTask.size()) ? perTask[taskId] : unknownTasks);
+        failures += resultCode != 1 ? 1 : 0;
         return 0;
     }
 
-    int Delivered() const { return delivered; }
+    int CountedOtherThanOnce() const
+    {
+        int wrong = unknownTasks;
+        for (size_t taskId = 1; taskId < perTask.size(); ++taskId)
+            wrong += perTask[taskId] != 1 ? 1 : 0;
+        return wrong;
+    }
+
+    bool PumpUntil(int completions) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while (delivered < completions && std::chrono::steady_clock::now() < deadline)
+            Platform::DispatchWaitingMessages(100);
+        return delivered >= completions;
+    }
 
     std::vector<int> perTask;  // completions seen, by task id
     int delivered = 0;
@@ -86,27 +86,6 @@ struct Phase {
     int failures;
 };
 
-ISmtpClient* NewClient(IMimeMessage* message)
-{
-    ISmtpClient* client = new CSmtpClient(new CSmtpClientWrapper());
-    client->SetMimeMessage(message);
-    client->SetHost(W("127.0.0.1").c_str());
-    client->SetPort(ServerPort("plain"));
-    client->SetUseTls(false);
-    client->SetConnectTimeout(10);
-    return client;
-}
-
-IMimeMessage* NewMessage(const std::string& recipient)
-{
-    IMimeMessage* message = new CMimeMessage();
-    message->SetFrom(W("soak@example.test").c_str(), W("Soak").c_str());
-    message->AddTo(W(recipient).c_str(), W("").c_str());
-    message->SetSubject(W("Soak").c_str());
-    message->SetTextBody(W("One of many.\r\n").c_str());
-    return message;
-}
-
 // Warm-up is the first tenth of the sends: libcurl's and the TLS library's
 // one-time state, the result table and the converter are made by then.
 int WarmUpCount(int sends)
@@ -114,68 +93,43 @@ int WarmUpCount(int sends)
     return sends / 10;
 }
 
-Phase RunSync(int sends)
+// Synchronous without a counter; with one, queued, at most kAsyncWindow in
+// flight. False when the send failed.
+bool SendOne(ISmtpClient& client, CompletionCounter* counter, int& queued)
 {
-    Phase phase = {"sync", ResidentKb(), 0, 0};
-    IMimeMessage* message = NewMessage("soak-sync@example.test");
-    ISmtpClient* client = NewClient(message);
-    for (int i = 0; i < sends; ++i) {
-        if (i == WarmUpCount(sends))
-            phase.warmKb = ResidentKb();
-        if (client->Send() != 1)
-            ++phase.failures;
-    }
-    phase.endKb = ResidentKb();
-    client->Release();
-    message->Release();
-    return phase;
-}
-
-bool PumpUntil(const CompletionCounter& counter, int completions)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kCompletionWaitS);
-    while (counter.Delivered() < completions) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        Platform::DispatchWaitingMessages(100);
-    }
+    if (counter == nullptr)
+        return client.Send() == 1;
+    if (client.SendAsync() <= 0)
+        return false;
+    if (++queued - counter->delivered >= kAsyncWindow)
+        counter->PumpUntil(queued - kAsyncWindow / 2);
     return true;
 }
 
-Phase RunAsync(int sends, CompletionCounter& counter)
+Phase RunPhase(const char* name, int sends, CompletionCounter* counter)
 {
-    Phase phase = {"async", ResidentKb(), 0, 0};
-    IMimeMessage* message = NewMessage("soak-async@example.test");
-    ISmtpClient* client = NewClient(message);
-    client->SetAsyncCallback(&counter);
+    Phase phase = {name, ResidentKb(), 0, 0};
+    IMimeMessage* message = new CMimeMessage();
+    Compose(*message, std::string("soak-") + name + "@example.test", "Soak");
+    ISmtpClient* client = NewClient();
+    client->SetMimeMessage(message);
+    client->SetAsyncCallback(counter);
+    UsePort(*client, ServerPort("plain"));
+    client->SetConnectTimeout(10);
     int queued = 0;
-    while (queued < sends) {
-        if (queued == WarmUpCount(sends))
+    for (int i = 0; i < sends; ++i) {
+        if (i == WarmUpCount(sends))
             phase.warmKb = ResidentKb();
-        if (client->SendAsync() > 0)
-            ++queued;
-        else
-            ++phase.failures;
-        if (queued - counter.Delivered() >= kAsyncWindow)
-            PumpUntil(counter, queued - kAsyncWindow / 2);
+        phase.failures += SendOne(*client, counter, queued) ? 0 : 1;
     }
-    PumpUntil(counter, queued);
-    // A late duplicate would arrive now.
-    Platform::DispatchWaitingMessages(200);
+    if (counter != nullptr) {
+        counter->PumpUntil(queued);
+        Platform::DispatchWaitingMessages(200);  // a late duplicate would arrive now
+    }
     phase.endKb = ResidentKb();
     client->Release();
     message->Release();
     return phase;
-}
-
-int CountedOtherThanOnce(const CompletionCounter& counter)
-{
-    int wrong = counter.unknownTasks;
-    for (size_t taskId = 1; taskId < counter.perTask.size(); ++taskId) {
-        if (counter.perTask[taskId] != 1)
-            ++wrong;
-    }
-    return wrong;
 }
 
 void Report(const Phase& phase, int sends)
@@ -203,26 +157,24 @@ int main(int argc, char** argv)
     // made before the count.
     Platform::EnsureMessageQueue();
     const int descriptorsBefore = OpenDescriptors();
-    const Phase sync = RunSync(syncSends);
+    const Phase sync = RunPhase("sync", syncSends, nullptr);
     CompletionCounter counter(asyncSends);
-    const Phase async = RunAsync(asyncSends, counter);
+    const Phase async = RunPhase("async", asyncSends, &counter);
     const int descriptorsAfter = OpenDescriptors();
 
     Report(sync, syncSends);
     Report(async, asyncSends);
-    const int wrongCompletions = CountedOtherThanOnce(counter);
+    const int wrongCompletions = counter.CountedOtherThanOnce();
     std::printf("completions: %d of %d tasks, %d not exactly once, %d failed\n",
-                counter.Delivered(), asyncSends, wrongCompletions, counter.failures);
+                counter.delivered, asyncSends, wrongCompletions, counter.failures);
     std::printf("descriptors: %d before, %d after\n", descriptorsBefore, descriptorsAfter);
 
     bool ok = sync.failures == 0 && async.failures == 0 && counter.failures == 0 &&
               wrongCompletions == 0 && descriptorsAfter <= descriptorsBefore;
-    if (maxGrowthKb >= 0) {
-        for (const Phase& phase : {sync, async}) {
-            if (phase.endKb - phase.warmKb > maxGrowthKb) {
-                std::printf("%s: memory grew by more than %ld KB\n", phase.name, maxGrowthKb);
-                ok = false;
-            }
+    for (const Phase& phase : {sync, async}) {
+        if (maxGrowthKb >= 0 && phase.endKb - phase.warmKb > maxGrowthKb) {
+            std::printf("%s: memory grew by more than %ld KB\n", phase.name, maxGrowthKb);
+            ok = false;
         }
     }
     std::printf("%s\n", ok ? "soak passed" : "soak FAILED");

@@ -1,5 +1,5 @@
-// The process-wide table is built once, so each case runs in a freshly
-// started copy of this program in which nothing has used the table yet.
+// The process-wide table is built once, so the case runs in a freshly started
+// copy of this program in which nothing has used the table yet.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -17,34 +17,9 @@ using SMTPClientTest::U8;
 
 namespace {
 
-class ResultTableOnce : public ::testing::Test {
-protected:
-    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
-};
-
-// Exits the child with 0 when the general message reads as expected.
-[[noreturn]] void ExitWithGeneralMessage(const char* expected)
+TEST(ResultTableOnce, ConcurrentFirstCallersShareOneBuiltTable)
 {
-    const std::string actual = U8(ToResultText(GeneralErrorKey));
-    if (actual != expected)
-        std::cerr << "general message: " << actual << '\n';
-    std::exit(actual == expected ? 0 : 1);
-}
-
-TEST_F(ResultTableOnce, LanguageSelectedAfterFirstUseHasNoEffect)
-{
-    EXPECT_EXIT(
-        {
-            ToResultCode(0);
-            SetMessageLanguage(10);
-            ExitWithGeneralMessage("A general error occurred");
-        },
-        ::testing::ExitedWithCode(0), "");
-}
-
-// The language chosen before the first use is the one all callers see.
-TEST_F(ResultTableOnce, ConcurrentFirstCallersShareOneBuiltTable)
-{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             SetMessageLanguage(4);
@@ -61,12 +36,13 @@ TEST_F(ResultTableOnce, ConcurrentFirstCallersShareOneBuiltTable)
                 });
             for (std::thread& thread : threads)
                 thread.join();
-            bool same = true;
             for (const ResultTable* table : seen)
-                same = same && table == seen[0] && table->size() == 23;
-            if (!same)
-                std::exit(1);
-            ExitWithGeneralMessage("Une erreur générale s'est produite.");
+                if (table != seen[0] || table->size() != 23)
+                    std::exit(1);
+            SetMessageLanguage(10);
+            const std::string general = U8(ToResultText(GeneralErrorKey));
+            std::cerr << "general message: " << general << '\n';
+            std::exit(general == "Une erreur générale s'est produite." ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
 }

@@ -1,7 +1,8 @@
-// Mail delivered to the plain listener: the envelope and the session log of
-// successful sends.
+// Mail delivered to the plain listener (the envelope and the session log of
+// successful sends), and servers that refuse, hang up or go quiet.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -51,36 +52,73 @@ TEST_F(SendDelivery, LogFileOfSuccessfulSendsReplacedThenAppended)
     client->SetLogFile(W(path).c_str(), false);
     ASSERT_EQ(1, client->Send());
     EXPECT_EQ(0, client->GetLastResultCode());
-    const std::string log = MaskTimes(folder.Read(path));
+    const std::string first = folder.Read(path);
+    const std::string log = MaskTimes(first);
     const std::string summary = MaskedSummary("Email sent successfully!\n");
     ASSERT_GT(log.size(), summary.size());
     EXPECT_EQ(summary, log.substr(log.size() - summary.size()));
 
-    const Lines dialogue = {"S: 220 ", "C: EHLO ", "S: 250", "C: MAIL FROM:<sender@example.test>",
-                            "S: 250 ", "C: RCPT TO:<logged@example.test>", "S: 250 ",
-                            "C: DATA", "S: 354 ", "C: Subject: Test logged@example.test",
-                            "S: 250 "};
     size_t at = 0;
-    for (const std::string& start : dialogue) {
-        at = log.find("\n" + start, at);
+    for (const char* start : {"S: 220 ", "C: EHLO ", "S: 250", "C: MAIL FROM:<sender@example.test>", "S: 250 ",
+                              "C: RCPT TO:<logged@example.test>", "S: 250 ", "C: DATA", "S: 354 ",
+                              "C: Subject: Test logged@example.test", "S: 250 "}) {
+        at = log.find("\n" + std::string(start), at);
         ASSERT_NE(std::string::npos, at) << "missing in order: " << start << "\n" << log;
         ++at;
     }
     std::istringstream lines(log);
-    std::string line;
-    while (std::getline(lines, line)) {
+    for (std::string line; std::getline(lines, line);) {
         if (line.compare(0, 3, "C: ") == 0 || line.compare(0, 3, "S: ") == 0) {
             EXPECT_LE(line.size(), 99u) << line;
         }
     }
 
-    const std::string first = folder.Read(path);
     client->SetLogFile(W(path).c_str(), true);
     ASSERT_EQ(1, client->Send());
     const std::string both = folder.Read(path);
     ASSERT_GT(both.size(), first.size());
     EXPECT_EQ(first, both.substr(0, first.size()));
     EXPECT_EQ(2u, MailTo("logged@example.test").size());
+}
+
+struct Fault {
+    const char* listener;
+    int rawOutcome;
+    int resultCode;
+};
+
+class SendFault : public SendTest, public testing::WithParamInterface<Fault> {};
+
+void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.listener; }
+
+// A refused MAIL, RCPT or DATA command is a send error; a refused message
+// after its final dot is a reply libcurl does not expect.
+INSTANTIATE_TEST_SUITE_P(Listeners, SendFault, testing::Values(
+    Fault{"reject_mail_4xx", CURLE_SEND_ERROR, -13},
+    Fault{"reject_mail_5xx", CURLE_SEND_ERROR, -13},
+    Fault{"reject_rcpt_4xx", CURLE_SEND_ERROR, -13},
+    Fault{"reject_rcpt_5xx", CURLE_SEND_ERROR, -13},
+    Fault{"reject_data_4xx", CURLE_WEIRD_SERVER_REPLY, -1},
+    Fault{"reject_data_5xx", CURLE_WEIRD_SERVER_REPLY, -1},
+    Fault{"stall_greeting", CURLE_OPERATION_TIMEDOUT, -11}),
+    [](const testing::TestParamInfo<Fault>& info) { return std::string(info.param.listener); });
+
+TEST_P(SendFault, EndsInItsMappedCode)
+{
+    Compose(std::string(GetParam().listener) + "@example.test");
+    UseListener(GetParam().listener, false);
+    client->SetConnectTimeout(1);
+    EXPECT_EQ(GetParam().resultCode, client->Send());
+    EXPECT_EQ(GetParam().rawOutcome, client->GetLastResultCode());
+}
+
+TEST_F(SendTest, ConnectionDroppedInData)
+{
+    Compose("dropped@example.test");
+    UseListener("drop_in_data", false);
+    const int result = client->Send();
+    EXPECT_TRUE(result == -13 || result == -14 || result == -1) << result;
+    EXPECT_NE(0, client->GetLastResultCode());
 }
 
 } // namespace

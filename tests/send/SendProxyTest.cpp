@@ -11,9 +11,6 @@ using namespace SMTPClientTest;
 
 namespace {
 
-const char kProxyUser[] = "proxyuser";
-const char kProxyPassword[] = "proxypass";
-
 struct ProxyCase {
     const char* name;
     const char* proxy;
@@ -45,24 +42,12 @@ TEST_P(SendProxy, Delivers)
     Compose(recipient);
     UseListener("plain", false);
     client->SetHost(W(kind.host).c_str());
-    const std::string user = kind.login ? kProxyUser : "";
-    const std::string password = kind.login ? kProxyPassword : "";
     ASSERT_EQ(1, client->SetProxy(W("127.0.0.1").c_str(), ServerPort(kind.proxy), kind.type,
-                                  W(user).c_str(), W(password).c_str()));
+                                  W(kind.login ? "proxyuser" : "").c_str(),
+                                  W(kind.login ? "proxypass" : "").c_str()));
     EXPECT_EQ(1, client->Send());
     EXPECT_FALSE(WaitForMailTo(recipient).rawPath.empty());
     EXPECT_NE(std::string::npos, Trace().find(kind.trace));
-}
-
-TEST_F(SendTest, ProxyWrongLoginIsRefusedByTheProxy)
-{
-    Compose("proxy-denied@example.test");
-    UseListener("plain", false);
-    ASSERT_EQ(1, client->SetProxy(W("127.0.0.1").c_str(), ServerPort("socks5_auth"), 2,
-                                  W(kProxyUser).c_str(), W("wrong").c_str()));
-    EXPECT_EQ(-1, client->Send());
-    EXPECT_EQ(CURLE_PROXY, client->GetLastResultCode());
-    EXPECT_TRUE(MailTo("proxy-denied@example.test").empty());
 }
 
 // An empty proxy host tells libcurl to use no proxy at all.

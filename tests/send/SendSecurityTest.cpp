@@ -1,7 +1,7 @@
 // STARTTLS, certificate checks and login.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <ostream>
 #include <string>
 
 #include "SendTestClient.h"
@@ -15,18 +15,14 @@ struct SecurityCase {
     const char* name;
     const char* listener;
     bool tls;
-    std::function<void(ISmtpClient&)> setup;
+    void (*setup)(ISmtpClient&);
     int result;
     int lastResult;     // 0: not checked
     const char* trace;  // in the log of a delivered mail
     const char* authUser;
 };
 
-void Login(ISmtpClient& client, const char* password)
-{
-    client.SetUser(W("alice").c_str());
-    client.SetPassword(W(password).c_str());
-}
+void PrintTo(const SecurityCase& c, std::ostream* out) { *out << c.name; }
 
 class SendSecurity : public SendTest, public testing::WithParamInterface<SecurityCase> {};
 
@@ -54,23 +50,27 @@ TEST_P(SendSecurity, EndsAsExpected)
     EXPECT_NE(std::string::npos, Trace().find(c.trace));
 }
 
+typedef ISmtpClient& C;
 INSTANTIATE_TEST_SUITE_P(Cases, SendSecurity, testing::Values(
     // Without verification the self-signed server is accepted.
-    SecurityCase{"PinnedTlsVersion", "starttls", true, [](ISmtpClient& c) { c.SetTlsVersion(3); },
+    SecurityCase{"PinnedTlsVersion", "starttls", true, [](C c) { c.SetTlsVersion(3); },
                  1, 0, "SSL connection using TLSv1.2 ", ""},
-    SecurityCase{"VerificationRejectsTheSelfSigned", "starttls", true,
-                 [](ISmtpClient& c) { c.SetVerifyCertificate(1); }, -9, CURLE_PEER_FAILED_VERIFICATION, "", ""},
-    SecurityCase{"RequiredTlsWithoutStartTls", "plain", true, [](ISmtpClient&) {}, -1, CURLE_USE_SSL_FAILED, "", ""},
-    SecurityCase{"ServerRequiringTlsRefusesPlain", "starttls_required", false, [](ISmtpClient&) {}, -13, 0, "", ""},
-    SecurityCase{"LoginAfterStartTls", "starttls", true, [](ISmtpClient& c) { Login(c, "secret"); },
-                 1, 0, "C: AUTH PLAIN", "alice"},
-    SecurityCase{"WrongPassword", "starttls", true, [](ISmtpClient& c) { Login(c, "wrong"); }, -12, 0, "", ""},
-    SecurityCase{"OAuth2BearerToken", "starttls", true,
-                 [](ISmtpClient& c) {
-                     c.SetUser(W("alice").c_str());
-                     c.SetOAuth2Token(W("test-oauth-token").c_str());
-                 },
-                 1, 0, "C: AUTH XOAUTH2", "alice"}),
+    SecurityCase{"VerificationRejectsTheSelfSigned", "starttls", true, [](C c) { c.SetVerifyCertificate(1); },
+                 -9, CURLE_PEER_FAILED_VERIFICATION, "", ""},
+    SecurityCase{"RequiredTlsWithoutStartTls", "plain", true, [](C) {}, -1, CURLE_USE_SSL_FAILED, "", ""},
+    SecurityCase{"ServerRequiringTlsRefusesPlain", "starttls_required", false, [](C) {}, -13, 0, "", ""},
+    SecurityCase{"LoginAfterStartTls", "starttls", true, [](C c) {
+        c.SetUser(W("alice").c_str());
+        c.SetPassword(W("secret").c_str());
+    }, 1, 0, "C: AUTH PLAIN", "alice"},
+    SecurityCase{"WrongPassword", "starttls", true, [](C c) {
+        c.SetUser(W("alice").c_str());
+        c.SetPassword(W("wrong").c_str());
+    }, -12, 0, "", ""},
+    SecurityCase{"OAuth2BearerToken", "starttls", true, [](C c) {
+        c.SetUser(W("alice").c_str());
+        c.SetOAuth2Token(W("test-oauth-token").c_str());
+    }, 1, 0, "C: AUTH XOAUTH2", "alice"}),
     [](const testing::TestParamInfo<SecurityCase>& info) { return std::string(info.param.name); });
 
 } // namespace

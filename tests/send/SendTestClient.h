@@ -1,4 +1,5 @@
-// A client and its message for one send test, talking to 127.0.0.1.
+// A client and its message for one send test, talking to 127.0.0.1. Public,
+// so that tables of cases can reach them.
 #ifndef SMTPCLIENT_TESTS_SENDTESTCLIENT_H
 #define SMTPCLIENT_TESTS_SENDTESTCLIENT_H
 
@@ -16,7 +17,7 @@
 namespace SMTPClientTest {
 
 class SendTest : public testing::Test {
-protected:
+public:
     SendTest()
         : client(new SMTPClientNS::CSmtpClient(new SMTPClientNS::CSmtpClientWrapper())),
           message(new SMTPClientNS::CMimeMessage())

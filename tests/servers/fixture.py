@@ -9,6 +9,7 @@ STATE/logs/<daemon>.log, which is printed when the start fails.
 """
 
 import argparse
+import collections
 import os
 import pathlib
 import signal
@@ -20,14 +21,7 @@ HERE = pathlib.Path(__file__).resolve().parent
 STOP_GRACE_S = 5.0
 POLL_S = 0.05
 
-
-class Daemon:
-    def __init__(self, script, ports_file, pid_file):
-        self.script = script
-        self.ports_file = ports_file
-        self.pid_file = pid_file
-
-
+Daemon = collections.namedtuple("Daemon", "script ports_file pid_file")
 DAEMONS = {
     "smtp": Daemon("smtp_server.py", "ports.json", "smtp_server.pid"),
     "socks": Daemon("socks_proxies.py", "proxy_ports.json", "socks_proxies.pid"),

@@ -12,7 +12,4 @@ OUTGOING_ADDRESSES = {
 
 def proxy_of_client(address):
     """The proxy whose outgoing address this is; "" for a direct client."""
-    for proxy, outgoing in OUTGOING_ADDRESSES.items():
-        if outgoing == address:
-            return proxy
-    return ""
+    return next((proxy for proxy, outgoing in OUTGOING_ADDRESSES.items() if outgoing == address), "")

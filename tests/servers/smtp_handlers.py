@@ -39,33 +39,27 @@ class MailHandler(OAuthMechanism):
         return "250 Message accepted for delivery"
 
 
-DROP_AFTER_BYTES = 256 * 1024
-
-
 class DropInData(SMTP):
-    """Closes the connection once the first line of the message has arrived."""
+    """Closes the connection in the middle of the message: once its first
+    line has arrived, or with drop_after_bytes once that many bytes have."""
+
+    drop_after_bytes = None
 
     async def smtp_DATA(self, arg):
         if not self.session.host_name or not self.envelope.rcpt_tos:
             return await super().smtp_DATA(arg)
         await self.push("354 End data with <CR><LF>.<CR><LF>")
         try:
-            await self._reader.readuntil(b"\r\n")
+            if self.drop_after_bytes:
+                await self._reader.readexactly(self.drop_after_bytes)
+            else:
+                await self._reader.readuntil(b"\r\n")
         except (asyncio.IncompleteReadError, asyncio.LimitOverrunError):
             pass
         self.transport.close()
 
 
-class DropInLargeData(SMTP):
-    """Closes the connection once DROP_AFTER_BYTES of the message have
-    arrived, in the middle of a large attachment."""
+class DropInLargeData(DropInData):
+    """Drops in the middle of a large attachment."""
 
-    async def smtp_DATA(self, arg):
-        if not self.session.host_name or not self.envelope.rcpt_tos:
-            return await super().smtp_DATA(arg)
-        await self.push("354 End data with <CR><LF>.<CR><LF>")
-        try:
-            await self._reader.readexactly(DROP_AFTER_BYTES)
-        except asyncio.IncompleteReadError:
-            pass
-        self.transport.close()
+    drop_after_bytes = 256 * 1024

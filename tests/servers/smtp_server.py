@@ -1,5 +1,5 @@
-"""The test SMTP servers: one process, one aiosmtpd listener per behaviour,
-each on a free port of 127.0.0.1.
+"""The test SMTP servers: one process, one listener per behaviour, each on a
+free port of 127.0.0.1; aiosmtpd ones below, the rest in fault_listeners.py.
 
     /usr/bin/python3 smtp_server.py STATE [--owner-pid PID] [--lifetime S]
 
@@ -9,23 +9,20 @@ when every listener accepts connections. Received mail goes to STATE/mail/
 users and the token that AUTH accepts are in smtp_auth.py.
 """
 
-import argparse
 import asyncio
+import contextlib
 import logging
-import pathlib
 import ssl
 import sys
 
 from aiosmtpd.smtp import SMTP
 
 from certs import make_certificates
-from daemon_life import add_daemon_arguments, run_until_stopped
+from daemon_life import run_daemon
+from fault_listeners import start_fault_listeners
 from mail_store import MailStore
 from smtp_auth import authenticate
-from garbage_tls_listener import start_garbage_tls_server
 from smtp_handlers import DropInData, DropInLargeData, MailHandler
-from stall_listeners import start_stall_server
-from state_files import write_json_atomically, write_pid_file
 
 IDLE_TIMEOUT_S = 60
 DATA_SIZE_LIMIT = 256 * 1024 * 1024
@@ -52,7 +49,6 @@ LISTENERS = {
     "drop_in_data": {"protocol": DropInData},
     "drop_in_large_data": {"protocol": DropInLargeData},
 }
-STALL_LISTENERS = {"stall_greeting": "greeting", "stall_after_greeting": "after_greeting"}
 
 
 def _tls_context(cert, key):
@@ -78,38 +74,27 @@ async def _start_listeners(state):
     contexts = {name: _tls_context(*certificates[name]) for name in ("self_signed", "ca_issued")}
     store = MailStore(state / "mail")
     loop = asyncio.get_running_loop()
-    servers = {}
-    for name, behaviour in LISTENERS.items():
-        factory = _protocol_factory(name, behaviour, store, contexts)
-        servers[name] = await loop.create_server(factory, "127.0.0.1", 0)
-    for name, kind in STALL_LISTENERS.items():
-        servers[name] = await start_stall_server(kind)
-    servers["starttls_garbage"] = await start_garbage_tls_server()
-    return servers
+    servers = {name: await loop.create_server(_protocol_factory(name, behaviour, store, contexts),
+                                              "127.0.0.1", 0)
+               for name, behaviour in LISTENERS.items()}
+    return servers | await start_fault_listeners()
 
 
-async def serve(state, owner_pid, lifetime_s):
+@contextlib.asynccontextmanager
+async def listeners(state):
     servers = await _start_listeners(state)
-    ports = {name: server.sockets[0].getsockname()[1] for name, server in servers.items()}
-    write_json_atomically(state / "ports.json", ports)
-    await run_until_stopped(owner_pid, lifetime_s)
-    (state / "ports.json").unlink(missing_ok=True)
-    for server in servers.values():
-        server.close()
+    try:
+        yield {name: server.sockets[0].getsockname()[1] for name, server in servers.items()}
+    finally:
+        for server in servers.values():
+            server.close()
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    add_daemon_arguments(parser)
-    arguments = parser.parse_args()
-    state = pathlib.Path(arguments.state)
-    state.mkdir(parents=True, exist_ok=True)
-    write_pid_file(state / "smtp_server.pid")
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
     # aiosmtpd warns about its own deprecated attribute on every AUTH.
     logging.getLogger("mail.log").setLevel(logging.ERROR)
-    asyncio.run(serve(state, arguments.owner_pid, arguments.lifetime))
-    (state / "smtp_server.pid").unlink(missing_ok=True)
+    run_daemon(__doc__.splitlines()[0], "smtp_server.pid", "ports.json", listeners)
 
 
 if __name__ == "__main__":

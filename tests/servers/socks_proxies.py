@@ -12,21 +12,17 @@ Writes STATE/socks_proxies.pid at once and STATE/proxy_ports.json
 as child processes end with it, even when it is killed.
 """
 
-import argparse
-import asyncio
 import contextlib
 import ctypes
 import os
-import pathlib
 import signal
 import socket
 import subprocess
 import time
 
-from daemon_life import add_daemon_arguments, run_until_stopped
+from daemon_life import run_daemon
 from proxy_addresses import OUTGOING_ADDRESSES
 from socks4_proxy import Socks4Proxy
-from state_files import write_json_atomically, write_pid_file
 
 PROXY_USER = "proxyuser"
 PROXY_PASSWORD = "proxypass"
@@ -103,29 +99,17 @@ def _start_programs(state):
     return ports, processes
 
 
-async def serve(state, owner_pid, lifetime_s):
+@contextlib.asynccontextmanager
+async def proxies(state):
     ports, processes = _start_programs(state)
     try:
         socks4 = await Socks4Proxy(OUTGOING_ADDRESSES["socks4a"]).start()
         ports["socks4a"] = ports["socks4"] = socks4.sockets[0].getsockname()[1]
-        write_json_atomically(state / "proxy_ports.json", ports)
-        await run_until_stopped(owner_pid, lifetime_s)
-        (state / "proxy_ports.json").unlink(missing_ok=True)
+        yield ports
         socks4.close()
     finally:
         _stop(processes)
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    add_daemon_arguments(parser)
-    arguments = parser.parse_args()
-    state = pathlib.Path(arguments.state)
-    state.mkdir(parents=True, exist_ok=True)
-    write_pid_file(state / "socks_proxies.pid")
-    asyncio.run(serve(state, arguments.owner_pid, arguments.lifetime))
-    (state / "socks_proxies.pid").unlink(missing_ok=True)
-
-
 if __name__ == "__main__":
-    main()
+    run_daemon(__doc__.splitlines()[0], "socks_proxies.pid", "proxy_ports.json", proxies)

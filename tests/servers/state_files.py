@@ -21,7 +21,3 @@ def write_json_atomically(path, value):
     # go back out as the bytes that arrived.
     text = json.dumps(value, ensure_ascii=False, indent=1, sort_keys=True)
     write_atomically(path, text.encode("utf-8", errors="surrogateescape") + b"\n")
-
-
-def write_pid_file(path):
-    write_atomically(path, f"{os.getpid()}\n".encode())

@@ -106,55 +106,22 @@ private:
         return end == digits.c_str() + 4;
     }
 
-    // \uXXXX, with a following low surrogate when XXXX is a high one.
-    bool ParseCodePoint(unsigned& codePoint)
-    {
-        if (!ParseHex4(codePoint))
-            return false;
-        if (codePoint < 0xD800 || codePoint > 0xDBFF)
-            return true;
-        unsigned low = 0;
-        if (!TakeWord("\\u") || !ParseHex4(low) || low < 0xDC00 || low > 0xDFFF)
-            return false;
-        codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (low - 0xDC00);
-        return true;
-    }
-
-    static void AppendUtf8(std::string& out, unsigned codePoint)
-    {
-        if (codePoint < 0x80) {
-            out += static_cast<char>(codePoint);
-        } else if (codePoint < 0x800) {
-            out += static_cast<char>(0xC0 | (codePoint >> 6));
-            out += static_cast<char>(0x80 | (codePoint & 0x3F));
-        } else if (codePoint < 0x10000) {
-            out += static_cast<char>(0xE0 | (codePoint >> 12));
-            out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (codePoint & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (codePoint >> 18));
-            out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (codePoint & 0x3F));
-        }
-    }
-
+    // The servers write text as UTF-8 itself; only control characters come
+    // as \u escapes.
     bool ParseEscape(std::string& out)
     {
         if (at >= text.size())
             return false;
         const char escaped = text[at++];
-        const std::string simple = "\"\\/bfnrt";
-        const std::string meaning = "\"\\/\b\f\n\r\t";
-        const size_t index = simple.find(escaped);
+        const size_t index = std::string("\"\\/bfnrt").find(escaped);
         if (index != std::string::npos) {
-            out += meaning[index];
+            out += "\"\\/\b\f\n\r\t"[index];
             return true;
         }
-        unsigned codePoint = 0;
-        if (escaped != 'u' || !ParseCodePoint(codePoint))
+        unsigned unit = 0;
+        if (escaped != 'u' || !ParseHex4(unit) || unit >= 0x80)
             return false;
-        AppendUtf8(out, codePoint);
+        out += static_cast<char>(unit);
         return true;
     }
 

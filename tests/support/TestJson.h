@@ -1,5 +1,6 @@
 // A small JSON reader for the files the test servers write (ports, mail
-// envelopes). Strings come back as the UTF-8 bytes they hold.
+// envelopes). Strings come back as the UTF-8 bytes they hold; \u escapes
+// are read for ASCII only, the only ones the servers write.
 #ifndef SMTPCLIENT_TESTS_TESTJSON_H
 #define SMTPCLIENT_TESTS_TESTJSON_H
 

@@ -20,6 +20,14 @@ namespace {
 const char* const portFiles[] = {"ports.json", "proxy_ports.json"};
 constexpr std::chrono::milliseconds mailPollInterval(50);
 
+// Folder of the servers' state (ports, certificates, received mail), from the
+// environment variable SMTPCLIENT_TEST_STATE that CTest sets.
+std::string StateDir()
+{
+    const char* state = std::getenv("SMTPCLIENT_TEST_STATE");
+    return state ? state : SMTPCLIENT_TEST_STATE_DEFAULT;
+}
+
 std::string ReadFile(const std::string& path)
 {
     std::ifstream stream(path, std::ios::binary);
@@ -90,12 +98,6 @@ std::string ShellQuoted(const std::string& text)
 }
 
 } // namespace
-
-std::string StateDir()
-{
-    const char* state = std::getenv("SMTPCLIENT_TEST_STATE");
-    return state ? state : SMTPCLIENT_TEST_STATE_DEFAULT;
-}
 
 int ServerPort(const std::string& name)
 {

@@ -8,14 +8,11 @@
 
 namespace SMTPClientTest {
 
-// Folder of the servers' state (ports, certificates, received mail), from the
-// environment variable SMTPCLIENT_TEST_STATE that CTest sets.
-std::string StateDir();
-
 // Port of a named listener, for example "plain", "starttls",
 // "starttls_required", "reject_rcpt_5xx" or "socks5". Fails the calling test
 // (and returns 0) when the listener is not running. The listeners are listed
-// in tests/servers/smtp_server.py, the proxies in tests/servers/socks_proxies.py.
+// in tests/servers/smtp_server.py and fault_listeners.py, the proxies in
+// tests/servers/socks_proxies.py.
 int ServerPort(const std::string& name);
 
 // PEM file of the test certificate authority that issued the certificate of

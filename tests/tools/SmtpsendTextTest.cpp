@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 #include "Mailbox.h"
 #include "Numbers.h"
@@ -13,18 +14,10 @@
 namespace smtpsend {
 namespace {
 
-WText Units(std::initializer_list<char16_t> units)
-{
-    WText text;
-    for (char16_t unit : units)
-        text += static_cast<SMTPClientNS::SmtpChar>(unit);
-    return text;
-}
-
 TEST(SmtpsendUtf16, EncodesEverySequenceLengthAndComesBack)
 {
     const std::string text = "a\xC3\xA9\xE6\x9D\xB1\xF0\x9F\x93\xA7";  // a, é, 東, 📧
-    EXPECT_EQ(Units({u'a', 0x00E9, 0x6771, 0xD83D, 0xDCE7}), Utf8ToUtf16(text));
+    EXPECT_EQ(WText(SMTPCLIENT_TEXT("a\xE9\x6771\xD83D\xDCE7")), Utf8ToUtf16(text));
     EXPECT_EQ(text, Utf16ToUtf8(Utf8ToUtf16(text).c_str()));
     EXPECT_EQ(WText(), Utf8ToUtf16(""));
 }
@@ -47,20 +40,15 @@ TEST(SmtpsendUtf16, RefusesMalformedUtf8)
 
 TEST(SmtpsendUtf16, ReplacesUnpairedSurrogates)
 {
-    EXPECT_EQ("x\xEF\xBF\xBDy", Utf16ToUtf8(Units({u'x', 0xD800, u'y'}).c_str()));
-    EXPECT_EQ("\xEF\xBF\xBD", Utf16ToUtf8(Units({0xDC00}).c_str()));
-    EXPECT_EQ("\xEF\xBF\xBD", Utf16ToUtf8(Units({0xD83D}).c_str()));
+    EXPECT_EQ("x\xEF\xBF\xBDy", Utf16ToUtf8(SMTPCLIENT_TEXT("x\xD800y")));
+    EXPECT_EQ("\xEF\xBF\xBD", Utf16ToUtf8(SMTPCLIENT_TEXT("\xDC00")));
+    EXPECT_EQ("\xEF\xBF\xBD", Utf16ToUtf8(SMTPCLIENT_TEXT("\xD83D")));
     EXPECT_EQ("", Utf16ToUtf8(nullptr));
 }
 
 TEST(SmtpsendMailbox, SplitsDisplayNameFromAddress)
 {
-    struct Case {
-        const char* text;
-        const char* name;
-        const char* address;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, std::string> cases[] = {
         {"zoe@example.org", "", "zoe@example.org"},
         {"Zo\xC3\xAB \xC3\x85ngstr\xC3\xB6m <zoe@example.org>", "Zo\xC3\xAB \xC3\x85ngstr\xC3\xB6m",
          "zoe@example.org"},
@@ -71,36 +59,25 @@ TEST(SmtpsendMailbox, SplitsDisplayNameFromAddress)
         {"nobody>", "", "nobody>"},
         {"", "", ""},
     };
-    for (const Case& c : cases) {
-        const Mailbox mailbox = ParseMailbox(c.text);
-        EXPECT_EQ(c.name, mailbox.name) << c.text;
-        EXPECT_EQ(c.address, mailbox.address) << c.text;
+    for (const auto& [text, name, address] : cases) {
+        const Mailbox mailbox = ParseMailbox(text);
+        EXPECT_EQ(std::tie(name, address), std::tie(mailbox.name, mailbox.address)) << text;
     }
 }
 
 TEST(SmtpsendProxyUrl, ReadsSchemeHostPortAndEscapedCredentials)
 {
-    const struct {
-        const char* url;
-        int type;
-        const char* host;
-        int port;
-        const char* user;
-        const char* password;
-    } cases[] = {
-        {"socks4://proxy:1080", 0, "proxy", 1080, "", ""},
-        {"socks4a://proxy:1080", 1, "proxy", 1080, "", ""},
-        {"socks5://127.0.0.1:9050", 2, "127.0.0.1", 9050, "", ""},
-        {"socks5h://proxy:1080/", 3, "proxy", 1080, "", ""},
-        {"socks5://us%3Aer:p%40ss%25@[::1]:1080", 2, "[::1]", 1080, "us:er", "p@ss%"},
+    using Proxy = std::tuple<int, std::string, int, std::string, std::string>;
+    const std::pair<const char*, Proxy> cases[] = {
+        {"socks4://proxy:1080", {0, "proxy", 1080, "", ""}},
+        {"socks4a://proxy:1080", {1, "proxy", 1080, "", ""}},
+        {"socks5://127.0.0.1:9050", {2, "127.0.0.1", 9050, "", ""}},
+        {"socks5h://proxy:1080/", {3, "proxy", 1080, "", ""}},
+        {"socks5://us%3Aer:p%40ss%25@[::1]:1080", {2, "[::1]", 1080, "us:er", "p@ss%"}},
     };
-    for (const auto& c : cases) {
-        const ProxyUrl proxy = ParseProxyUrl(c.url);
-        EXPECT_EQ(c.type, proxy.type) << c.url;
-        EXPECT_EQ(c.host, proxy.host) << c.url;
-        EXPECT_EQ(c.port, proxy.port) << c.url;
-        EXPECT_EQ(c.user, proxy.user) << c.url;
-        EXPECT_EQ(c.password, proxy.password) << c.url;
+    for (const auto& [url, expected] : cases) {
+        const ProxyUrl proxy = ParseProxyUrl(url);
+        EXPECT_EQ(expected, Proxy(proxy.type, proxy.host, proxy.port, proxy.user, proxy.password)) << url;
     }
 }
 

@@ -1,11 +1,11 @@
 // A host that loads SMTPClient_Dll.dll and sends synchronously to the test
-// servers: STARTTLS and login through Schannel, a SOCKS proxy, the header
-// block's Windows values, files with wide paths and the session log.
+// servers: STARTTLS and login through Schannel, a SOCKS proxy (the DLL's own
+// libcurl build), files and the session log at wide paths. The Windows values
+// of the header block are checked against the system in PlatformWin32Test.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 
 #include "TestServers.h"
@@ -97,46 +97,6 @@ TEST_F(HostSend, ThroughASocks5Proxy)
     EXPECT_FALSE(WaitForMailTo("socks5@example.test").via.empty());
 }
 
-// "Date: Sat, 05 Dec 2026 15:22:24 +0100" from the system clock and zone,
-// "Message - ID: <GUID@NAME>" with the NetBIOS computer name.
-TEST_F(HostSend, HeaderBlockCarriesTheWindowsDateAndComputerName)
-{
-    Compose("header@example.test");
-    UseListener("plain", false);
-    SYSTEMTIME before;
-    GetLocalTime(&before);
-    ASSERT_EQ(1, client->Send()) << Log();
-    const std::string raw = WaitForMailTo("header@example.test").raw;
-
-    std::smatch date;
-    const std::string dateField = HeaderField(raw, "Date");
-    ASSERT_TRUE(std::regex_match(dateField, date, std::regex(
-        R"((Mon|Tue|Wed|Thu|Fri|Sat|Sun), (\d\d) (\w{3}) (\d{4}) (\d\d):(\d\d):(\d\d) ([+-]\d{4}))")))
-        << dateField;
-    const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    EXPECT_EQ(before.wDay, std::stoi(date[2]));
-    EXPECT_EQ(months[before.wMonth - 1], date[3].str());
-    EXPECT_EQ(before.wYear, std::stoi(date[4]));
-    EXPECT_EQ(before.wHour, std::stoi(date[5]));
-
-    TIME_ZONE_INFORMATION zone;
-    const bool daylight = GetTimeZoneInformation(&zone) == TIME_ZONE_ID_DAYLIGHT;
-    const long east = -(zone.Bias + (daylight ? zone.DaylightBias : 0));
-    char offset[8];
-    std::snprintf(offset, sizeof offset, "%c%02ld%02ld", east < 0 ? '-' : '+',
-                  (east < 0 ? -east : east) / 60, (east < 0 ? -east : east) % 60);
-    EXPECT_EQ(offset, date[8].str());
-
-    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = sizeof name;
-    ASSERT_TRUE(GetComputerNameExA(ComputerNameNetBIOS, name, &size));
-    // The field follows an empty line, so it is looked for in the whole text.
-    EXPECT_TRUE(std::regex_search(raw, std::regex(
-        "\r\nMessage - ID: <[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}@"
-        + std::string(name) + ">\r\n"))) << raw.substr(0, 600);
-}
-
 TEST_F(HostSend, BodiesFromWidePathsAndAttachments)
 {
     CreateDirectoryW(folder.Path(L"Gr\u00FC\u00DFe \u65E5\u672C").c_str(), nullptr);
@@ -163,15 +123,9 @@ TEST_F(HostSend, SessionLogFileAtAWidePath)
     const std::wstring path = folder.Path(L"session \u65E5\u672C.log");
     client->SetLogFile(path.c_str(), false);
     ASSERT_EQ(1, client->Send()) << Log();
-    const std::string first = folder.Read(path);
-    EXPECT_NE(std::string::npos, first.find("EHLO")) << first;
-    EXPECT_NE(std::string::npos, first.find("logfile@example.test"));
-
-    client->SetLogFile(path.c_str(), true);
-    ASSERT_EQ(1, client->Send()) << Log();
-    const std::string both = folder.Read(path);
-    EXPECT_EQ(0u, both.find(first));
-    EXPECT_GT(both.size(), first.size());
+    const std::string log = folder.Read(path);
+    EXPECT_NE(std::string::npos, log.find("EHLO")) << log;
+    EXPECT_NE(std::string::npos, log.find("logfile@example.test"));
 }
 
 } // namespace

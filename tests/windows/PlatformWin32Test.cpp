@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "smtpclient/platform/CodePage.h"
 #include "smtpclient/platform/ComputerName.h"
 #include "smtpclient/platform/FileSystem.h"
+#include "smtpclient/platform/Guid.h"
 #include "smtpclient/platform/LocalTime.h"
 #include "smtpclient/platform/MessageQueue.h"
 #include "smtpclient/platform/Thread.h"
@@ -123,6 +125,15 @@ TEST(Win32Services, ComputerNameIsTheNetBiosName)
     EXPECT_FALSE(Platform::ComputerName().empty());
 }
 
+TEST(Win32Services, GuidsAreNewEveryTime)
+{
+    Platform::Guid first{};
+    Platform::Guid second{};
+    ASSERT_TRUE(Platform::CreateGuid(first));
+    ASSERT_TRUE(Platform::CreateGuid(second));
+    EXPECT_NE(0, std::memcmp(&first, &second, sizeof first));
+}
+
 TEST(Win32Services, LocalTimeAndOffsetMatchTheSystem)
 {
     Platform::LocalTime now = Platform::LocalTimeNow();
@@ -131,6 +142,8 @@ TEST(Win32Services, LocalTimeAndOffsetMatchTheSystem)
     EXPECT_EQ(system.wYear, now.fields.tm_year + 1900);
     EXPECT_EQ(system.wMonth, now.fields.tm_mon + 1);
     EXPECT_EQ(system.wDay, now.fields.tm_mday);
+    EXPECT_EQ(system.wDayOfWeek, now.fields.tm_wday);
+    EXPECT_EQ(system.wHour, now.fields.tm_hour);
 
     TIME_ZONE_INFORMATION zone;
     DWORD kind = GetTimeZoneInformation(&zone);

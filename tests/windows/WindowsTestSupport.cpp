@@ -22,8 +22,6 @@ std::wstring NewFolderUnderTemp()
     }
 }
 
-const char kHeaderEnd[] = "\r\n\r\n";
-
 } // namespace
 
 WideTempFolder::WideTempFolder() : root(NewFolderUnderTemp()) {}
@@ -50,30 +48,6 @@ std::string WideTempFolder::Read(const std::wstring& path) const
 {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string HeaderField(const std::string& rawMail, const std::string& name)
-{
-    const std::string headers = rawMail.substr(0, rawMail.find(kHeaderEnd) + 2);
-    const std::string start = name + ":";
-    for (size_t line = 0; line < headers.size();) {
-        size_t end = headers.find("\r\n", line);
-        if (end == std::string::npos)
-            break;
-        if (headers.compare(line, start.size(), start) == 0) {
-            std::string value = headers.substr(line + start.size(), end - line - start.size());
-            // Continuation lines start with a blank.
-            while (end + 2 < headers.size() && (headers[end + 2] == ' ' || headers[end + 2] == '\t')) {
-                size_t next = headers.find("\r\n", end + 2);
-                value += headers.substr(end + 2, next - end - 2);
-                end = next;
-            }
-            return value.substr(value.find_first_not_of(" \t") == std::string::npos
-                                    ? value.size() : value.find_first_not_of(" \t"));
-        }
-        line = end + 2;
-    }
-    return std::string();
 }
 
 } // namespace SMTPClientTest

@@ -1,5 +1,4 @@
-// Helpers of the Windows test programs: temporary folders with wide paths and
-// header fields of received mail.
+// Temporary folders with wide paths for the Windows test programs.
 #ifndef SMTPCLIENT_TESTS_WINDOWSTESTSUPPORT_H
 #define SMTPCLIENT_TESTS_WINDOWSTESTSUPPORT_H
 
@@ -24,10 +23,6 @@ public:
 private:
     std::wstring root;
 };
-
-// The unfolded value of the first top-level header called name (compared
-// case-sensitively, as sent); empty when the header block has none.
-std::string HeaderField(const std::string& rawMail, const std::string& name);
 
 } // namespace SMTPClientTest
 
