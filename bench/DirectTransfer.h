@@ -7,9 +7,14 @@
 
 namespace SMTPClientBench {
 
+// MIME handles per send: the fewest that carry the message's parts, or the
+// four that the library creates for every send, parts or not.
+const int kFewestMimeTrees = 0;
+const int kLibraryMimeTrees = 4;
+
 // Opens its own connection, like every send of the library. Returns the
 // CURLcode.
-int SendDirect(const MessageContent& content, int port);
+int SendDirect(const MessageContent& content, int port, int mimeTrees = kFewestMimeTrees);
 
 } // namespace SMTPClientBench
 

@@ -67,11 +67,12 @@ int SendSync(LibraryClient& client, int count)
     return failed;
 }
 
-int SendDirectLoop(const MessageContent& content, int port, int count)
+int SendDirectLoop(const MessageContent& content, int port, int count,
+                   int mimeTrees = kFewestMimeTrees)
 {
     int failed = 0;
     for (int i = 0; i < count; ++i)
-        failed += SendDirect(content, port) != 0;
+        failed += SendDirect(content, port, mimeTrees) != 0;
     return failed;
 }
 
@@ -89,6 +90,22 @@ int SendQueued(std::vector<std::unique_ptr<LibraryClient>>& clients, CountingCal
     return callback.failed;
 }
 
+// One contender of the small-message comparison and its running totals.
+struct SmallSide {
+    const char* name;
+    std::function<int(int)> send;
+    double seconds = 0;
+    double cpu = 0;
+    double roundSeconds = 0;
+    std::vector<double> roundRatios;
+};
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 int RunSmall(const Arguments& arguments)
 {
     const int port = IntArgument(arguments, "port", 25);
@@ -96,41 +113,36 @@ int RunSmall(const Arguments& arguments)
     const int block = IntArgument(arguments, "block", 100);
     const MessageContent content = SmallMessage();
     LibraryClient client(content, port);
-    double librarySeconds = 0;
-    double directSeconds = 0;
-    double libraryCpu = 0;
-    double directCpu = 0;
+    std::vector<SmallSide> sides(3);
+    sides[0].name = "library";
+    sides[0].send = [&](int n) { return SendSync(client, n); };
+    sides[1].name = "direct";
+    sides[1].send = [&](int n) { return SendDirectLoop(content, port, n, kFewestMimeTrees); };
+    sides[2].name = "direct_four_trees";
+    sides[2].send = [&](int n) { return SendDirectLoop(content, port, n, kLibraryMimeTrees); };
     int failed = 0;
-    std::vector<double> roundRatios;
     for (int done = 0, round = 0; done < count; done += block, ++round) {
         const int n = std::min(block, count - done);
-        double roundSeconds[2] = {};
         // Which side goes first changes every round.
-        for (int side = 0; side < 2; ++side) {
+        for (size_t turn = 0; turn < sides.size(); ++turn) {
+            SmallSide& side = sides[(turn + round) % sides.size()];
             Stopwatch watch;
             const double cpu = ProcessCpuSeconds();
-            if ((side + round) % 2 == 0) {
-                failed += SendSync(client, n);
-                roundSeconds[0] = watch.Seconds();
-                libraryCpu += ProcessCpuSeconds() - cpu;
-            } else {
-                failed += SendDirectLoop(content, port, n);
-                roundSeconds[1] = watch.Seconds();
-                directCpu += ProcessCpuSeconds() - cpu;
-            }
+            failed += side.send(n);
+            side.roundSeconds = watch.Seconds();
+            side.seconds += side.roundSeconds;
+            side.cpu += ProcessCpuSeconds() - cpu;
         }
-        librarySeconds += roundSeconds[0];
-        directSeconds += roundSeconds[1];
-        roundRatios.push_back(roundSeconds[1] / roundSeconds[0]);
+        for (SmallSide& side : sides)
+            side.roundRatios.push_back(side.roundSeconds / sides[0].roundSeconds);
     }
-    std::sort(roundRatios.begin(), roundRatios.end());
     Report report("small");
     report.Add("count", count);
-    report.Add("library_seconds", librarySeconds);
-    report.Add("direct_seconds", directSeconds);
-    report.Add("median_round_ratio", roundRatios[roundRatios.size() / 2]);
-    report.Add("library_cpu_seconds", libraryCpu);
-    report.Add("direct_cpu_seconds", directCpu);
+    for (const SmallSide& side : sides) {
+        report.Add(std::string(side.name) + "_seconds", side.seconds);
+        report.Add(std::string(side.name) + "_cpu_seconds", side.cpu);
+        report.Add(std::string(side.name) + "_median_round_ratio", Median(side.roundRatios));
+    }
     report.Add("failures", failed);
     report.Print();
     return failed == 0 ? 0 : 1;

@@ -8,16 +8,33 @@
 
 namespace SMTPClientNS {
 
+namespace {
+
+// Every ANSI code page keeps ASCII as it is, so ASCII text, which is most of
+// what a send converts, needs no code-page call. Returns false for other text.
+bool NarrowAscii(const SmtpChar* text, std::string& out)
+{
+    size_t length = 0;
+    for (; text[length] != 0; ++length) {
+        if (static_cast<uint32_t>(text[length]) > 127)
+            return false;
+    }
+    out.assign(text, text + length);
+    return true;
+}
+
+} // namespace
+
 void WideToAnsi(const SmtpChar* text, std::string& out)
 {
-    if (text == nullptr)
+    if (text == nullptr || NarrowAscii(text, out))
         return;
     int needed = Platform::WideToMultiByte(kAnsiCodePage, text, nullptr, 0);
     if (needed == 0)
         return;
-    std::vector<char> buffer(static_cast<size_t>(needed) + 1, '\0');
-    Platform::WideToMultiByte(kAnsiCodePage, text, buffer.data(), needed);
-    out = buffer.data();
+    out.assign(static_cast<size_t>(needed), '\0');
+    Platform::WideToMultiByte(kAnsiCodePage, text, &out[0], needed);
+    out.resize(std::strlen(out.c_str()));
 }
 
 void CodePageToWide(const char* text, WString& out, uint32_t codePage)

@@ -1,9 +1,10 @@
 #include "HeaderBuilder.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "../encoding/CodePage.h"
+#include "../encoding/Digits.h"
 #include "../platform/ComputerName.h"
 #include "../platform/Guid.h"
 #include "../platform/LocalTime.h"
@@ -111,12 +112,19 @@ void AppendPriorityHeader(int priority, std::string& header)
 
 std::string FormatGuid(const Platform::Guid& guid)
 {
-    char text[40];
-    std::snprintf(text, sizeof text, "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
-                  static_cast<unsigned>(guid.data1), static_cast<unsigned>(guid.data2),
-                  static_cast<unsigned>(guid.data3),
-                  guid.data4[0], guid.data4[1], guid.data4[2], guid.data4[3],
-                  guid.data4[4], guid.data4[5], guid.data4[6], guid.data4[7]);
+    std::string text;
+    text.reserve(36);
+    AppendHexDigits(text, guid.data1, 8);
+    text += '-';
+    AppendHexDigits(text, guid.data2, 4);
+    text += '-';
+    AppendHexDigits(text, guid.data3, 4);
+    text += '-';
+    for (int i = 0; i < 8; ++i) {
+        if (i == 2)
+            text += '-';
+        AppendHexDigits(text, guid.data4[i], 2);
+    }
     return text;
 }
 
@@ -215,11 +223,19 @@ std::string FormatHeaderDate()
     const Platform::LocalTime now = Platform::LocalTimeNow();
     const std::tm& t = now.fields;
     const long offsetMinutes = std::labs(now.utcOffsetSeconds) / 60;
-    char text[64];
-    std::snprintf(text, sizeof text, "%s, %02d %s %d %02d:%02d:%02d %c%02ld%02ld",
-                  kDayNames[t.tm_wday], t.tm_mday, kMonthNames[t.tm_mon],
-                  t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec,
-                  now.utcOffsetSeconds < 0 ? '-' : '+', offsetMinutes / 60, offsetMinutes % 60);
+    std::string text = kDayNames[t.tm_wday];
+    text += ", ";
+    AppendTwoDigits(text, t.tm_mday);
+    text += ' ';
+    text += kMonthNames[t.tm_mon];
+    text += ' ';
+    text += std::to_string(t.tm_year + 1900);
+    text += ' ';
+    AppendTimeOfDay(text, t);
+    text += ' ';
+    text += now.utcOffsetSeconds < 0 ? '-' : '+';
+    AppendTwoDigits(text, offsetMinutes / 60);
+    AppendTwoDigits(text, offsetMinutes % 60);
     return text;
 }
 

@@ -144,31 +144,34 @@ char32_t NextFromUtf8(const unsigned char* text, size_t& i)
     return code;
 }
 
+// Converts zero-terminated text one character at a time, terminator included.
+template <typename In, typename Out>
+int ConvertText(const In* text, Out* out, int outSize, char32_t (*next)(const In*, size_t&),
+                void (*put)(Sink<Out>&, char32_t))
+{
+    Sink<Out> sink(out, outSize);
+    size_t i = 0;
+    while (text[i] != 0)
+        put(sink, next(text, i));
+    sink.Put(0);
+    return sink.Result();
+}
+
 } // namespace
 
 int WideToMultiByte(uint32_t codePage, const SmtpChar* text, char* out, int outSize)
 {
     if (!IsUtf8CodePage(codePage) || text == nullptr || outSize < 0)
         return 0;
-    Sink<char> sink(out, outSize);
-    size_t i = 0;
-    while (text[i] != 0)
-        PutUtf8(sink, NextFromUtf16(text, i));
-    sink.Put(0);
-    return sink.Result();
+    return ConvertText(text, out, outSize, NextFromUtf16, PutUtf8);
 }
 
 int MultiByteToWide(uint32_t codePage, const char* text, SmtpChar* out, int outSize)
 {
     if (!IsUtf8CodePage(codePage) || text == nullptr || outSize < 0)
         return 0;
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
-    Sink<SmtpChar> sink(out, outSize);
-    size_t i = 0;
-    while (bytes[i] != 0)
-        PutUtf16(sink, NextFromUtf8(bytes, i));
-    sink.Put(0);
-    return sink.Result();
+    return ConvertText(reinterpret_cast<const unsigned char*>(text), out, outSize, NextFromUtf8,
+                       PutUtf16);
 }
 
 } // namespace Platform
