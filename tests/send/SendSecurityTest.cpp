@@ -63,6 +63,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, SendSecurity, testing::Values(
         c.SetUser(W("alice").c_str());
         c.SetPassword(W("secret").c_str());
     }, 1, 0, "C: AUTH PLAIN", "alice"},
+    // A server that offers LOGIN alone; the credentials go out in UTF-8.
+    SecurityCase{"LoginMechanism", "auth_login_only", false, [](C c) {
+        c.SetUser(W("bj\xC3\xB6rn").c_str());
+        c.SetPassword(W("p\xC3\xA4ssword").c_str());
+    }, 1, 0, "C: AUTH LOGIN", "bj\xC3\xB6rn"},
     SecurityCase{"WrongPassword", "starttls", true, [](C c) {
         c.SetUser(W("alice").c_str());
         c.SetPassword(W("wrong").c_str());

@@ -40,6 +40,8 @@ LISTENERS = {
     "tls_ca": {**STARTTLS_AUTH, "tls": "ca_issued", "require_starttls": True},
     "auth_plain_no_tls": {**AUTH, "auth_require_tls": False, "auth_required": True,
                           "auth_exclude_mechanism": ["XOAUTH2"]},
+    "auth_login_only": {**AUTH, "auth_require_tls": False, "auth_required": True,
+                        "auth_exclude_mechanism": ["XOAUTH2", "PLAIN"]},
     "reject_mail_4xx": {"fault": ("MAIL", "451 4.3.0 Sender refused for the test")},
     "reject_mail_5xx": {"fault": ("MAIL", "550 5.7.1 Sender refused for the test")},
     "reject_rcpt_4xx": {"fault": ("RCPT", "451 4.3.0 Recipient refused for the test")},
