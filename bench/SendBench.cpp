@@ -59,6 +59,14 @@ void PumpUntil(const CountingCallback& callback, int count)
         SmtpClientDispatchMessages(100);
 }
 
+// Prints the report with its failure count; the exit status of the run.
+int PrintWithFailures(Report& report, int failed)
+{
+    report.Add("failures", failed);
+    report.Print();
+    return failed == 0 ? 0 : 1;
+}
+
 int SendSync(LibraryClient& client, int count)
 {
     int failed = 0;
@@ -143,9 +151,7 @@ int RunSmall(const Arguments& arguments)
         report.Add(std::string(side.name) + "_cpu_seconds", side.cpu);
         report.Add(std::string(side.name) + "_median_round_ratio", Median(side.roundRatios));
     }
-    report.Add("failures", failed);
-    report.Print();
-    return failed == 0 ? 0 : 1;
+    return PrintWithFailures(report, failed);
 }
 
 int RunDirect(const Arguments& arguments)
@@ -157,9 +163,7 @@ int RunDirect(const Arguments& arguments)
     Report report("direct");
     report.Add("count", count);
     report.Add("seconds", watch.Seconds());
-    report.Add("failures", failed);
-    report.Print();
-    return failed == 0 ? 0 : 1;
+    return PrintWithFailures(report, failed);
 }
 
 int RunAsync(const Arguments& arguments)
@@ -195,9 +199,7 @@ int RunAsync(const Arguments& arguments)
     report.Add("count", static_cast<double>(count) * rounds);
     for (size_t i = 0; i < variants.size(); ++i)
         report.Add(variants[i].first + "_seconds", seconds[i]);
-    report.Add("failures", failed);
-    report.Print();
-    return failed == 0 ? 0 : 1;
+    return PrintWithFailures(report, failed);
 }
 
 int RunLarge(const Arguments& arguments)
@@ -228,9 +230,7 @@ int RunLarge(const Arguments& arguments)
     report.Add("seconds", watch.Seconds());
     report.Add("start_rss_kb", startKb);
     report.Add("peak_rss_kb", PeakResidentKb());
-    report.Add("failures", failed);
-    report.Print();
-    return failed == 0 ? 0 : 1;
+    return PrintWithFailures(report, failed);
 }
 
 } // namespace

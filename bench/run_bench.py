@@ -200,6 +200,15 @@ class Bench:
     def smtplib_large(self, path):
         return run_json([self.python, self.smtplib, "large", self.port, path])[0]
 
+    def instruction_row(self, section, kind, sizes, function, label, figure):
+        """Callgrind's count of one step at two sizes, when valgrind is there."""
+        counts = [self.instructions(kind, n, function) for n in sizes]
+        if all(counts):
+            self.row(section, "instructions, " + label,
+                     (figure + " -> " + figure) % (counts[0] / 1e6, counts[1] / 1e6),
+                     "x%.2f for x%d" % (counts[1] / counts[0], sizes[1] // sizes[0]),
+                     "callgrind, %s only" % function)
+
     def composition(self):
         results = run_json([self.compose, "3" if self.quick else "5"])
         section = "4. Composition (request build, median of alternating runs)"
@@ -210,11 +219,8 @@ class Bench:
                      "%.2f ms" % (result["seconds"] * 1000), ratio,
                      "%.2f us per recipient" % (result["seconds"] * 1e6 / result["recipients"]))
             previous = result
-        counts = [self.instructions("recipients", n, "BuildRequest") for n in (1000, 10000)]
-        if all(counts):
-            self.row(section, "instructions, 1000 -> 10000", "%.1fM -> %.1fM"
-                     % (counts[0] / 1e6, counts[1] / 1e6), "x%.2f for x10" % (counts[1] / counts[0]),
-                     "callgrind, BuildRequest only")
+        self.instruction_row(section, "recipients", (1000, 10000), "BuildRequest",
+                             "1000 -> 10000", "%.1fM")
         previous = None
         for result in (r for r in results if r["bench"] == "compose_body"):
             ratio = ("x%.1f for x8" % (result["body_parts_seconds"]
@@ -225,11 +231,7 @@ class Bench:
                      % (result["conversion_seconds"] * 1000, result["bare_iconv_seconds"] * 1000,
                         result["bare_iconv_seconds"] / result["conversion_seconds"]))
             previous = result
-        counts = [self.instructions("body", n, "AddBodyParts") for n in (1, 8)]
-        if all(counts):
-            self.row(section, "instructions, 1 MB -> 8 MB", "%.0fM -> %.0fM"
-                     % (counts[0] / 1e6, counts[1] / 1e6), "x%.2f for x8" % (counts[1] / counts[0]),
-                     "callgrind, AddBodyParts only")
+        self.instruction_row(section, "body", (1, 8), "AddBodyParts", "1 MB -> 8 MB", "%.0fM")
         memory = [r for r in results if r["bench"] == "compose_memory"][0]
         self.row(section, "peak memory of the composition run",
                  "%.0f MB" % (memory["peak_rss_kb"] / 1024), "",

@@ -90,7 +90,7 @@ const SmtpChar* CSmtpClient::GetPassword() { return implementation->GetPassword(
 // A null token clears the stored one.
 void CSmtpClient::SetOAuth2Token(const SmtpChar* token)
 {
-    implementation->SetOAuth2Token(token != nullptr ? token : SMTPCLIENT_TEXT(""));
+    implementation->SetOAuth2Token(TextOrEmpty(token));
 }
 
 const SmtpChar* CSmtpClient::GetOAuth2Token() { return implementation->GetOAuth2Token(); }

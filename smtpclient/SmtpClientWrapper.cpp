@@ -17,12 +17,6 @@ const size_t kProxyValueCapacity = 256;
 // lastResultCode before the first Send.
 const int32_t kNoSendYet = 999;
 
-// The exported client filters null text; a direct caller's null stores "".
-const SmtpChar* TextOrEmpty(const SmtpChar* text)
-{
-    return text != nullptr ? text : SMTPCLIENT_TEXT("");
-}
-
 WString DecimalText(int32_t value)
 {
     const std::string digits = std::to_string(value);

@@ -16,6 +16,12 @@ typedef std::basic_string<SmtpChar> WString;
 const uint32_t kAnsiCodePage = 0;
 const uint32_t kUtf8CodePage = 65001;
 
+// The host's text, with a null pointer read as empty text.
+inline const SmtpChar* TextOrEmpty(const SmtpChar* text)
+{
+    return text != nullptr ? text : SMTPCLIENT_TEXT("");
+}
+
 } // namespace SMTPClientNS
 
 #endif

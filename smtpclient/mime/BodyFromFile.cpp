@@ -90,10 +90,8 @@ std::vector<HtmlSegment> CutSegments(const WString& html, std::vector<WString>& 
 void LoadBodyFromFile(IMimeMessage& message, const SmtpChar* path, int kind)
 {
     std::vector<char> bytes;
-    if (path == nullptr || !Platform::ReadWholeFile(path, bytes)) {
-        return;
-    }
-    if (kind < 0 || kind >= kBodyFileKindCount) {
+    if (kind < 0 || kind >= kBodyFileKindCount || path == nullptr
+        || !Platform::ReadWholeFile(path, bytes)) {
         return;
     }
     const BodyFileKind& fileKind = kBodyFileKinds[kind];

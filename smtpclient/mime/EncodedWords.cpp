@@ -34,7 +34,7 @@ std::string EncodedWord(const std::string& charset, const char* bytes, size_t le
 
 int EncodeDisplayName(std::string charset, const SmtpChar* text, std::string& out)
 {
-    const WString name = text ? text : SMTPCLIENT_TEXT("");
+    const WString name = TextOrEmpty(text);
     if (FindNonAscii(name) < 0) {
         out.clear();
         AppendPlainText(name, out);
@@ -58,7 +58,7 @@ int EncodeDisplayName(std::string charset, const SmtpChar* text, std::string& ou
 
 int EncodeSubjectText(std::string charset, const SmtpChar* text, std::string& out)
 {
-    const WString subject = text ? text : SMTPCLIENT_TEXT("");
+    const WString subject = TextOrEmpty(text);
     if (FindNonAscii(subject) < 0) {
         AppendPlainText(subject, out);
         return 1;

@@ -29,11 +29,6 @@ enum ClearSelector {
     kClearSender = 6
 };
 
-const SmtpChar* TextOrEmpty(const SmtpChar* text)
-{
-    return text != nullptr ? text : kEmptyText;
-}
-
 // Indexes count from 1 and are taken as unsigned, so 0 and negative values
 // fall outside like any index above the count.
 template <typename Entry>

@@ -5,10 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 
 #include "CodePage.h"
+#include "MoveAll_POSIX.h"
 
 namespace SMTPClientNS {
 namespace Platform {
@@ -50,32 +50,13 @@ private:
 
 bool ReadFully(int fd, char* buffer, size_t size)
 {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t got = read(fd, buffer + done, size - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        done += static_cast<size_t>(got);
-    }
-    return true;
+    return MoveAll(size, [&](size_t done) { return read(fd, buffer + done, size - done); }) >= 0;
 }
 
 bool WriteFully(int fd, const char* bytes, size_t size)
 {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t put = write(fd, bytes + done, size - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        done += static_cast<size_t>(put);
-    }
-    return true;
+    return MoveAll(size, [&](size_t done) { return write(fd, bytes + done, size - done); })
+           == static_cast<ssize_t>(size);
 }
 
 } // namespace

@@ -4,8 +4,9 @@
 #include <sys/random.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
+
+#include "MoveAll_POSIX.h"
 
 namespace SMTPClientNS {
 namespace Platform {
@@ -14,16 +15,8 @@ namespace {
 
 bool FillFromGetrandom(unsigned char* bytes, size_t size)
 {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t got = getrandom(bytes + done, size - done, 0);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        done += static_cast<size_t>(got);
-    }
-    return true;
+    return MoveAll(size, [&](size_t done) { return getrandom(bytes + done, size - done, 0); })
+           == static_cast<ssize_t>(size);
 }
 
 // For kernels without getrandom.
@@ -32,17 +25,10 @@ bool FillFromDevice(unsigned char* bytes, size_t size)
     int fd = open("/dev/urandom", O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    size_t done = 0;
-    while (done < size) {
-        ssize_t got = read(fd, bytes + done, size - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += static_cast<size_t>(got);
-    }
+    const ssize_t moved =
+        MoveAll(size, [&](size_t done) { return read(fd, bytes + done, size - done); });
     close(fd);
-    return done == size;
+    return moved == static_cast<ssize_t>(size);
 }
 
 } // namespace
