@@ -28,16 +28,15 @@ class RecordingCallback : public SMTPClientNS::IAsyncCallback {
 public:
     int OnSendComplete(int taskId, int resultCode, const SMTPClientNS::SmtpChar* message) override
     {
-        completions.push_back(Completion{taskId, resultCode, U8(message),
-                                         std::this_thread::get_id()});
+        completions.push_back(Completion{taskId, resultCode, U8(message), std::this_thread::get_id()});
         return 0;
     }
 
     std::vector<Completion> completions;
 };
 
-// Dispatches the calling thread's messages until count completions arrived
-// or timeoutMs passed; true when they arrived.
+// Dispatches the calling thread's messages until count completions arrived;
+// false when timeoutMs passed first.
 inline bool PumpUntil(const RecordingCallback& callback, size_t count, int timeoutMs = 30000)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -49,30 +48,11 @@ inline bool PumpUntil(const RecordingCallback& callback, size_t count, int timeo
     return true;
 }
 
-// Keeps pumping for a while, so a completion that should not come has time to.
-inline void PumpFor(int milliseconds)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < end)
-        SMTPClientNS::Platform::DispatchWaitingMessages(20);
-}
-
-// A client implementation that reports its own destruction.
-class ObservedWrapper : public SMTPClientNS::CSmtpClientWrapper {
-public:
-    explicit ObservedWrapper(bool& destroyed) : destroyed(destroyed) { destroyed = false; }
-    ~ObservedWrapper() override { destroyed = true; }
-
-private:
-    bool& destroyed;
-};
-
 inline SMTPClientNS::ISmtpClient* NewClient()
 {
     return new SMTPClientNS::CSmtpClient(new SMTPClientNS::CSmtpClientWrapper());
 }
 
-// A short text mail from sender@example.test to recipient.
 inline void Compose(SMTPClientNS::IMimeMessage& message, const std::string& recipient,
                     const std::string& subject)
 {

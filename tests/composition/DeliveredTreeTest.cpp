@@ -1,5 +1,5 @@
-// Header blocks and MIME trees sent to the "plain" test listener and read
-// back with Python's email package.
+// Messages sent to the "plain" test listener and read back with Python's
+// email package: headers with their encoded words decoded, and the MIME tree.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -7,26 +7,28 @@
 #include <regex>
 #include <string>
 
-#include "ComposedMessage.h"
 #include "TempFolder.h"
 #include "TestServers.h"
 #include "TestText.h"
-#include "smtpclient/platform/ComputerName.h"
+#include "smtpclient/SmtpClient.h"
+#include "smtpclient/SmtpClientWrapper.h"
+#include "smtpclient/mime/MimeMessage.h"
 
 using namespace SMTPClientNS;
 using namespace SMTPClientTest;
 
 namespace {
 
-std::string UniqueRecipient()
+// As the Message - ID names this computer: the host name up to its first dot.
+std::string HostName()
 {
-    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    return std::string("composition-") + test->name() + "-" + std::to_string(getpid()) +
-           "@example.org";
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    const std::string full(host);
+    return full.substr(0, full.find('.'));
 }
 
-// The outline with the values that change with every mail masked: a
-// well-formed Date header reads <date>, every upper-case GUID <guid>.
+// A well-formed Date reads <date>, every upper-case GUID <guid>.
 std::string MaskOutline(const std::string& outline)
 {
     static const std::regex date(
@@ -34,54 +36,26 @@ std::string MaskOutline(const std::string& outline)
         "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [0-9]{4} "
         "[0-2][0-9]:[0-5][0-9]:[0-6][0-9] [+-][0-9]{4}\\n");
     static const std::regex guid("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
-    const std::string masked = std::regex_replace(outline, date, "\n  Date: <date>\n");
-    return std::regex_replace(masked, guid, "<guid>");
+    return std::regex_replace(std::regex_replace(outline, date, "\n  Date: <date>\n"), guid, "<guid>");
 }
 
-class DeliveredTree : public testing::Test {
-protected:
-    // Sends the message and returns the masked outline of what arrived.
-    std::string Deliver()
-    {
-        ISmtpClient* client = composed.client;
-        client->SetHost(W("127.0.0.1").c_str());
-        client->SetPort(ServerPort("plain"));
-        client->SetUseTls(false);
-        EXPECT_EQ(1, client->Send());
-        const ReceivedMail mail = WaitForMailTo(recipient);
-        EXPECT_FALSE(mail.rawPath.empty()) << "nothing arrived for " << recipient;
-        return mail.rawPath.empty() ? std::string() : MaskOutline(DescribeMail(mail.rawPath));
-    }
+int Send(CMimeMessage& message)
+{
+    CSmtpClient client(new CSmtpClientWrapper());
+    client.SetMimeMessage(&message);
+    client.SetHost(W("127.0.0.1").c_str());
+    client.SetPort(ServerPort("plain"));
+    client.SetUseTls(false);
+    return client.Send();
+}
 
-    void Fill(const char* subject, const char* senderName = "Sender")
-    {
-        composed.message->SetFrom(W("sender@example.com").c_str(), W(senderName).c_str());
-        composed.message->AddTo(W(recipient).c_str(), nullptr);
-        composed.message->SetSubject(W(subject).c_str());
-    }
-
-    // The top-level headers up to the body. A non-empty subject ends the
-    // header section, so the Message - ID line stands before the first
-    // boundary.
-    std::string Top(const char* subject, const char* senderName = "Sender") const
-    {
-        return "headers:\n"
-               "  Content-Type: multipart/mixed; boundary=<boundary>\n"
-               "  Mime-Version: 1.0\n"
-               "  From: " + std::string(senderName) + " <sender@example.com>\n"
-               "  To: " + recipient + "\n"
-               "  X-Priority: 3 \n"
-               "  Date: <date>\n"
-               "  Subject: " + std::string(subject) + "\n"
-               "body:\n"
-               "  multipart/mixed\n"
-               "    preamble: \"Message - ID: <<guid>@" + Platform::ComputerName() + ">\\r\\n\\r\\n\"\n";
-    }
-
-    ComposedMessage composed;
-    TempFolder folder;
-    const std::string recipient = UniqueRecipient();
-};
+// Sends the message to recipient and returns the masked outline of what arrived.
+std::string Deliver(CMimeMessage& message, const std::string& recipient)
+{
+    EXPECT_EQ(1, Send(message));
+    const ReceivedMail mail = WaitForMailTo(recipient);
+    return mail.rawPath.empty() ? "nothing arrived" : MaskOutline(DescribeMail(mail.rawPath));
+}
 
 // Pseudo-random bytes, the same on every run, so that their hash is known.
 std::string BinaryBytes(size_t size)
@@ -95,110 +69,141 @@ std::string BinaryBytes(size_t size)
     return bytes;
 }
 
-TEST_F(DeliveredTree, HoldsBodiesInlineImagesAndAttachments)
+void Everything(CMimeMessage& m, const TempFolder& folder)
 {
-    Fill("Grüße aus Köln", "Jürgen Groß");
-    CMimeMessage& m = *composed.message;
     const std::string png = folder.Write("logo.png", "PNG image bytes");
-    const std::string jpg = folder.Write("photo.jpg", "JPEG bytes");
-    const std::string note = folder.Write("note.txt", "Hello, attachment\n");
-    const std::string binary = folder.Write("blob.bin", BinaryBytes(3 * 1024 * 1024 + 7));
     m.SetHtmlBody(W("<p>Grüße <img src=\"cid:logo\"></p>").c_str());
     m.SetTextBody(W("Grüße, plain").c_str());
     m.AddInlineImage(W(png).c_str(), W("logo").c_str());
-    m.AddInlineImage(W(jpg).c_str(), W("photo").c_str());
+    m.AddInlineImage(W(folder.Write("photo.jpg", "JPEG bytes")).c_str(), W("photo").c_str());
     m.AddInlineImage(W(png).c_str(), nullptr);  // no identifier: left out
-    m.AddAttachment(W(note).c_str());
-    m.AddAttachment(W(binary).c_str());
-
-    // The jpg part carries no type of its own; image/jpeg is libcurl's
-    // default for the file name, as text/plain is for the .txt attachment.
-    EXPECT_EQ(Top("Grüße aus Köln", "Jürgen Groß") +
-                  "    multipart/alternative\n"
-                  "      disposition: inline\n"
-                  "      text/html; charset=\"UTF-8\"\n"
-                  "        transfer-encoding: 8bit\n"
-                  "        text: \"<p>Grüße <img src=\\\"cid:logo\\\"></p>\"\n"
-                  "      text/plain; charset=\"UTF-8\"\n"
-                  "        transfer-encoding: 8bit\n"
-                  "        text: \"Grüße, plain\"\n"
-                  "    multipart/related\n"
-                  "      image/png\n"
-                  "        transfer-encoding: base64\n"
-                  "        disposition: inline\n"
-                  "        content-id: <logo>\n"
-                  "        data: 15 bytes sha256 c9b4b9d43e8145266cbdca9343cb0704d06ee79d14d85cb3849f7a19131b34a1\n"
-                  "      image/jpeg\n"
-                  "        transfer-encoding: base64\n"
-                  "        disposition: inline\n"
-                  "        content-id: <photo>\n"
-                  "        data: 10 bytes sha256 36c30dec48cedf24f592919b9f832b5d9dd1109a6b5193058fc0c6ce782b4b6c\n"
-                  "    multipart/mixed\n"
-                  "      text/plain\n"
-                  "        transfer-encoding: base64\n"
-                  "        disposition: attachment\n"
-                  "        filename: note.txt\n"
-                  "        text: \"Hello, attachment\\n\"\n"
-                  "      application/octet-stream\n"
-                  "        transfer-encoding: base64\n"
-                  "        disposition: attachment\n"
-                  "        filename: blob.bin\n"
-                  "        data: 3145735 bytes sha256 76f9110b08715a9a986b60d4a35e16b8cd19b87c993195f9e9a68ffd1165e5b4\n",
-              Deliver());
+    m.AddAttachment(W(folder.Write("note.txt", "Hello, attachment\n")).c_str());
+    m.AddAttachment(W(folder.Write("blob.bin", BinaryBytes(3 * 1024 * 1024 + 7))).c_str());
 }
 
-TEST_F(DeliveredTree, PlainTextOnlyLeavesInlineImagesOut)
-{
-    Fill("Text only");
-    composed.message->SetTextBody(W("Just text").c_str());
-    composed.message->AddInlineImage(W(folder.Write("a.png", "png")).c_str(), W("a").c_str());
+// The jpg part carries no type of its own; image/jpeg is libcurl's default
+// for the file name, as text/plain is for the .txt attachment.
+const char kEverything[] =
+    "    multipart/alternative\n"
+    "      disposition: inline\n"
+    "      text/html; charset=\"UTF-8\"\n"
+    "        transfer-encoding: 8bit\n"
+    "        text: \"<p>Grüße <img src=\\\"cid:logo\\\"></p>\"\n"
+    "      text/plain; charset=\"UTF-8\"\n"
+    "        transfer-encoding: 8bit\n"
+    "        text: \"Grüße, plain\"\n"
+    "    multipart/related\n"
+    "      image/png\n"
+    "        transfer-encoding: base64\n"
+    "        disposition: inline\n"
+    "        content-id: <logo>\n"
+    "        data: 15 bytes sha256 c9b4b9d43e8145266cbdca9343cb0704d06ee79d14d85cb3849f7a19131b34a1\n"
+    "      image/jpeg\n"
+    "        transfer-encoding: base64\n"
+    "        disposition: inline\n"
+    "        content-id: <photo>\n"
+    "        data: 10 bytes sha256 36c30dec48cedf24f592919b9f832b5d9dd1109a6b5193058fc0c6ce782b4b6c\n"
+    "    multipart/mixed\n"
+    "      text/plain\n"
+    "        transfer-encoding: base64\n"
+    "        disposition: attachment\n"
+    "        filename: note.txt\n"
+    "        text: \"Hello, attachment\\n\"\n"
+    "      application/octet-stream\n"
+    "        transfer-encoding: base64\n"
+    "        disposition: attachment\n"
+    "        filename: blob.bin\n"
+    "        data: 3145735 bytes sha256 76f9110b08715a9a986b60d4a35e16b8cd19b87c993195f9e9a68ffd1165e5b4\n";
 
-    EXPECT_EQ(Top("Text only") +
-                  "    multipart/alternative\n"
-                  "      disposition: inline\n"
-                  "      text/plain; charset=\"UTF-8\"\n"
-                  "        transfer-encoding: 8bit\n"
-                  "        text: \"Just text\"\n",
-              Deliver());
+struct Tree {
+    const char* name;
+    const char* charset;
+    const char* sender;
+    const char* subject;
+    void (*fill)(CMimeMessage& message, const TempFolder& folder);
+    std::string body;  // the outline below the top-level container
+};
+
+const Tree kTrees[] = {
+    {"everything", "UTF-8", "Jürgen Groß", "Grüße aus Köln", Everything, kEverything},
+    {"no_body", "UTF-8", "Sender", "No body", [](CMimeMessage& m, const TempFolder& folder) {
+         m.AddAttachment(W(folder.Write("data.bin", std::string("\x00\x01\xff", 3))).c_str());
+     },
+     "    text/plain\n"
+     "      text: \"\"\n"
+     "    multipart/mixed\n"
+     "      application/octet-stream\n"
+     "        transfer-encoding: base64\n"
+     "        disposition: attachment\n"
+     "        filename: data.bin\n"
+     "        data: 3 bytes sha256 26a66b061e8f48f39927c312f25293959729eee95978e2892d49d3512a5cc092\n"},
+    // The related container holds no part: only its closing boundary goes
+    // out, which Python reads as an empty multipart without a start boundary.
+    {"unnamed_images", "ISO-8859-1", "Françoise Dupré", "Café crème à la carte",
+     [](CMimeMessage& m, const TempFolder& folder) {
+         m.SetHtmlBody(W("<p>Café</p>").c_str());
+         m.AddInlineImage(W(folder.Write("a.png", "png")).c_str(), nullptr);
+     },
+     "    multipart/alternative\n"
+     "      disposition: inline\n"
+     "      text/html; charset=\"ISO-8859-1\"\n"
+     "        transfer-encoding: 8bit\n"
+     "        text: \"<p>Café</p>\"\n"
+     "    multipart/related\n"
+     "      data: 0 bytes sha256 e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\n"
+     "      defect: StartBoundaryNotFoundDefect\n"},
+    {"iso_2022_jp", "ISO-2022-JP", "山田 太郎", "会議の お知らせ ABC 日程",
+     [](CMimeMessage& m, const TempFolder& folder) {
+         m.SetTextBody(W("日本語の本文").c_str());
+         m.AddInlineImage(W(folder.Write("a.png", "png")).c_str(), W("a").c_str());  // no HTML: left out
+     },
+     "    multipart/alternative\n"
+     "      disposition: inline\n"
+     "      text/plain; charset=\"ISO-2022-JP\"\n"
+     "        transfer-encoding: 8bit\n"
+     "        text: \"日本語の本文\"\n"},
+};
+
+// A non-empty subject ends the header section, so the Message - ID line
+// stands before the first boundary.
+TEST(DeliveredTree, ArrivesAsComposed)
+{
+    for (const Tree& tree : kTrees) {
+        SCOPED_TRACE(tree.name);
+        const std::string recipient =
+            std::string("composition-") + tree.name + "-" + std::to_string(getpid()) + "@example.org";
+        TempFolder folder;
+        CMimeMessage m;
+        m.SetCharset(W(tree.charset).c_str());
+        m.SetFrom(W("sender@example.com").c_str(), W(tree.sender).c_str());
+        m.AddTo(W(recipient).c_str(), nullptr);
+        m.SetSubject(W(tree.subject).c_str());
+        tree.fill(m, folder);
+        EXPECT_EQ("headers:\n"
+                  "  Content-Type: multipart/mixed; boundary=<boundary>\n"
+                  "  Mime-Version: 1.0\n"
+                  "  From: " + std::string(tree.sender) + " <sender@example.com>\n"
+                  "  To: " + recipient + "\n"
+                  "  X-Priority: 3 \n"
+                  "  Date: <date>\n"
+                  "  Subject: " + tree.subject + "\n"
+                  "body:\n"
+                  "  multipart/mixed\n"
+                  "    preamble: \"Message - ID: <<guid>@" + HostName() + ">\\r\\n\\r\\n\"\n" + tree.body,
+                  Deliver(m, recipient));
+    }
 }
 
-TEST_F(DeliveredTree, EmptyBodyComesBeforeTheAttachments)
+// The text body cannot be converted: the send fails and nothing arrives.
+TEST(DeliveredTree, UnknownCharsetFailsTheSend)
 {
-    Fill("No body");
-    const std::string data = folder.Write("data.bin", std::string("\x00\x01\xff", 3));
-    composed.message->AddAttachment(W(data).c_str());
-
-    EXPECT_EQ(Top("No body") +
-                  "    text/plain\n"
-                  "      text: \"\"\n"
-                  "    multipart/mixed\n"
-                  "      application/octet-stream\n"
-                  "        transfer-encoding: base64\n"
-                  "        disposition: attachment\n"
-                  "        filename: data.bin\n"
-                  "        data: 3 bytes sha256 26a66b061e8f48f39927c312f25293959729eee95978e2892d49d3512a5cc092\n",
-              Deliver());
-}
-
-TEST_F(DeliveredTree, HtmlWithUnnamedImagesGetsAnEmptyRelatedContainer)
-{
-    Fill("Unnamed images");
-    composed.message->SetCharset(W("ISO-8859-1").c_str());
-    composed.message->SetHtmlBody(W("<p>Café</p>").c_str());
-    composed.message->AddInlineImage(W(folder.Write("a.png", "png")).c_str(), nullptr);
-
-    // The container holds no part: only its closing boundary goes out, which
-    // Python reads as an empty multipart without a start boundary.
-    EXPECT_EQ(Top("Unnamed images") +
-                  "    multipart/alternative\n"
-                  "      disposition: inline\n"
-                  "      text/html; charset=\"ISO-8859-1\"\n"
-                  "        transfer-encoding: 8bit\n"
-                  "        text: \"<p>Café</p>\"\n"
-                  "    multipart/related\n"
-                  "      data: 0 bytes sha256 e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\n"
-                  "      defect: StartBoundaryNotFoundDefect\n",
-              Deliver());
+    CMimeMessage m;
+    m.SetCharset(W("X-NO-SUCH-CHARSET").c_str());
+    m.SetFrom(W("sender@example.com").c_str(), nullptr);
+    m.AddTo(W("composition-unknown-charset@example.org").c_str(), nullptr);
+    m.SetTextBody(W("text").c_str());
+    EXPECT_EQ(-21, Send(m));
+    EXPECT_TRUE(MailTo("composition-unknown-charset@example.org").empty());
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // libFuzzer's entry point for the target named by SMTPCLIENT_FUZZ_TARGET.
-#include "FuzzTargets.h"
+#include "FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

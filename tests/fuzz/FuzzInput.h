@@ -1,28 +1,64 @@
-// Turns a fuzzer's byte string into the fields of a target, and stops the
-// process when a target's expectation fails, so that the fuzzer keeps the
-// input as a crash.
+// The fuzz targets and what they share. A target runs one input through the
+// library and aborts when the outcome breaks what the library promises.
 #ifndef SMTPCLIENT_TESTS_FUZZ_FUZZINPUT_H
 #define SMTPCLIENT_TESTS_FUZZ_FUZZINPUT_H
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "smtpclient/encoding/WideString.h"
 
 namespace SMTPClientFuzz {
 
-// The input cut at every LF byte; the pieces keep all other bytes.
-std::vector<std::string> SplitLines(const uint8_t* data, size_t size);
+// Each target's file tells how it reads the input.
+int FuzzHeaderBlock(const uint8_t* data, size_t size);
+int FuzzEmbedHtmlImages(const uint8_t* data, size_t size);
+int FuzzTraceFormat(const uint8_t* data, size_t size);
+int FuzzCharsetConversion(const uint8_t* data, size_t size);
+int FuzzAddressCheck(const uint8_t* data, size_t size);
+int FuzzBodyFromFile(const uint8_t* data, size_t size);
+
+inline void Expect(bool condition, const char* what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "fuzz expectation failed: %s\n", what);
+        std::abort();
+    }
+}
 
 // Bytes read leniently as UTF-8: three-byte forms may encode lone surrogates
-// and any byte that starts no valid form stands for itself (U+0000..U+00FF),
-// so every byte string yields text and every UTF-16 code unit is reachable.
-SMTPClientNS::WString FuzzedText(const std::string& bytes);
-
-// Reports what went wrong and aborts when condition is false.
-void Expect(bool condition, const char* what);
+// and a byte that starts no valid form stands for itself, so every UTF-16
+// code unit is reachable.
+inline SMTPClientNS::WString FuzzedText(const std::string& bytes)
+{
+    SMTPClientNS::WString text;
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+        size_t length = lead > 0xF4 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+        uint32_t code = lead & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) {
+            const unsigned char next = i + k < bytes.size() ? static_cast<unsigned char>(bytes[i + k]) : 0;
+            code = (code << 6) | (next & 0x3F);
+            if ((next & 0xC0) != 0x80)
+                length = 1;
+        }
+        if (length == 1 || code > 0x10FFFF) {
+            length = 1;
+            code = lead;
+        }
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            text += static_cast<SMTPClientNS::SmtpChar>(0xD800 | (code >> 10));
+            code = 0xDC00 | (code & 0x3FF);
+        }
+        text += static_cast<SMTPClientNS::SmtpChar>(code);
+        i += length;
+    }
+    return text;
+}
 
 } // namespace SMTPClientFuzz
 

@@ -1,12 +1,14 @@
-// The header block from fuzzed message fields and charset: whatever the host
-// puts in, the block holds only the lines the builder writes, each header at
-// most once and in its order, so that no field can add a header of its own.
+// The header block from fuzzed message fields and charset: it holds only the
+// lines the builder writes, each header at most once and in its order, so
+// that no field can add a header of its own. Input lines: charset, priority,
+// "sender<TAB>name", subject, then recipients as "T", "C" or "B" followed by
+// "address<TAB>name".
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "FuzzInput.h"
-#include "FuzzTargets.h"
 #include "smtpclient/SmtpClient.h"
 #include "smtpclient/SmtpClientWrapper.h"
 #include "smtpclient/mime/HeaderBuilder.h"
@@ -21,91 +23,71 @@ using SMTPClientNS::WString;
 // Enough recipients to reach the continuation lines, few enough to stay fast.
 const size_t kMaxRecipients = 16;
 
-// The headers the builder writes, in the order it writes them.
-const char* const kHeaderOrder[] = {"From: ", "To: ", "Cc: ", "Bcc: ", "X-Priority: ",
-                                    "Date: ", "Subject: ", "Message - ID: "};
-const size_t kHeaderCount = sizeof kHeaderOrder / sizeof kHeaderOrder[0];
+// The builder's headers in its order; To, Cc and Bcc may continue.
+const std::vector<std::string> kHeaders = {"From: ", "To: ", "Cc: ", "Bcc: ", "X-Priority: ",
+                                           "Date: ", "Subject: ", "Message - ID: "};
 const size_t kSubject = 6;
 
-struct Mailbox {
-    WString address;
-    WString name;
-};
+using SMTPClientNS::CMimeMessage;
+using Adder = int (CMimeMessage::*)(const SMTPClientNS::SmtpChar*, const SMTPClientNS::SmtpChar*);
 
-Mailbox ParseMailbox(const std::string& line)
+// Adds "address<TAB>name" through add.
+void AddMailbox(CMimeMessage& message, Adder add, const std::string& line)
 {
     const size_t tab = line.find('\t');
-    if (tab == std::string::npos)
-        return Mailbox{FuzzedText(line), WString()};
-    return Mailbox{FuzzedText(line.substr(0, tab)), FuzzedText(line.substr(tab + 1))};
+    const WString name = tab == std::string::npos ? WString() : FuzzedText(line.substr(tab + 1));
+    (message.*add)(FuzzedText(line.substr(0, tab)).c_str(), name.c_str());
 }
 
-void AddRecipient(SMTPClientNS::CMimeMessage& message, const std::string& line)
+void FillMessage(CMimeMessage& message, const std::string& input)
 {
-    const char kind = line.empty() ? 'T' : line[0];
-    const Mailbox mailbox = ParseMailbox(line.empty() ? line : line.substr(1));
-    const SMTPClientNS::SmtpChar* address = mailbox.address.c_str();
-    const SMTPClientNS::SmtpChar* name = mailbox.name.c_str();
-    if (kind == 'C')
-        message.AddCc(address, name);
-    else if (kind == 'B')
-        message.AddBcc(address, name);
-    else
-        message.AddTo(address, name);
+    std::vector<std::string> lines(1);
+    for (char c : input) {
+        if (c == '\n')
+            lines.emplace_back();
+        else
+            lines.back() += c;
+    }
+    lines.resize(std::max<size_t>(lines.size(), 4));
+    message.SetCharset(FuzzedText(lines[0]).c_str());
+    message.SetPriority(std::atoi(lines[1].c_str()));
+    AddMailbox(message, &CMimeMessage::SetFrom, lines[2]);
+    message.SetSubject(FuzzedText(lines[3]).c_str());
+    for (size_t i = 4; i < lines.size() && i < 4 + kMaxRecipients; ++i) {
+        const char kind = lines[i].empty() ? 'T' : lines[i][0];
+        const Adder add = kind == 'C' ? &CMimeMessage::AddCc : kind == 'B' ? &CMimeMessage::AddBcc : &CMimeMessage::AddTo;
+        AddMailbox(message, add, lines[i].substr(lines[i].empty() ? 0 : 1));
+    }
 }
 
-void FillMessage(SMTPClientNS::CMimeMessage& message, const std::vector<std::string>& lines)
-{
-    const auto field = [&lines](size_t index) {
-        return index < lines.size() ? lines[index] : std::string();
-    };
-    message.SetCharset(FuzzedText(field(0)).c_str());
-    message.SetPriority(std::atoi(field(1).c_str()));
-    const Mailbox sender = ParseMailbox(field(2));
-    message.SetFrom(sender.address.c_str(), sender.name.c_str());
-    message.SetSubject(FuzzedText(field(3)).c_str());
-    for (size_t i = 4; i < lines.size() && i < 4 + kMaxRecipients; ++i)
-        AddRecipient(message, lines[i]);
-}
-
-bool StartsWith(const std::string& text, const char* prefix)
-{
-    return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
-}
-
-// Index of the header that line starts, or kHeaderCount.
 size_t HeaderOf(const std::string& line)
 {
-    for (size_t i = 0; i < kHeaderCount; ++i) {
-        if (StartsWith(line, kHeaderOrder[i]))
-            return i;
-    }
-    return kHeaderCount;
+    size_t header = 0;
+    while (header < kHeaders.size() && line.compare(0, kHeaders[header].size(), kHeaders[header]) != 0)
+        ++header;
+    return header;
 }
 
 void CheckBlockLines(const std::string& block)
 {
-    Expect(block.empty() || block.size() >= 2, "block too short");
-    size_t start = 0;
-    size_t nextHeader = 0;
+    size_t next = 0;
     bool afterSubject = false;
-    while (start < block.size()) {
-        const size_t end = block.find("\r\n", start);
+    for (size_t start = 0, end; start < block.size(); start = end + 2) {
+        end = block.find("\r\n", start);
         Expect(end != std::string::npos, "block line without CR LF");
         const std::string line = block.substr(start, end - start);
         Expect(line.find_first_of("\r\n") == std::string::npos, "bare CR or LF in the block");
         if (line.empty()) {
             Expect(afterSubject, "empty line elsewhere than after the subject");
         } else if (line[0] == ' ') {
-            Expect(nextHeader >= 2 && nextHeader <= 4, "continuation outside a recipient line");
+            Expect(next >= 2 && next <= 4, "continuation outside a recipient line");
         } else {
             const size_t header = HeaderOf(line);
-            Expect(header < kHeaderCount, "line that is no header of the builder");
-            Expect(header >= nextHeader, "header repeated or out of order");
-            nextHeader = header + 1;
+            Expect(header < kHeaders.size(), "line that is no header of the builder");
+            Expect(header >= next, "header repeated or out of order");
+            next = header + 1;
         }
-        afterSubject = nextHeader == kSubject + 1 && !line.empty();
-        start = end + 2;
+        afterSubject = next == kSubject + 1 && !line.empty();
     }
 }
 
@@ -113,9 +95,8 @@ void CheckBlockLines(const std::string& block)
 
 int FuzzHeaderBlock(const uint8_t* data, size_t size)
 {
-    SMTPClientNS::CMimeMessage message;
-    FillMessage(message, SplitLines(data, size));
-
+    CMimeMessage message;
+    FillMessage(message, std::string(reinterpret_cast<const char*>(data), size));
     SMTPClientNS::CSmtpClient client(new SMTPClientNS::CSmtpClientWrapper());
     client.SetMimeMessage(&message);
     std::string block;

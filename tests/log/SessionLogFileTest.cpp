@@ -1,106 +1,62 @@
-// What a session log file holds after each write, and what the client writes
-// to it around a send that failed to build.
+// The session log file of real sends: skipped while unwritable, replaced or
+// appended, holding the dialogue and ending in a summary of the outcome.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <regex>
 #include <string>
 
 #include "../send/SendTestClient.h"
-#include "LogTestSupport.h"
-#include "smtpclient/log/SessionLogFile.h"
 
-using namespace SMTPClientNS;
 using namespace SMTPClientTest;
 
 namespace {
 
-std::string ErrorSummary(int code)
+std::string MaskTimes(const std::string& text)
 {
-    return MaskedSummary("Error Info: " + std::string(curl_easy_strerror(static_cast<CURLcode>(code))) +
-                         "\n");
+    static const std::regex time("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}");
+    return std::regex_replace(text, time, "<time>");
 }
 
-const std::string kSuccess = MaskedSummary("Email sent successfully!\n");
-
-class SessionLogFile : public testing::Test {
-protected:
-    void SetUp() override { ClearTrace(); }
-
-    void QueueClientLine(std::string line)
-    {
-        unsigned char textLayout = 1;
-        TraceCallback(nullptr, CURLINFO_HEADER_OUT, &line[0], line.size(), &textLayout);
-    }
-
-    TempFolder folder;
-    LogQueue sessionEntries;
-    LogQueue traceEntries;
-};
-
-// Every write adds all collected entries, earlier summaries included;
-// replacing drops what the file held.
-TEST_F(SessionLogFile, AppendAddsEveryCollectedEntryAgainAndReplaceStartsOver)
+void ExpectSummary(const std::string& outcome, const std::string& log)
 {
-    const std::string path = folder.Path("session.log");
-    QueueClientLine("QUIT\r\n");
-    int32_t code = 0;
-    WriteLogFile(W(path), true, code, sessionEntries, traceEntries);
-    WriteLogFile(W(path), true, code, sessionEntries, traceEntries);
-    const std::string first = "C: QUIT\n" + kSuccess;
-    EXPECT_EQ(first + first + kSuccess, MaskTimes(folder.Read(path)));
-    WriteLogFile(W(path), false, code, sessionEntries, traceEntries);
-    EXPECT_EQ(first + kSuccess + kSuccess, MaskTimes(folder.Read(path)));
-    EXPECT_EQ(0, code);
+    const std::string summary = outcome + "\nEnd Connnect: <time>\n\n" + std::string(82, '=') + "\n\n";
+    const std::string masked = MaskTimes(log);
+    ASSERT_GT(masked.size(), summary.size());
+    EXPECT_EQ(summary, masked.substr(masked.size() - summary.size()));
 }
 
-// Each summary maps the stored value again, already mapped or not.
-TEST_F(SessionLogFile, RepeatedSummaryMapsTheCodeAgain)
+void ExpectDialogue(const std::string& log)
 {
-    int32_t code = CURLE_COULDNT_RESOLVE_HOST;
-    for (int32_t mapped : {-4, -1, -1}) {
-        ClearTrace();
-        AppendLogSummary(code);
-        EXPECT_EQ(1u, TakeTraceEntries().size());
-        EXPECT_EQ(mapped, code);
+    size_t at = 0;
+    for (const char* start : {"S: 220 ", "C: EHLO ", "C: MAIL FROM:<sender@example.test>",
+                              "C: RCPT TO:<logged@example.test>", "C: DATA", "S: 354 ",
+                              "C: Subject: Test logged@example.test", "S: 250 "}) {
+        at = log.find("\n" + std::string(start), at);
+        ASSERT_NE(std::string::npos, at) << "missing in order: " << start << "\n" << log;
     }
 }
 
-TEST_F(SessionLogFile, UnopenablePathIsIgnored)
+TEST_F(SendTest, LogFileSkippedReplacedAndAppended)
 {
-    int32_t code = 0;
-    WriteLogFile(W(folder.Path("no such folder/x.log")), false, code, sessionEntries, traceEntries);
-    WriteLogFile(W(""), false, code, sessionEntries, traceEntries);
-    EXPECT_EQ(2u, traceEntries.size());
-}
+    Compose("logged@example.test");
+    UseListener("plain", false);
+    client->SetLogFile(W(folder.Path()).c_str(), false);
+    ASSERT_EQ(1, client->Send()) << "an unwritable log stops nothing";
 
-typedef SendTest ClientLog;
-
-// Before any send SetLogFile only stores the path; a failed build writes no
-// file, a later SetLogFile writes the summary only.
-TEST_F(ClientLog, SetLogFileBeforeAndAfterAFailedBuild)
-{
-    const std::string path = folder.Path("after.log");
-    ASSERT_EQ(1, message->SetFrom(W("sender@example.test").c_str(), W("").c_str()));
-    client->SetPort(25);
+    // Set after a send, the file gets that send's log at once.
+    const std::string path = folder.Write("send.log", "older content\n");
     client->SetLogFile(W(path).c_str(), false);
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(999, client->GetLastResultCode());
-    EXPECT_EQ(-18, client->Send());
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(-3, client->GetLastResultCode());
-    client->SetLogFile(W(path).c_str(), false);
-    EXPECT_EQ(ErrorSummary(-3), MaskTimes(folder.Read(path)));
-    EXPECT_EQ(-18, client->GetLastResultCode());
-}
+    const std::string first = folder.Read(path);
+    EXPECT_EQ(std::string::npos, first.find("older content"));
+    ExpectDialogue(first);
+    ExpectSummary("Email sent successfully!", first);
 
-TEST_F(ClientLog, SessionLogIsEmptyButMapsTheCode)
-{
-    EXPECT_EQ("", U8(client->GetSessionLog()));
-    EXPECT_EQ("", U8(client->GetLastLogEntry()));
-    EXPECT_EQ(-1, client->GetLastResultCode());
-    const std::string path = folder.Path("mapped.log");
     client->SetLogFile(W(path).c_str(), true);
-    EXPECT_EQ(ErrorSummary(999) + ErrorSummary(-1), MaskTimes(folder.Read(path)));
+    UseListener("reject_rcpt_5xx", false);
+    ASSERT_EQ(-13, client->Send());
+    const std::string both = folder.Read(path);
+    EXPECT_EQ(first, both.substr(0, first.size()));
+    ExpectSummary("Error Info: " + std::string(curl_easy_strerror(CURLE_SEND_ERROR)), both);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #ifndef SMTPCLIENT_TESTS_RELIABILITYTEST_H
 #define SMTPCLIENT_TESTS_RELIABILITYTEST_H
 
-#include <ostream>
 #include <string>
 
 #include "../async/AsyncTestSupport.h"
@@ -13,46 +12,37 @@ namespace SMTPClientTest {
 
 enum class SendMode { Sync, Async };
 
-inline void PrintTo(SendMode mode, std::ostream* out) { *out << (mode == SendMode::Sync ? "sync" : "async"); }
-
 class ReliabilityTest : public SendTest {
 public:
-    ReliabilityTest()
-    {
-        client->SetAsyncCallback(&recorder);
-        UsePlainListener();
-    }
+    ReliabilityTest() { client->SetAsyncCallback(&recorder); }
 
     // The recorder goes before the base class releases the client.
     ~ReliabilityTest() override { client->SetAsyncCallback(nullptr); }
 
-    void UsePlainListener()
-    {
-        client->SetHost(W("127.0.0.1").c_str());
-        UseListener("plain", false);
-        client->SetTlsVersion(0);
-        client->SetUseProxy(false);
-        client->SetConnectTimeout(5);
-    }
-
-    // A fresh message: a hostile charset must not outlive its case.
+    // A fresh message on plain settings: a hostile value must not outlive its case.
     void Compose(const std::string& recipient)
     {
         message->Clear(0);
         message->SetCharset(W("UTF-8").c_str());
         SendTest::Compose(recipient);
+        client->SetHost(W("127.0.0.1").c_str());
+        UseListener("plain", false);
+        client->SetTlsVersion(0);
+        client->SetUseProxy(false);
+        client->SetConnectTimeout(5);
+        client->SetUser(W("").c_str());
+        client->SetPassword(W("").c_str());
+        client->SetOAuth2Token(W("").c_str());
     }
 
-    // The result code of one send; for SendAsync the code of its only
-    // completion, 0 when none or more than one came.
+    // For SendAsync the code of its completion; 0 when none came.
     int SendIn(SendMode mode)
     {
         if (mode == SendMode::Sync)
             return client->Send();
         const size_t before = recorder.completions.size();
         const int taskId = client->SendAsync();
-        EXPECT_GT(taskId, 0);
-        if (!PumpUntil(recorder, before + 1) || recorder.completions.size() != before + 1)
+        if (taskId <= 0 || !PumpUntil(recorder, before + 1))
             return 0;
         EXPECT_EQ(taskId, recorder.completions.back().taskId);
         return recorder.completions.back().resultCode;
@@ -60,7 +50,6 @@ public:
 
     void ExpectRecovery(SendMode mode, const std::string& recipient)
     {
-        UsePlainListener();
         Compose(recipient);
         EXPECT_EQ(1, SendIn(mode)) << "the client did not recover";
         EXPECT_FALSE(WaitForMailTo(recipient).rawPath.empty());

@@ -1,8 +1,10 @@
-// Lookups in the process-wide table, which is English here: nothing in this
-// program selects another language outside its child processes.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -14,7 +16,9 @@ using SMTPClientTest::U8;
 
 namespace {
 
-TEST(ResultLookup, TableHoldsExactlyTheKnownOutcomesWithTheirCodes)
+// The process-wide table is English here: only the child process below
+// selects another language.
+TEST(ResultLookup, KnownOutcomesMapToTheirCodesAndTheRestToTheGeneralRow)
 {
     const std::vector<std::pair<int32_t, int32_t>> expected = {
         {-22, -22}, {-21, -21}, {-20, -20}, {-19, -19}, {-3, -18}, {-2, -17},
@@ -23,40 +27,44 @@ TEST(ResultLookup, TableHoldsExactlyTheKnownOutcomesWithTheirCodes)
         {60, -9}, {67, -12}, {94, -15}, {100, -1}};
     std::vector<std::pair<int32_t, int32_t>> actual;
     for (const auto& row : GetResultTable())
-        actual.emplace_back(row.first, row.second.resultCode);
+        actual.emplace_back(row.first, ToResultCode(row.first));
     EXPECT_EQ(expected, actual);
-}
+    EXPECT_EQ("No recipients have been specified.", U8(ToResultText(-3)));
 
-// Pipeline outcomes and libcurl's of the same number differ; conversion
-// failures keep their numbers.
-TEST(ResultLookup, RowsGiveTheirCodeAndMessage)
-{
-    const struct {
-        int32_t raw;
-        int32_t code;
-        const char* text;
-    } rows[] = {
-        {0, 1, ""},
-        {-2, -17, "No sender has been specified."},
-        {2, -2, "Unable to connect to service through proxy."},
-        {-3, -18, "No recipients have been specified."},
-        {-21, -21, "Failed to send the email because its encoding is unsupported."},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(row.code, ToResultCode(row.raw)) << row.raw;
-        ASSERT_NE(nullptr, ToResultText(row.raw));
-        EXPECT_EQ(row.text, U8(ToResultText(row.raw))) << row.raw;
+    // A result code looked up again (-17) is a raw outcome like any other.
+    for (int32_t raw : {4, 999, -1, -17, INT32_MIN}) {
+        EXPECT_EQ(-1, ToResultCode(raw)) << raw;
+        EXPECT_EQ("A general error occurred", U8(ToResultText(raw))) << raw;
     }
 }
 
-// A result code looked up again (-17) is a raw outcome like any other.
-TEST(ResultLookup, GeneralRowAndAbsentKeysGiveMinusOneAndTheGeneralMessage)
+// The table is built once, in the language chosen before its first use, by
+// whichever of the concurrent first callers comes first: so this runs in a
+// fresh copy of the program.
+TEST(ResultTableOnce, ConcurrentFirstCallersShareOneBuiltTable)
 {
-    for (int32_t raw : {100, 4, 8, 27, 999, -1, -4, -17, -18, 101, INT32_MIN, INT32_MAX}) {
-        SCOPED_TRACE(raw);
-        EXPECT_EQ(-1, ToResultCode(raw));
-        EXPECT_EQ("A general error occurred", U8(ToResultText(raw)));
-    }
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            SetMessageLanguage(4);
+            std::atomic<int> ready(0);
+            std::vector<const ResultTable*> seen(8, nullptr);
+            std::vector<std::thread> threads;
+            for (size_t i = 0; i < seen.size(); ++i)
+                threads.emplace_back([&, i] {
+                    for (++ready; ready.load() < 8;)
+                        std::this_thread::yield();
+                    seen[i] = &GetResultTable();
+                });
+            for (std::thread& thread : threads)
+                thread.join();
+            for (const ResultTable* table : seen)
+                if (table != seen[0])
+                    std::exit(1);
+            SetMessageLanguage(10);
+            std::exit(U8(ToResultText(GeneralErrorKey)) == "Une erreur générale s'est produite." ? 0 : 2);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace

@@ -42,19 +42,10 @@ public:
         message->SetTextBody(W("Hello.\r\n").c_str());
     }
 
-    // Port of the named listener, and TLS as the listener needs it.
     void UseListener(const std::string& name, bool tls)
     {
         client->SetPort(ServerPort(name));
         client->SetUseTls(tls);
-    }
-
-    // The trace of the last send, as the log file would hold it.
-    std::string Trace()
-    {
-        const std::string path = folder.Path("trace.log");
-        client->SetLogFile(W(path).c_str(), false);
-        return folder.Read(path);
     }
 
     TempFolder folder;

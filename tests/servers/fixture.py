@@ -1,15 +1,18 @@
-"""Starts and stops the test daemons for the CTest fixtures.
+"""Starts and stops the test servers for the CTest fixtures.
 
     /usr/bin/python3 fixture.py start|stop smtp|socks STATE [--timeout S]
 
-"start" first stops a daemon left over from an earlier run, then starts a
-fresh one in its own session, owned by the calling process (ctest), and
-waits until it has written its ports file. Daemon output goes to
-STATE/logs/<daemon>.log, which is printed when the start fails.
+The daemon writes {name: port} to STATE/ports.json (smtp) or proxy_ports.json
+(socks) once all its listeners accept connections, and ends on SIGTERM, when
+ctest (which started it) is gone, or after two hours. Its output goes to
+STATE/logs/<daemon>.log.
 """
 
 import argparse
-import collections
+import asyncio
+import contextlib
+import importlib
+import json
 import os
 import pathlib
 import signal
@@ -17,112 +20,111 @@ import subprocess
 import sys
 import time
 
-HERE = pathlib.Path(__file__).resolve().parent
-STOP_GRACE_S = 5.0
+PORTS_FILES = {"smtp": "ports.json", "socks": "proxy_ports.json"}
+MODULES = {"smtp": "smtp_server", "socks": "socks_proxies"}
+LIFETIME_S = 2 * 60 * 60
 POLL_S = 0.05
 
-Daemon = collections.namedtuple("Daemon", "script ports_file pid_file")
-DAEMONS = {
-    "smtp": Daemon("smtp_server.py", "ports.json", "smtp_server.pid"),
-    "socks": Daemon("socks_proxies.py", "proxy_ports.json", "socks_proxies.pid"),
-}
+
+def write_json(path, value):
+    """Written under another name first, so that readers never see half of it.
+    Undecodable bytes (kept by surrogateescape) go out as they arrived."""
+    text = json.dumps(value, ensure_ascii=False, indent=1, sort_keys=True)
+    temporary = path.with_name("." + path.name + ".tmp")
+    temporary.write_bytes(text.encode("utf-8", errors="surrogateescape") + b"\n")
+    os.replace(temporary, path)
 
 
-def _running_pid(daemon, state):
-    """The pid in the daemon's pid file if that process still runs the
-    daemon's script (pids get reused), else None."""
+def _alive(pid):
     try:
-        pid = int((state / daemon.pid_file).read_text())
-        command_line = pathlib.Path(f"/proc/{pid}/cmdline").read_bytes()
-    except (OSError, ValueError):
-        return None
-    return pid if daemon.script.encode() in command_line else None
+        os.kill(pid, 0)
+        return True
+    except ProcessLookupError:
+        return False
 
 
-def _has_ended(pid):
-    # An ended daemon may linger as a zombie until init reaps it.
+async def _run(daemon, state, owner):
+    stop = asyncio.Event()
+    for number in (signal.SIGTERM, signal.SIGINT):
+        asyncio.get_running_loop().add_signal_handler(number, stop.set)
+    ports_file = state / PORTS_FILES[daemon]
+    async with importlib.import_module(MODULES[daemon]).listeners(state) as ports:
+        write_json(ports_file, ports)
+        deadline = time.monotonic() + LIFETIME_S
+        while not stop.is_set() and _alive(owner) and time.monotonic() < deadline:
+            with contextlib.suppress(asyncio.TimeoutError):
+                await asyncio.wait_for(stop.wait(), 1)
+        ports_file.unlink(missing_ok=True)
+
+
+def _ended(pid):
+    # An ended daemon may linger as a zombie until it is reaped.
     try:
-        status = pathlib.Path(f"/proc/{pid}/stat").read_text()
+        return pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0] in "ZX"
     except OSError:
         return True
-    return status.rsplit(")", 1)[1].split()[0] in ("Z", "X")
 
 
-def _wait_for_exit(pid, timeout_s):
+def _wait_until_ended(pid, timeout_s=5):
     deadline = time.monotonic() + timeout_s
-    while time.monotonic() < deadline:
-        if _has_ended(pid):
-            return True
+    while not _ended(pid) and time.monotonic() < deadline:
         time.sleep(POLL_S)
-    return False
-
-
-def _terminate(pid):
-    try:
-        os.kill(pid, signal.SIGTERM)
-        if not _wait_for_exit(pid, STOP_GRACE_S):
-            os.kill(pid, signal.SIGKILL)
-            _wait_for_exit(pid, STOP_GRACE_S)
-    except ProcessLookupError:
-        pass
+    return _ended(pid)
 
 
 def stop(daemon, state):
-    pid = _running_pid(daemon, state)
-    if pid is not None:
-        _terminate(pid)
-    for name in (daemon.pid_file, daemon.ports_file):
-        (state / name).unlink(missing_ok=True)
+    pid_file = state / f"{daemon}.pid"
+    with contextlib.suppress(OSError, ValueError):
+        pid = int(pid_file.read_text())
+        # Pids get reused: only a process running this daemon is ours.
+        if f"\0run\0{daemon}\0".encode() in pathlib.Path(f"/proc/{pid}/cmdline").read_bytes():
+            os.kill(pid, signal.SIGTERM)
+            if not _wait_until_ended(pid):
+                os.kill(pid, signal.SIGKILL)
+                _wait_until_ended(pid)
+    pid_file.unlink(missing_ok=True)
+    (state / PORTS_FILES[daemon]).unlink(missing_ok=True)
     return 0
-
-
-def _spawn(daemon, state, log):
-    command = [sys.executable, str(HERE / daemon.script), str(state),
-               "--owner-pid", str(os.getppid())]
-    # Its own session keeps it out of ctest's process group; the log file
-    # instead of our pipes lets ctest see this test end.
-    return subprocess.Popen(command, cwd=HERE, stdin=subprocess.DEVNULL, stdout=log,
-                            stderr=subprocess.STDOUT, start_new_session=True)
-
-
-def _fail(process, log_path, why):
-    if process.poll() is None:
-        _terminate(process.pid)
-        process.wait()
-    print(why, file=sys.stderr)
-    print(log_path.read_text(errors="replace"), file=sys.stderr)
-    return 1
 
 
 def start(daemon, state, timeout_s):
     stop(daemon, state)
-    (state / "logs").mkdir(parents=True, exist_ok=True)
-    log_path = state / "logs" / (daemon.script.removesuffix(".py") + ".log")
+    log_path = state / "logs" / f"{daemon}.log"
+    log_path.parent.mkdir(parents=True, exist_ok=True)
+    command = [sys.executable, __file__, "run", daemon, str(state), "--owner", str(os.getppid())]
+    # Its own session keeps it out of ctest's process group; the log file
+    # instead of our pipes lets ctest see this test end.
     with open(log_path, "wb") as log:
-        process = _spawn(daemon, state, log)
+        process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=log,
+                                   stderr=subprocess.STDOUT, start_new_session=True)
+    (state / f"{daemon}.pid").write_text(f"{process.pid}\n")
+    ports_file = state / PORTS_FILES[daemon]
     deadline = time.monotonic() + timeout_s
-    while not (state / daemon.ports_file).exists():
-        if process.poll() is not None:
-            return _fail(process, log_path, f"{daemon.script} ended with {process.returncode}")
-        if time.monotonic() > deadline:
-            return _fail(process, log_path, f"{daemon.script} not ready after {timeout_s} s")
+    while not ports_file.exists():
+        if process.poll() is not None or time.monotonic() > deadline:
+            stop(daemon, state)
+            log = log_path.read_text(errors="replace")
+            print(f"{daemon} did not start:\n{log}", file=sys.stderr)
+            return 1
         time.sleep(POLL_S)
-    print((state / daemon.ports_file).read_text())
+    print(ports_file.read_text())
     return 0
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("action", choices=["start", "stop"])
-    parser.add_argument("daemon", choices=sorted(DAEMONS))
-    parser.add_argument("state")
+    parser.add_argument("action", choices=["start", "stop", "run"])
+    parser.add_argument("daemon", choices=sorted(PORTS_FILES))
+    parser.add_argument("state", type=lambda path: pathlib.Path(path).resolve())
     parser.add_argument("--timeout", type=float, default=30.0)
+    parser.add_argument("--owner", type=int, default=os.getppid())
     arguments = parser.parse_args()
-    state = pathlib.Path(arguments.state).resolve()
-    daemon = DAEMONS[arguments.daemon]
+    if arguments.action == "run":
+        asyncio.run(_run(arguments.daemon, arguments.state, arguments.owner))
+        return 0
     if arguments.action == "start":
-        return start(daemon, state, arguments.timeout)
-    return stop(daemon, state)
+        return start(arguments.daemon, arguments.state, arguments.timeout)
+    return stop(arguments.daemon, arguments.state)
 
 
 if __name__ == "__main__":

@@ -1,103 +1,196 @@
-"""The test SMTP servers: one process, one listener per behaviour, each on a
-free port of 127.0.0.1; aiosmtpd ones below, the rest in fault_listeners.py.
+"""The test SMTP listeners, one per behaviour, each on a free port of 127.0.0.1.
 
-    /usr/bin/python3 smtp_server.py STATE [--owner-pid PID] [--lifetime S]
-
-Writes STATE/smtp_server.pid at once and STATE/ports.json ({listener: port})
-when every listener accepts connections. Received mail goes to STATE/mail/
-(see mail_store.py), certificates to STATE/certs/ (see certs.py); the
-users and the token that AUTH accepts are in smtp_auth.py.
+Received mail goes to STATE/mail/: N.eml holds the raw bytes after DATA,
+N.json (written last) the envelope and how the message came (TLS, login, the
+proxy it came through). Certificates go to STATE/certs/; ca.pem is the test
+authority that issued the certificate of "tls_ca".
 """
 
 import asyncio
+import base64
+import binascii
 import contextlib
 import logging
 import ssl
-import sys
+import subprocess
 
-from aiosmtpd.smtp import SMTP
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword, auth_mechanism
 
-from certs import make_certificates
-from daemon_life import run_daemon
-from fault_listeners import start_fault_listeners
-from mail_store import MailStore
-from smtp_auth import authenticate
-from smtp_handlers import DropInData, DropInLargeData, MailHandler
+from fixture import write_json
+from socks_proxies import OUTGOING_ADDRESSES
 
-IDLE_TIMEOUT_S = 60
-DATA_SIZE_LIMIT = 256 * 1024 * 1024
-
-AUTH = {"authenticator": authenticate}
-STARTTLS_AUTH = {"tls": "self_signed", **AUTH}
-
-# Listener name -> how it behaves: "tls" names the certificate it offers with
-# STARTTLS, "fault" the command it refuses and the reply, "protocol" a
-# replacement for the SMTP protocol class; the rest are aiosmtpd options.
-LISTENERS = {
-    "plain": {},
-    "starttls": STARTTLS_AUTH,
-    "starttls_required": {**STARTTLS_AUTH, "require_starttls": True},
-    "tls_ca": {**STARTTLS_AUTH, "tls": "ca_issued", "require_starttls": True},
-    "auth_plain_no_tls": {**AUTH, "auth_require_tls": False, "auth_required": True,
-                          "auth_exclude_mechanism": ["XOAUTH2"]},
-    "auth_login_only": {**AUTH, "auth_require_tls": False, "auth_required": True,
-                        "auth_exclude_mechanism": ["XOAUTH2", "PLAIN"]},
-    "reject_mail_4xx": {"fault": ("MAIL", "451 4.3.0 Sender refused for the test")},
-    "reject_mail_5xx": {"fault": ("MAIL", "550 5.7.1 Sender refused for the test")},
-    "reject_rcpt_4xx": {"fault": ("RCPT", "451 4.3.0 Recipient refused for the test")},
-    "reject_rcpt_5xx": {"fault": ("RCPT", "550 5.1.1 Recipient refused for the test")},
-    "reject_data_4xx": {"fault": ("DATA", "451 4.3.0 Message refused for the test")},
-    "reject_data_5xx": {"fault": ("DATA", "554 5.6.0 Message refused for the test")},
-    "drop_in_data": {"protocol": DropInData},
-    "drop_in_large_data": {"protocol": DropInLargeData},
-}
+USERS = {b"alice": b"secret", "björn".encode(): "pässword".encode()}
+OAUTH_RESPONSE = b"user=alice\x01auth=Bearer test-oauth-token\x01\x01"
 
 
-def _tls_context(cert, key):
+def _certificate(folder, name, *options):
+    """Makes folder/name.pem and .key; returns a server context for them."""
+    cert, key = str(folder / f"{name}.pem"), str(folder / f"{name}.key")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                    "ec_paramgen_curve:prime256v1", "-nodes", "-days", "3", *options,
+                    "-keyout", key, "-out", cert],
+                   check=True, timeout=30, capture_output=True)
     context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-    context.load_cert_chain(str(cert), str(key))
+    context.load_cert_chain(cert, key)
     return context
 
 
-def _protocol_factory(name, behaviour, store, contexts):
-    options = dict(behaviour)
+def _tls_contexts(folder):
+    """A self-signed certificate, and one issued by the test authority ca.pem."""
+    folder.mkdir(parents=True, exist_ok=True)
+    _certificate(folder, "ca", "-subj", "/CN=SMTPClient Test CA",
+                 "-addext", "basicConstraints=critical,CA:TRUE",
+                 "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    server = ["-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1"]
+    issued = ["-addext", "basicConstraints=CA:FALSE", "-addext", "extendedKeyUsage=serverAuth",
+              "-CA", str(folder / "ca.pem"), "-CAkey", str(folder / "ca.key")]
+    return {"self_signed": _certificate(folder, "self_signed", *server),
+            "ca_issued": _certificate(folder, "server", *server, *issued)}
+
+
+def authenticate(server, session, envelope, mechanism, auth_data):
+    valid = isinstance(auth_data, LoginPassword) and \
+        USERS.get(auth_data.login) == auth_data.password
+    return AuthResult(success=valid, handled=False, auth_data=auth_data)
+
+
+class MailStore:
+    def __init__(self, folder):
+        self.folder = folder
+        folder.mkdir(parents=True, exist_ok=True)
+        for old in folder.iterdir():
+            old.unlink()
+        self.count = 0
+
+    def store(self, listener, session, envelope):
+        self.count += 1
+        (self.folder / f"{self.count}.eml").write_bytes(envelope.original_content)
+        login = getattr(session.auth_data, "login", None) or b""
+        write_json(self.folder / f"{self.count}.json", {
+            "listener": listener, "mail_from": envelope.mail_from,
+            "rcpt_tos": list(envelope.rcpt_tos), "raw": f"{self.count}.eml",
+            "tls": session.ssl is not None, "auth_user": login.decode("utf-8", "surrogateescape"),
+            "via": next((proxy for proxy, address in OUTGOING_ADDRESSES.items()
+                         if address == session.peer[0]), ""),
+        })
+
+
+class Handler:
+    """Accepts everything and stores the mail; with a fault ("RCPT" or "DATA",
+    reply) that command gets the reply instead."""
+
+    def __init__(self, listener, store, fault=(None, None)):
+        self.listener, self.store, self.fault = listener, store, fault
+
+    async def handle_RCPT(self, server, session, envelope, address, options):
+        if self.fault[0] == "RCPT":
+            return self.fault[1]
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
+    async def handle_DATA(self, server, session, envelope):
+        if self.fault[0] == "DATA":
+            return self.fault[1]
+        self.store.store(self.listener, session, envelope)
+        return "250 Message accepted for delivery"
+
+    @auth_mechanism("XOAUTH2")
+    async def auth_xoauth2(self, server, args):
+        try:
+            response = base64.b64decode(args[1], validate=True) if len(args) > 1 \
+                else await server.challenge_auth("")
+        except binascii.Error:
+            response = None
+        if response != OAUTH_RESPONSE:
+            return AuthResult(success=False, handled=False)
+        return AuthResult(success=True, auth_data=LoginPassword(b"alice", b""))
+
+
+class DropInLargeData(SMTP):
+    """Hangs up in the middle of a large message."""
+
+    async def smtp_DATA(self, arg):
+        if not self.session.host_name or not self.envelope.rcpt_tos:
+            return await super().smtp_DATA(arg)
+        await self.push("354 End data with <CR><LF>.<CR><LF>")
+        with contextlib.suppress(asyncio.IncompleteReadError):
+            await self._reader.readexactly(256 * 1024)
+        self.transport.close()
+
+
+async def _greet_then_stall(reader, writer):
+    writer.write(b"220 localhost ESMTP greets and then stalls\r\n")
+    with contextlib.suppress(ConnectionError):
+        while await reader.read(4096):
+            pass
+    writer.close()
+
+
+async def _starttls_garbage(reader, writer):
+    """Agrees to STARTTLS, then answers the TLS hello with no TLS record."""
+    writer.write(b"220 localhost ESMTP offers a broken STARTTLS\r\n")
+    with contextlib.suppress(ConnectionError, asyncio.IncompleteReadError):
+        while line := (await reader.readuntil(b"\r\n")).upper():
+            if line.startswith(b"EHLO"):
+                writer.write(b"250-localhost\r\n250 STARTTLS\r\n")
+            elif line.startswith(b"STARTTLS"):
+                writer.write(b"220 Ready to start TLS\r\n")
+                await reader.read(4096)
+                writer.write(b"this is not a TLS server hello\r\n" * 8)
+                await writer.drain()
+                await reader.read(4096)
+                break
+            else:
+                writer.write(b"503 5.5.1 STARTTLS first\r\n")
+    writer.close()
+
+
+AUTH = {"authenticator": authenticate}
+STARTTLS = {"tls": "self_signed", **AUTH}
+NO_TLS_AUTH = {**AUTH, "auth_require_tls": False, "auth_required": True}
+
+# Listener -> its aiosmtpd options, plus: "tls" the certificate offered with
+# STARTTLS, "fault" a refused command and its reply, "protocol" a replacement
+# SMTP class. Plain coroutines are listeners written without aiosmtpd.
+LISTENERS = {
+    "plain": {},
+    "starttls": STARTTLS,
+    "starttls_required": {**STARTTLS, "require_starttls": True},
+    "tls_ca": {**STARTTLS, "tls": "ca_issued", "require_starttls": True},
+    "auth_plain_no_tls": {**NO_TLS_AUTH, "auth_exclude_mechanism": ["XOAUTH2"]},
+    "auth_login_only": {**NO_TLS_AUTH, "auth_exclude_mechanism": ["XOAUTH2", "PLAIN"]},
+    "reject_rcpt_5xx": {"fault": ("RCPT", "550 5.1.1 Recipient refused for the test")},
+    "reject_data_5xx": {"fault": ("DATA", "554 5.6.0 Message refused for the test")},
+    "drop_in_large_data": {"protocol": DropInLargeData},
+    "stall_after_greeting": _greet_then_stall,
+    "starttls_garbage": _starttls_garbage,
+}
+
+
+def _smtp_factory(name, options, store, contexts):
+    options = dict(options)
     protocol = options.pop("protocol", SMTP)
-    handler = MailHandler(name, store, options.pop("fault", None))
-    tls = options.pop("tls", None)
-    if tls:
-        options["tls_context"] = contexts[tls]
+    handler = Handler(name, store, options.pop("fault", (None, None)))
+    if "tls" in options:
+        options["tls_context"] = contexts[options.pop("tls")]
     return lambda: protocol(handler, hostname="localhost", enable_SMTPUTF8=True,
-                            data_size_limit=DATA_SIZE_LIMIT, timeout=IDLE_TIMEOUT_S,
-                            **options)
-
-
-async def _start_listeners(state):
-    certificates = make_certificates(state / "certs")
-    contexts = {name: _tls_context(*certificates[name]) for name in ("self_signed", "ca_issued")}
-    store = MailStore(state / "mail")
-    loop = asyncio.get_running_loop()
-    servers = {name: await loop.create_server(_protocol_factory(name, behaviour, store, contexts),
-                                              "127.0.0.1", 0)
-               for name, behaviour in LISTENERS.items()}
-    return servers | await start_fault_listeners()
+                            data_size_limit=256 * 1024 * 1024, timeout=60, **options)
 
 
 @contextlib.asynccontextmanager
 async def listeners(state):
-    servers = await _start_listeners(state)
+    # aiosmtpd warns about its own deprecated attribute on every AUTH.
+    logging.getLogger("mail.log").setLevel(logging.ERROR)
+    contexts, store = _tls_contexts(state / "certs"), MailStore(state / "mail")
+    loop, servers = asyncio.get_running_loop(), {}
+    for name, behaviour in LISTENERS.items():
+        if callable(behaviour):
+            servers[name] = await asyncio.start_server(behaviour, "127.0.0.1", 0)
+        else:
+            factory = _smtp_factory(name, behaviour, store, contexts)
+            servers[name] = await loop.create_server(factory, "127.0.0.1", 0)
     try:
         yield {name: server.sockets[0].getsockname()[1] for name, server in servers.items()}
     finally:
         for server in servers.values():
             server.close()
-
-
-def main():
-    logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
-    # aiosmtpd warns about its own deprecated attribute on every AUTH.
-    logging.getLogger("mail.log").setLevel(logging.ERROR)
-    run_daemon(__doc__.splitlines()[0], "smtp_server.pid", "ports.json", listeners)
-
-
-if __name__ == "__main__":
-    main()

@@ -3,31 +3,24 @@
     socks5       microsocks, no login
     socks5_auth  microsocks, login proxyuser / proxypass
     dante        danted, SOCKS4 and SOCKS5 without login (it refuses SOCKS4a)
-    socks4a      socks4_proxy.py, SOCKS4 and SOCKS4a; also listed as socks4
+    socks4a      a SOCKS4 and SOCKS4a proxy written below
 
-    /usr/bin/python3 socks_proxies.py STATE [--owner-pid PID] [--lifetime S]
-
-Writes STATE/socks_proxies.pid at once and STATE/proxy_ports.json
-({proxy: port}) when every proxy accepts connections. The proxies it runs
-as child processes end with it, even when it is killed.
+Each connects from a loopback address of its own, by which the SMTP listener
+tells which proxy a message came through.
 """
 
+import asyncio
 import contextlib
 import ctypes
 import os
 import signal
 import socket
+import struct
 import subprocess
 import time
 
-from daemon_life import run_daemon
-from proxy_addresses import OUTGOING_ADDRESSES
-from socks4_proxy import Socks4Proxy
-
-PROXY_USER = "proxyuser"
-PROXY_PASSWORD = "proxypass"
-READY_TIMEOUT_S = 10
-STOP_GRACE_S = 5
+OUTGOING_ADDRESSES = {"socks5": "127.0.0.2", "socks5_auth": "127.0.0.3",
+                      "dante": "127.0.0.4", "socks4a": "127.0.0.5"}
 PR_SET_PDEATHSIG = 1
 
 
@@ -38,14 +31,13 @@ def _free_port():
 
 
 def _die_with_parent():
-    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+    ctypes.CDLL(None).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
 def _dante_config(port):
     # Dante drops to these users for its work; only root may name root.
     users = "user.privileged: root\nuser.unprivileged: root\n" if os.geteuid() == 0 else ""
-    return (f"logoutput: stderr\n"
-            f"internal: 127.0.0.1 port = {port}\n"
+    return (f"logoutput: stderr\ninternal: 127.0.0.1 port = {port}\n"
             f"external: {OUTGOING_ADDRESSES['dante']}\n"
             f"socksmethod: none\nclientmethod: none\n{users}"
             "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
@@ -53,21 +45,18 @@ def _dante_config(port):
 
 
 def _commands(state, ports):
-    microsocks = ["microsocks", "-i", "127.0.0.1"]
-    config = state / "dante.conf"
-    config.write_text(_dante_config(ports["dante"]))
-    return {
-        "socks5": microsocks + ["-p", str(ports["socks5"]), "-b", OUTGOING_ADDRESSES["socks5"]],
-        "socks5_auth": microsocks + ["-p", str(ports["socks5_auth"]),
-                                     "-b", OUTGOING_ADDRESSES["socks5_auth"],
-                                     "-u", PROXY_USER, "-P", PROXY_PASSWORD],
-        "dante": ["/usr/sbin/danted", "-f", str(config), "-N", "1",
-                  "-p", str(state / "dante.pid")],
-    }
+    def microsocks(name, *login):
+        return ["microsocks", "-i", "127.0.0.1", "-p", str(ports[name]),
+                "-b", OUTGOING_ADDRESSES[name], *login]
+    (state / "dante.conf").write_text(_dante_config(ports["dante"]))
+    return {"socks5": microsocks("socks5"),
+            "socks5_auth": microsocks("socks5_auth", "-u", "proxyuser", "-P", "proxypass"),
+            "dante": ["/usr/sbin/danted", "-f", str(state / "dante.conf"), "-N", "1",
+                      "-p", str(state / "dante.pid")]}
 
 
-def _accepts_connections(port):
-    deadline = time.monotonic() + READY_TIMEOUT_S
+def _accepts_connections(port, timeout_s=10):
+    deadline = time.monotonic() + timeout_s
     while time.monotonic() < deadline:
         with contextlib.suppress(OSError), socket.create_connection(("127.0.0.1", port), 1):
             return True
@@ -77,39 +66,66 @@ def _accepts_connections(port):
 
 def _stop(processes):
     for process in processes:
-        with contextlib.suppress(ProcessLookupError):
-            process.terminate()
+        process.terminate()
     for process in processes:
         try:
-            process.wait(STOP_GRACE_S)
+            process.wait(5)
         except subprocess.TimeoutExpired:
             process.kill()
             process.wait()
 
 
-def _start_programs(state):
-    ports = {name: _free_port() for name in ("socks5", "socks5_auth", "dante")}
-    processes = []
-    for name, command in _commands(state, ports).items():
-        processes.append(subprocess.Popen(command, stdin=subprocess.DEVNULL,
-                                          preexec_fn=_die_with_parent))
-        if not _accepts_connections(ports[name]):
-            _stop(processes)
-            raise RuntimeError(f"{name} does not accept connections on port {ports[name]}")
-    return ports, processes
+async def _socks4_destination(reader):
+    """(host, port) of a CONNECT request; host is a name for SOCKS4a."""
+    version, command, port, address = struct.unpack("!BBH4s", await reader.readexactly(8))
+    if version != 4 or command != 1:
+        raise ValueError("not a SOCKS4 CONNECT")
+    await reader.readuntil(b"\0")  # the user id
+    if address[:3] == b"\0\0\0" and address[3]:
+        return (await reader.readuntil(b"\0"))[:-1].decode("ascii"), port
+    return socket.inet_ntoa(address), port
+
+
+async def _pipe(reader, writer):
+    try:
+        while data := await reader.read(65536):
+            writer.write(data)
+            await writer.drain()
+    finally:
+        writer.close()
+
+
+async def _socks4_client(client_reader, client_writer):
+    try:
+        host, port = await asyncio.wait_for(_socks4_destination(client_reader), 10)
+        address = socket.gethostbyname(host)
+        if not address.startswith("127."):
+            raise ValueError(f"{host} is not a loopback address")
+        server_reader, server_writer = await asyncio.wait_for(asyncio.open_connection(
+            address, port, local_addr=(OUTGOING_ADDRESSES["socks4a"], 0)), 10)
+    except (OSError, ValueError, asyncio.TimeoutError, asyncio.IncompleteReadError,
+            asyncio.LimitOverrunError):
+        client_writer.write(struct.pack("!BBH4x", 0, 0x5B, 0))
+        client_writer.close()
+        return
+    client_writer.write(struct.pack("!BBH4x", 0, 0x5A, 0))
+    await asyncio.gather(_pipe(client_reader, server_writer), _pipe(server_reader, client_writer),
+                         return_exceptions=True)
 
 
 @contextlib.asynccontextmanager
-async def proxies(state):
-    ports, processes = _start_programs(state)
+async def listeners(state):
+    ports = {name: _free_port() for name in ("socks5", "socks5_auth", "dante")}
+    processes = []
     try:
-        socks4 = await Socks4Proxy(OUTGOING_ADDRESSES["socks4a"]).start()
-        ports["socks4a"] = ports["socks4"] = socks4.sockets[0].getsockname()[1]
+        for name, command in _commands(state, ports).items():
+            processes.append(subprocess.Popen(command, stdin=subprocess.DEVNULL,
+                                              preexec_fn=_die_with_parent))
+            if not _accepts_connections(ports[name]):
+                raise RuntimeError(f"{name} does not accept connections on port {ports[name]}")
+        socks4 = await asyncio.start_server(_socks4_client, "127.0.0.1", 0)
+        ports["socks4a"] = socks4.sockets[0].getsockname()[1]
         yield ports
         socks4.close()
     finally:
         _stop(processes)
-
-
-if __name__ == "__main__":
-    run_daemon(__doc__.splitlines()[0], "socks_proxies.pid", "proxy_ports.json", proxies)

@@ -1,6 +1,5 @@
-// A socket bound to a free port on 127.0.0.1 that never accepts. Listening,
-// the kernel completes the handshake but no greeting ever comes, so a send
-// waits until its time-out; not listening, connections are refused.
+// A free port on 127.0.0.1 that never accepts: listening, connections hang
+// without a greeting until the time-out; not listening, they are refused.
 #ifndef SMTPCLIENT_TESTS_LOOPBACKPORT_H
 #define SMTPCLIENT_TESTS_LOOPBACKPORT_H
 

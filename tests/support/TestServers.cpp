@@ -17,11 +17,7 @@ namespace SMTPClientTest {
 
 namespace {
 
-const char* const portFiles[] = {"ports.json", "proxy_ports.json"};
-constexpr std::chrono::milliseconds mailPollInterval(50);
-
-// Folder of the servers' state (ports, certificates, received mail), from the
-// environment variable SMTPCLIENT_TEST_STATE that CTest sets.
+// The servers' state folder (ports, certificates, received mail), which CTest names.
 std::string StateDir()
 {
     const char* state = std::getenv("SMTPCLIENT_TEST_STATE");
@@ -30,63 +26,30 @@ std::string StateDir()
 
 std::string ReadFile(const std::string& path)
 {
-    std::ifstream stream(path, std::ios::binary);
     std::ostringstream content;
-    content << stream.rdbuf();
+    content << std::ifstream(path, std::ios::binary).rdbuf();
     return content.str();
 }
 
-JsonValue ReadJsonFile(const std::string& path)
+std::string First(const JsonObject& object, const std::string& key)
 {
-    JsonValue value;
-    ParseJson(ReadFile(path), value);
-    return value;
+    const auto member = object.find(key);
+    return member == object.end() || member->second.empty() ? std::string() : member->second[0];
 }
 
-std::string MailDir()
-{
-    return StateDir() + "/mail";
-}
-
-std::string TextMember(const JsonValue& object, const std::string& key)
-{
-    const JsonValue* member = object.Find(key);
-    return member ? member->text : std::string();
-}
-
-ReceivedMail MailFromEnvelope(const JsonValue& envelope)
+ReceivedMail MailFromEnvelope(const JsonObject& envelope)
 {
     ReceivedMail mail;
-    mail.listener = TextMember(envelope, "listener");
-    mail.mailFrom = TextMember(envelope, "mail_from");
-    if (const JsonValue* rcptTos = envelope.Find("rcpt_tos")) {
-        for (const JsonValue& rcptTo : rcptTos->items)
-            mail.rcptTos.push_back(rcptTo.text);
-    }
-    mail.rawPath = MailDir() + "/" + TextMember(envelope, "raw");
+    mail.listener = First(envelope, "listener");
+    mail.mailFrom = First(envelope, "mail_from");
+    if (envelope.count("rcpt_tos"))
+        mail.rcptTos = envelope.at("rcpt_tos");
+    mail.rawPath = StateDir() + "/mail/" + First(envelope, "raw");
     mail.raw = ReadFile(mail.rawPath);
-    const JsonValue* tls = envelope.Find("tls");
-    mail.tls = tls && tls->boolean;
-    mail.authUser = TextMember(envelope, "auth_user");
-    mail.via = TextMember(envelope, "via");
+    mail.tls = First(envelope, "tls") == "true";
+    mail.authUser = First(envelope, "auth_user");
+    mail.via = First(envelope, "via");
     return mail;
-}
-
-// Envelope files ("N.json") in the order the messages arrived.
-std::vector<std::filesystem::path> EnvelopeFiles()
-{
-    std::vector<std::pair<long, std::filesystem::path>> numbered;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(MailDir(), error)) {
-        const std::filesystem::path& path = entry.path();
-        if (path.extension() == ".json" && path.filename().string()[0] != '.')
-            numbered.emplace_back(std::atol(path.stem().string().c_str()), path);
-    }
-    std::sort(numbered.begin(), numbered.end());
-    std::vector<std::filesystem::path> files;
-    for (auto& entry : numbered)
-        files.push_back(std::move(entry.second));
-    return files;
 }
 
 std::string ShellQuoted(const std::string& text)
@@ -101,15 +64,13 @@ std::string ShellQuoted(const std::string& text)
 
 int ServerPort(const std::string& name)
 {
-    for (const char* file : portFiles) {
-        const JsonValue ports = ReadJsonFile(StateDir() + "/" + file);
-        const JsonValue* port = ports.Find(name);
-        if (port && port->kind == JsonValue::Kind::Number)
-            return static_cast<int>(port->number);
+    for (const char* file : {"/ports.json", "/proxy_ports.json"}) {
+        const std::string port = First(ParseJsonObject(ReadFile(StateDir() + file)), name);
+        if (!port.empty())
+            return std::atoi(port.c_str());
     }
-    ADD_FAILURE() << "Test listener \"" << name << "\" is not running (no port in "
-                  << StateDir() << "/ports.json or proxy_ports.json); "
-                  << "does the test require the smtp_servers or socks_proxies fixture?";
+    ADD_FAILURE() << "Test listener \"" << name << "\" is not running (no port in " << StateDir()
+                  << "); does the test require the smtp_servers or socks_proxies fixture?";
     return 0;
 }
 
@@ -120,9 +81,18 @@ std::string TestCaFile()
 
 std::vector<ReceivedMail> MailTo(const std::string& recipient)
 {
+    // Envelopes are N.json, numbered in the order the messages arrived.
+    std::vector<std::pair<long, std::string>> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(StateDir() + "/mail", error)) {
+        const std::filesystem::path& path = entry.path();
+        if (path.extension() == ".json" && path.filename().string()[0] != '.')
+            files.emplace_back(std::atol(path.stem().string().c_str()), path.string());
+    }
+    std::sort(files.begin(), files.end());
     std::vector<ReceivedMail> mails;
-    for (const auto& file : EnvelopeFiles()) {
-        ReceivedMail mail = MailFromEnvelope(ReadJsonFile(file.string()));
+    for (const auto& file : files) {
+        ReceivedMail mail = MailFromEnvelope(ParseJsonObject(ReadFile(file.second)));
         if (std::find(mail.rcptTos.begin(), mail.rcptTos.end(), recipient) != mail.rcptTos.end())
             mails.push_back(std::move(mail));
     }
@@ -138,7 +108,7 @@ ReceivedMail WaitForMailTo(const std::string& recipient, int timeoutMs)
             return mails.front();
         if (std::chrono::steady_clock::now() >= deadline)
             return ReceivedMail();
-        std::this_thread::sleep_for(mailPollInterval);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
 }
 
@@ -153,11 +123,9 @@ std::string DescribeMail(const std::string& rawPath)
     }
     std::string outline;
     char buffer[4096];
-    size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+    for (size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
         outline.append(buffer, count);
-    const int status = pclose(pipe);
-    if (status != 0)
+    if (const int status = pclose(pipe))
         ADD_FAILURE() << command << " failed (status " << status << "):\n" << outline;
     return outline;
 }

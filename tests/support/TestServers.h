@@ -1,5 +1,5 @@
-// Access to the test servers that CTest fixtures start on 127.0.0.1, and to
-// the mail they received.
+// The test servers that CTest fixtures start on 127.0.0.1 (tests/servers/),
+// and the mail they received.
 #ifndef SMTPCLIENT_TESTS_TESTSERVERS_H
 #define SMTPCLIENT_TESTS_TESTSERVERS_H
 
@@ -8,40 +8,33 @@
 
 namespace SMTPClientTest {
 
-// Port of a named listener, for example "plain", "starttls",
-// "starttls_required", "reject_rcpt_5xx" or "socks5". Fails the calling test
-// (and returns 0) when the listener is not running. The listeners are listed
-// in tests/servers/smtp_server.py and fault_listeners.py, the proxies in
-// tests/servers/socks_proxies.py.
+// Port of a listener or proxy named in tests/servers/smtp_server.py or
+// socks_proxies.py. Fails the calling test (and returns 0) when it is not running.
 int ServerPort(const std::string& name);
 
-// PEM file of the test certificate authority that issued the certificate of
-// the "tls_ca" listener.
+// The test certificate authority that issued the "tls_ca" listener's certificate.
 std::string TestCaFile();
 
 struct ReceivedMail {
-    std::string listener;                // the listener that took it
-    std::string mailFrom;                // envelope sender
-    std::vector<std::string> rcptTos;    // envelope recipients, in order
-    std::string rawPath;                 // file holding the raw message bytes
-    std::string raw;                     // the raw message bytes
-    bool tls = false;                    // whether it came after STARTTLS
-    std::string authUser;                // the user that logged in; empty without AUTH
-    std::string via;                     // the proxy it came through; empty when direct
+    std::string listener;
+    std::string mailFrom;
+    std::vector<std::string> rcptTos;
+    std::string rawPath;  // empty when nothing arrived
+    std::string raw;
+    bool tls = false;     // came after STARTTLS
+    std::string authUser; // empty without AUTH
+    std::string via;      // the proxy it came through; empty when direct
 };
 
-// Waits up to timeoutMs for a message whose envelope names recipient, and
-// returns the first one; an empty rawPath when none arrived. Give every test
-// recipients of its own so that tests do not see each other's mail.
+// The first message whose envelope names recipient, waiting up to timeoutMs.
+// Give every test recipients of its own.
 ReceivedMail WaitForMailTo(const std::string& recipient, int timeoutMs = 10000);
 
 // Every message received so far whose envelope names recipient.
 std::vector<ReceivedMail> MailTo(const std::string& recipient);
 
-// The message as Python's email package parses it, as an indented outline
-// (headers decoded, the MIME tree with types, dispositions, Content-IDs,
-// file names and decoded payloads); the format is described in
-// tests/servers/describe_mail.py.
+// The message as Python's email package parses it: the outline that
+// tests/servers/describe_mail.py prints.
 std::string DescribeMail(const std::string& rawPath);
 
 } // namespace SMTPClientTest

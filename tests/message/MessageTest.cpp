@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "TempFolder.h"
+#include "TestText.h"
+#include "smtpclient/mime/MimeMessage.h"
+
+using namespace SMTPClientNS;
+using namespace SMTPClientTest;
+
+namespace {
+
+// Sender, then the counts of To, Cc, Bcc, attachments and inline images.
+std::string State(CMimeMessage& m)
+{
+    return U8(m.GetFrom(0)) + " " + std::to_string(m.GetToCount()) + std::to_string(m.GetCcCount()) +
+           std::to_string(m.GetBccCount()) + std::to_string(m.GetAttachmentCount()) +
+           std::to_string(m.GetInlineImageCount());
+}
+
+// Each row starts from a message holding one of everything. Adders return
+// the new entry's number from 1, or -1 without storing anything.
+TEST(Message, OperationsReturnTheirCodeAndChangeOnlyTheirPart)
+{
+    TempFolder folder;
+    const WString file = W(folder.Write("r\xC3\xA4port.pdf", "pdf"));
+    const WString missing = W(folder.Path("missing.png"));
+    typedef CMimeMessage& M;
+    const struct {
+        const char* name;
+        std::function<int(M)> operation;
+        int result;
+        const char* state;
+    } cases[] = {
+        {"AddTo", [](M m) { return m.AddTo(W("j\xC3\xB8rn@b").c_str(), nullptr); }, 2, "a@b 21111"},
+        {"AddCc without inner at", [](M m) { return m.AddCc(W("a@").c_str(), nullptr); }, -1, "a@b 11111"},
+        {"AddBcc with a line break", [](M m) { return m.AddBcc(W("a@b\r\nQUIT").c_str(), nullptr); }, -1,
+         "a@b 11111"},
+        {"SetFrom refused", [](M m) { return m.SetFrom(W("@b").c_str(), nullptr); }, -1, "a@b 11111"},
+        {"AddAttachment again", [&](M m) { return m.AddAttachment(file.c_str()); }, 2, "a@b 11121"},
+        {"AddAttachment missing", [&](M m) { return m.AddAttachment(missing.c_str()); }, -1, "a@b 11111"},
+        {"AddInlineImage missing", [&](M m) { return m.AddInlineImage(missing.c_str(), nullptr); }, -1,
+         "a@b 11111"},
+        {"Clear everything", [](M m) { return m.Clear(0); }, 1, " 00000"},
+        {"Clear Cc", [](M m) { return m.Clear(2); }, 1, "a@b 10111"},
+        {"Clear sender", [](M m) { return m.Clear(6); }, 1, " 11111"},
+        {"Clear unknown", [](M m) { return m.Clear(7); }, -1, "a@b 11111"},
+    };
+    for (const auto& c : cases) {
+        CMimeMessage message;
+        message.SetFrom(W("a@b").c_str(), nullptr);
+        message.AddTo(W("a@b").c_str(), nullptr);
+        message.AddCc(W("a@b").c_str(), nullptr);
+        message.AddBcc(W("a@b").c_str(), nullptr);
+        message.AddAttachment(file.c_str());
+        message.AddInlineImage(file.c_str(), W("id").c_str());
+        EXPECT_EQ(c.result, c.operation(message)) << c.name;
+        EXPECT_EQ(c.state, State(message)) << c.name;
+    }
+}
+
+} // namespace
