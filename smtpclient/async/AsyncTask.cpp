@@ -33,7 +33,8 @@ void ReportCompletion(IAsyncCallback& callback, const AsyncTaskRecord& record)
 // Everything but the nesting object, which its caller still runs on.
 void ReleaseTaskHoldings(AsyncTaskRecord* record)
 {
-    record->client->Release();
+    if (record->client != nullptr)
+        record->client->Release();
     ReleaseTransfer(record->curlHandle, &record->recipientList, &record->headerList,
                     &record->rootMime, &record->mixedMime, &record->relatedMime,
                     &record->alternativeMime);
@@ -94,7 +95,12 @@ int32_t CAsyncTask::ExecuteTask(ISmtpClient* client)
     AsyncTaskRecord* record = new AsyncTaskRecord();
     record->client = client;
     INesting* nesting = new CNestingImp();
-    return static_cast<CSmtpClientWrapper*>(client)->asyncThread.PostTask(nesting, record);
+    return ThreadOf(client).PostTask(nesting, record);
+}
+
+CAsyncThread& CAsyncTask::ThreadOf(ISmtpClient* client)
+{
+    return static_cast<CSmtpClientWrapper*>(client)->asyncThread;
 }
 
 void DiscardTask(AsyncTaskRecord* record)
