@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "../encoding/Base64.h"
 #include "../encoding/CharsetConverter.h"
 #include "../encoding/CodePage.h"
-#include "../platform/Base64.h"
 #include "HeaderText.h"
 
 namespace SMTPClientNS {
@@ -137,7 +137,7 @@ void Base64Encode(const unsigned char* bytes, uint32_t length, std::string& out)
     if (bytes == nullptr) {
         return;
     }
-    Platform::AppendBase64(bytes, length, out);
+    AppendBase64(bytes, length, out);
 }
 
 } // namespace SMTPClientNS

@@ -6,6 +6,9 @@
 
 #include "../encoding/CharsetConverter.h"
 #include "../encoding/CodePage.h"
+#include "../platform/FileInfo.h"
+#include "FileContentType.h"
+#include "FilePartSource.h"
 #include "HeaderText.h"
 
 namespace SMTPClientNS {
@@ -74,22 +77,44 @@ curl_mimepart* AddContainer(curl_mime* root, curl_mime* subparts, const char* ty
     return container;
 }
 
-void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
+// The name that the part's Content-Disposition carries: the path's base name.
+void SetPartFileName(curl_mimepart* part, const std::string& path)
 {
-    curl_mimepart* part = curl_mime_addpart(related);
-    const std::string path = Ansi(image.path.c_str());
-    curl_mime_filedata(part, path.c_str());
-    const char* type = GetImageMimeType(path.c_str());
+    curl_mime_filename(part, Platform::BaseName(path.c_str()));
+}
+
+// A part whose body is the file's Base64 text, named after the file. Its
+// type is set outright, since libcurl's default for a file applies only to
+// its own file parts; an empty type sets none.
+curl_mimepart* AddFilePart(curl_mime* mime, const std::string& path, const char* type)
+{
+    curl_mimepart* part = curl_mime_addpart(mime);
+    SetFilePartSource(part, path);
+    SetPartFileName(part, path);
     if (type[0] != 0) {
         curl_mime_type(part, type);
     }
+    return part;
+}
+
+// The part's own header lines start with the one that libcurl's encoder
+// would have put first among them.
+curl_slist* Base64EncodingHeader()
+{
+    return curl_slist_append(nullptr, "Content-Transfer-Encoding: base64");
+}
+
+void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
+{
+    const std::string path = Ansi(image.path.c_str());
+    const char* type = GetImageMimeType(path.c_str());
+    curl_mimepart* part = AddFilePart(related, path, type[0] != 0 ? type : FileContentType(path.c_str()));
     // The identifier is the host's text in a part header line.
     const WString identifier = WithoutLineBreaks(image.contentId);
     const std::string contentId = "Content-ID: <" + Ansi(identifier.c_str()) + ">";
-    curl_slist* headers = curl_slist_append(nullptr, contentId.c_str());
+    curl_slist* headers = curl_slist_append(Base64EncodingHeader(), contentId.c_str());
     headers = curl_slist_append(headers, "Content-Disposition: inline");
     curl_mime_headers(part, headers, 1);
-    curl_mime_encoder(part, "base64");
 }
 
 } // namespace
@@ -163,9 +188,9 @@ void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient
         if (path.empty()) {
             continue;
         }
-        curl_mimepart* part = curl_mime_addpart(*mixedMime);
-        curl_mime_filedata(part, Ansi(path.c_str()).c_str());
-        curl_mime_encoder(part, "base64");
+        const std::string ansiPath = Ansi(path.c_str());
+        curl_mimepart* part = AddFilePart(*mixedMime, ansiPath, FileContentType(ansiPath.c_str()));
+        curl_mime_headers(part, Base64EncodingHeader(), 1);
     }
     AddContainer(*rootMime, *mixedMime, "multipart/mixed");
 }
