@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace SMTPClientBench {
@@ -54,6 +55,10 @@ void AddAttachment(curl_mime* mixed, const MessageContent& content)
         return;
     }
     std::FILE* text = std::fopen(content.readyBase64Path.c_str(), "rb");
+    if (text == nullptr) {
+        std::fprintf(stderr, "cannot open %s\n", content.readyBase64Path.c_str());
+        std::exit(2);
+    }
     std::fseek(text, 0, SEEK_END);
     const curl_off_t length = std::ftell(text);
     std::fseek(text, 0, SEEK_SET);

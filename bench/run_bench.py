@@ -166,14 +166,15 @@ class Bench:
 
     def ready_base64_file(self, path):
         """The file's Base64 text as it goes out: lines of 76 characters, CR LF
-        between them and none after the last."""
+        between them and none after the last. Written in small blocks: the
+        benchmark programs inherit this process's peak memory figure."""
         text_path = path + ".b64"
         if os.path.exists(text_path) and os.path.getmtime(text_path) >= os.path.getmtime(path):
             return text_path
         with open(path, "rb") as source, open(text_path, "wb") as out:
             first = True
             while True:
-                block = source.read(57 * 16384)
+                block = source.read(57 * 1024)
                 if not block:
                     break
                 text = base64.b64encode(block)
