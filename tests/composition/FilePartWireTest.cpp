@@ -120,11 +120,13 @@ struct Transfer {
     std::string sent;  // every byte the client sent, commands included
 };
 
-// Sends the parts that build makes to the plain listener; call remove
-// between building and sending, when given.
-Transfer Send(PartBuilder build, const Files& files, void (*remove)(const Files&) = nullptr)
+// Sends the parts that build makes to the plain listener, as often as
+// asked over the same handle; calls remove between building and sending,
+// when given.
+std::vector<Transfer> SendTimes(PartBuilder build, const Files& files, int performs,
+                                void (*remove)(const Files&))
 {
-    Transfer transfer;
+    std::vector<Transfer> transfers(performs);
     CURL* curl = curl_easy_init();
     curl_mime* root = curl_mime_init(curl);
     curl_mime* related = curl_mime_init(curl);
@@ -141,14 +143,31 @@ Transfer Send(PartBuilder build, const Files& files, void (*remove)(const Files&
     curl_easy_setopt(curl, CURLOPT_MIMEPOST, root);
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, CollectSent);
-    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &transfer.sent);
-    transfer.result = curl_easy_perform(curl);
+    for (Transfer& transfer : transfers) {
+        curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &transfer.sent);
+        transfer.result = curl_easy_perform(curl);
+    }
     curl_slist_free_all(recipients);
     curl_mime_free(related);
     curl_mime_free(mixed);
     curl_mime_free(root);
     curl_easy_cleanup(curl);
-    return transfer;
+    return transfers;
+}
+
+Transfer Send(PartBuilder build, const Files& files, void (*remove)(const Files&) = nullptr)
+{
+    return SendTimes(build, files, 1, remove)[0];
+}
+
+// What went from DATA on, without the QUIT that only the handle's cleanup
+// sends (libcurl does not trace the closing dot).
+std::string MailData(const std::string& sent)
+{
+    const size_t start = sent.find("DATA\r\n");
+    const size_t quit = sent.rfind("QUIT\r\n");
+    const size_t end = quit == std::string::npos || quit < start ? sent.size() : quit;
+    return start == std::string::npos ? "" : sent.substr(start, end - start);
 }
 
 // libcurl's boundaries: 24 dashes and random letters and digits.
@@ -211,6 +230,18 @@ TEST(FilePartWire, FileRemovedBeforeTheSendFailsItWithReadError)
             EXPECT_EQ(CURLE_READ_ERROR, Send(build, WriteFiles(folder, 100), remove).result);
         }
     }
+}
+
+// libcurl rewinds every body when it sends the same tree again.
+TEST(FilePartWire, SendingTheTreeAgainStartsEveryFileOver)
+{
+    TempFolder folder;
+    const std::vector<Transfer> transfers =
+        SendTimes(AddLibraryParts, WriteFiles(folder, kFileBlockBytes + 1), 2, nullptr);
+    ASSERT_EQ(CURLE_OK, transfers[0].result);
+    EXPECT_EQ(CURLE_OK, transfers[1].result);
+    EXPECT_NE("", MailData(transfers[0].sent));
+    EXPECT_EQ("", Difference(MailData(transfers[0].sent), MailData(transfers[1].sent)));
 }
 
 } // namespace
