@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "../encoding/CharsetConverter.h"
@@ -85,8 +86,11 @@ void SetPartFileName(curl_mimepart* part, const std::string& path)
 
 // A part whose body is the file's Base64 text, named after the file. Its
 // type is set outright, since libcurl's default for a file applies only to
-// its own file parts; an empty type sets none.
-curl_mimepart* AddFilePart(curl_mime* mime, const std::string& path, const char* type)
+// its own file parts; an empty type sets none. Its own header lines start
+// with the encoding, where libcurl's encoder would have written it among
+// them, and go on with extraHeaders.
+void AddFilePart(curl_mime* mime, const std::string& path, const char* type,
+                 std::initializer_list<std::string> extraHeaders)
 {
     curl_mimepart* part = curl_mime_addpart(mime);
     SetFilePartSource(part, path);
@@ -94,27 +98,22 @@ curl_mimepart* AddFilePart(curl_mime* mime, const std::string& path, const char*
     if (type[0] != 0) {
         curl_mime_type(part, type);
     }
-    return part;
-}
-
-// The part's own header lines start with the one that libcurl's encoder
-// would have put first among them.
-curl_slist* Base64EncodingHeader()
-{
-    return curl_slist_append(nullptr, "Content-Transfer-Encoding: base64");
+    curl_slist* headers = curl_slist_append(nullptr, "Content-Transfer-Encoding: base64");
+    for (const std::string& line : extraHeaders) {
+        headers = curl_slist_append(headers, line.c_str());
+    }
+    curl_mime_headers(part, headers, 1);
 }
 
 void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
 {
     const std::string path = Ansi(image.path.c_str());
     const char* type = GetImageMimeType(path.c_str());
-    curl_mimepart* part = AddFilePart(related, path, type[0] != 0 ? type : FileContentType(path.c_str()));
     // The identifier is the host's text in a part header line.
     const WString identifier = WithoutLineBreaks(image.contentId);
     const std::string contentId = "Content-ID: <" + Ansi(identifier.c_str()) + ">";
-    curl_slist* headers = curl_slist_append(Base64EncodingHeader(), contentId.c_str());
-    headers = curl_slist_append(headers, "Content-Disposition: inline");
-    curl_mime_headers(part, headers, 1);
+    AddFilePart(related, path, type[0] != 0 ? type : FileContentType(path.c_str()),
+                {contentId, "Content-Disposition: inline"});
 }
 
 } // namespace
@@ -189,8 +188,7 @@ void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient
             continue;
         }
         const std::string ansiPath = Ansi(path.c_str());
-        curl_mimepart* part = AddFilePart(*mixedMime, ansiPath, FileContentType(ansiPath.c_str()));
-        curl_mime_headers(part, Base64EncodingHeader(), 1);
+        AddFilePart(*mixedMime, ansiPath, FileContentType(ansiPath.c_str()), {});
     }
     AddContainer(*rootMime, *mixedMime, "multipart/mixed");
 }
