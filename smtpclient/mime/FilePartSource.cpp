@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "../platform/FileInfo.h"
@@ -101,13 +102,16 @@ void FilePartSource::Rewind()
 }
 
 // Unbuffered: every read is a whole block straight into the block buffer.
+// Nothing may throw here, inside libcurl's call.
 bool FilePartSource::Open()
 {
+    block.reset(new (std::nothrow) unsigned char[kFileBlockBytes]);
+    if (!block)
+        return false;
     file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
         return false;
     std::setvbuf(file, nullptr, _IONBF, 0);
-    block.reset(new unsigned char[kFileBlockBytes]);
     return true;
 }
 
