@@ -72,6 +72,8 @@ private:
     // Queues its tasks on asyncThread.
     friend class CAsyncTask;
 
+    // Queues the closing entry of the send and collects the session entries.
+    void EndSessionDialogue();
     // Runs the log-file step: summary, collection and the write.
     void WriteSessionLogFile();
 
