@@ -157,6 +157,7 @@ const SendCase kSends[] = {
          t.client->SetOAuth2Token(W(kToken).c_str());
      }, "Refused at AUTH XOAUTH2: 535 5\\.7\\.8 Authentication credentials invalid\n", {kToken, Base64(kOAuth2)}},
     {"accepted_with_queue_id", "queue_id", false, nullptr, "Accepted: 250 2\\.0\\.0 Ok: queued as 4B7C2F3A1D\n", {}},
+    {"tls_failure_after_starttls", "starttls_garbage", true, nullptr, "Send failed: .+\n", {}},
     {"connection_refused", nullptr, false, nullptr,
      "Send failed: Failed to connect to 127\\.0\\.0\\.1 port [0-9]+ .*\n", {}},
 };
