@@ -81,7 +81,8 @@ Sending and output:
   --repeat N               send the message N times (with --async, all N are
                            queued before the first completion is awaited) and
                            print a summary: delivered, failed, time and rate
-  --verbose                show libcurl's progress text on standard error
+  --verbose                show libcurl's progress text of synchronous sends
+                           on standard error
   -h, --help               show this help and exit
   --version                show the version and exit
 
