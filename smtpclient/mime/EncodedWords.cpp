@@ -13,6 +13,10 @@ namespace {
 
 const char kSpecials[] = "\".,;:\\()<>[]@";
 
+// RFC 2047's limit for one encoded word, and what separates folded words.
+const size_t kMaxEncodedWordLength = 75;
+const char kFold[] = "\r\n ";
+
 // ASCII header text from the host goes out as it is, except that CR and LF
 // become spaces: no display name or subject may start a header line of its
 // own.
@@ -30,7 +34,80 @@ std::string EncodedWord(const std::string& charset, const char* bytes, size_t le
     return "=?" + charset + "?b?" + base64 + "?=";
 }
 
+// The length of "=?charset?b?...?=" for byteCount bytes.
+size_t EncodedWordLength(const std::string& charset, size_t byteCount)
+{
+    return charset.size() + 7 + (byteCount + 2) / 3 * 4;
+}
+
+bool IsHighSurrogate(SmtpChar unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+// The code units of the character that starts at index: two for a
+// surrogate pair, one otherwise.
+size_t CharacterUnits(const WString& text, size_t index)
+{
+    return IsHighSurrogate(text[index]) && index + 1 < text.size() ? 2 : 1;
+}
+
+int ConvertPiece(const std::string& charset, const WString& piece, std::string& bytes)
+{
+    char* converted = nullptr;
+    size_t convertedLength = 0;
+    const int rc = ConvertUtf16ToCharset(GetSharedConverter(), charset, piece.c_str(),
+                                         &converted, &convertedLength);
+    if (rc != 0) {
+        return rc;
+    }
+    bytes.assign(converted, convertedLength);
+    FreeConverted(converted);
+    return 0;
+}
+
+void AppendFoldedWord(const std::string& charset, const std::string& bytes, std::string& out)
+{
+    if (bytes.empty()) {
+        return;
+    }
+    if (!out.empty()) {
+        out += kFold;
+    }
+    out += EncodedWord(charset, bytes.data(), bytes.size());
+}
+
 } // namespace
+
+int FoldedEncodedWords(const std::string& charset, const WString& hostText, std::string& out)
+{
+    // As in plain header text, line breaks become spaces: a reader that
+    // shows the decoded header must not find a line of its own in it.
+    const WString text = WithoutLineBreaks(hostText);
+    std::string folded;
+    std::string word;  // the bytes of text[start, end)
+    size_t start = 0;
+    size_t end = 0;
+    int rc = 0;
+    while (end < text.size() && rc == 0) {
+        // A word grows by whole characters, converted anew each time, so
+        // that a stateful charset's closing sequence is counted in.
+        const size_t next = end + CharacterUnits(text, end);
+        std::string longer;
+        rc = ConvertPiece(charset, text.substr(start, next - start), longer);
+        if (rc == 0 && end > start && EncodedWordLength(charset, longer.size()) > kMaxEncodedWordLength) {
+            AppendFoldedWord(charset, word, folded);
+            word.clear();
+            start = end;
+        } else if (rc == 0) {
+            word = longer;
+            end = next;
+        }
+    }
+    AppendFoldedWord(charset, word, folded);
+    out += folded;
+    return rc;
+}
 
 int EncodeDisplayName(std::string charset, const SmtpChar* text, std::string& out)
 {
