@@ -2,6 +2,14 @@
 
 namespace SMTPClientNS {
 
+namespace {
+
+struct BodyLines {
+    bool loneLineBreaks;  // a CR or an LF that is not part of a CR LF
+    bool longLines;       // a line longer than kMaxLineOctets
+};
+
+// One pass over bytes; LF, CR and CR LF each end a line.
 BodyLines ScanBodyLines(const char* bytes, size_t length)
 {
     BodyLines lines{false, false};
@@ -21,6 +29,7 @@ BodyLines ScanBodyLines(const char* bytes, size_t length)
     return lines;
 }
 
+// bytes with every line end (LF, CR or CR LF) written as CR LF.
 std::string WithCrLfLineEnds(const char* bytes, size_t length)
 {
     std::string text;
@@ -38,6 +47,17 @@ std::string WithCrLfLineEnds(const char* bytes, size_t length)
     }
     text.append(bytes + runStart, length - runStart);
     return text;
+}
+
+} // namespace
+
+WireText TextForTheWire(const char* bytes, size_t length)
+{
+    const BodyLines lines = ScanBodyLines(bytes, length);
+    WireText wire{lines.loneLineBreaks, std::string(), lines.longLines};
+    if (wire.rewritten)
+        wire.text = WithCrLfLineEnds(bytes, length);
+    return wire;
 }
 
 } // namespace SMTPClientNS

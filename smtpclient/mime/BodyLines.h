@@ -11,16 +11,17 @@ namespace SMTPClientNS {
 // The longest line, in octets without its line end, that a mail may carry.
 const size_t kMaxLineOctets = 998;
 
-struct BodyLines {
-    bool loneLineBreaks;  // a CR or an LF that is not part of a CR LF
-    bool longLines;       // a line longer than kMaxLineOctets
+// What a text part hands to libcurl: its bytes with CR LF line ends (text,
+// when they had any other; the bytes go as they are when rewritten is
+// false), and whether a line is too long, so that the part must go out
+// quoted-printable.
+struct WireText {
+    bool rewritten;
+    std::string text;
+    bool quotedPrintable;
 };
 
-// One pass over bytes; LF, CR and CR LF each end a line.
-BodyLines ScanBodyLines(const char* bytes, size_t length);
-
-// bytes with every line end (LF, CR or CR LF) written as CR LF.
-std::string WithCrLfLineEnds(const char* bytes, size_t length);
+WireText TextForTheWire(const char* bytes, size_t length);
 
 } // namespace SMTPClientNS
 

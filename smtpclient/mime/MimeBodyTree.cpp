@@ -53,15 +53,13 @@ std::string Ansi(const SmtpChar* text)
 // body with a line too long for a mail goes out quoted-printable.
 void SetBodyData(curl_mimepart* part, const char* converted)
 {
-    const size_t length = std::strlen(converted);
-    const BodyLines lines = ScanBodyLines(converted, length);
-    if (lines.loneLineBreaks) {
-        const std::string text = WithCrLfLineEnds(converted, length);
-        curl_mime_data(part, text.data(), text.size());
+    const WireText wire = TextForTheWire(converted, std::strlen(converted));
+    if (wire.rewritten) {
+        curl_mime_data(part, wire.text.data(), wire.text.size());
     } else {
         curl_mime_data(part, converted, CURL_ZERO_TERMINATED);
     }
-    if (lines.longLines) {
+    if (wire.quotedPrintable) {
         curl_mime_encoder(part, "quoted-printable");
     }
 }

@@ -138,4 +138,75 @@ TEST(MailServers, SmugglingBodyArrivesWholeAndAlone)
     }
 }
 
+std::string Repeated(const std::string& text, int times)
+{
+    std::string result;
+    for (int i = 0; i < times; ++i)
+        result += text;
+    return result;
+}
+
+// Text with every kind of line end and a line far over 998 octets; HTML of
+// one 5,000-character line; a subject and a sender's name too long for one
+// header line; an attachment with a non-ASCII name; a blind copy.
+TEST(MailServers, LongLinesNamesAndBlindCopiesArriveIntact)
+{
+    const std::string text = "Line one\nline two\r\nline three\rline four\n" + Repeated("0123456789", 300) +
+                             "\nGrüße\n";
+    const std::string html = "<html><body><p>" + Repeated("Ünïcödé <b>markup</b> ", 230) + "</p></body></html>";
+    const std::string subject = "Report: " + Repeated("四半期の報告", 50);
+    const std::string sender = Repeated("Ångström ", 120);
+    const std::string fileName = "Grüße 報告 (1)%.txt";
+    for (const Route& route : kRoutes) {
+        SCOPED_TRACE(route.name);
+        const std::string recipient = Recipient(route, "long");
+        const std::string blind = Recipient(route, "blind");
+        TempFolder folder;
+        CMimeMessage m;
+        m.SetFrom(W("sender@example.com").c_str(), W(sender).c_str());
+        m.AddTo(W(recipient).c_str(), nullptr);
+        m.AddBcc(W(blind).c_str(), W("Blind Copy").c_str());
+        m.SetSubject(W(subject).c_str());
+        m.SetTextBody(W(text).c_str());
+        m.SetHtmlBody(W(html).c_str());
+        m.AddAttachment(W(folder.Write(fileName, "attached\n")).c_str());
+        ASSERT_EQ(1, SendThrough(route, m));
+
+        const std::string outline = DeliveredOnce(route, recipient);
+        for (const std::string& expected :
+             {"  From: " + sender + " <sender@example.com>\n", "  Subject: " + subject + "\n",
+              "text: " + Json(WithLfLineEnds(text)) + "\n", "text: " + Json(html) + "\n",
+              "        filename: " + fileName + "\n"})
+            EXPECT_NE(std::string::npos, outline.find(expected)) << expected << "\n" << outline;
+        EXPECT_EQ(std::string::npos, outline.find("defect")) << outline;
+        EXPECT_EQ(std::string::npos, outline.find("Blind")) << outline;
+        EXPECT_EQ(1u, WaitForDeliveryTo(route.deliverer, blind).size());
+    }
+}
+
+// The stateful charset: encoded words and the body each end back in ASCII.
+TEST(MailServers, Iso2022JpArrivesIntact)
+{
+    const std::string subject = "会議の お知らせ ABC " + Repeated("日程の変更について", 30);
+    const std::string text = "日本語の本文\n二行目 ABC\n";
+    for (const Route& route : kRoutes) {
+        SCOPED_TRACE(route.name);
+        const std::string recipient = Recipient(route, "iso2022jp");
+        CMimeMessage m;
+        m.SetCharset(W("ISO-2022-JP").c_str());
+        m.SetFrom(W("sender@example.com").c_str(), W("山田 太郎").c_str());
+        m.AddTo(W(recipient).c_str(), nullptr);
+        m.SetSubject(W(subject).c_str());
+        m.SetTextBody(W(text).c_str());
+        ASSERT_EQ(1, SendThrough(route, m));
+
+        const std::string outline = DeliveredOnce(route, recipient);
+        for (const std::string& expected :
+             {std::string("  From: 山田 太郎 <sender@example.com>\n"), "  Subject: " + subject + "\n",
+              "text: " + Json(text) + "\n"})
+            EXPECT_NE(std::string::npos, outline.find(expected)) << expected << "\n" << outline;
+        EXPECT_EQ(std::string::npos, outline.find("defect")) << outline;
+    }
+}
+
 } // namespace
