@@ -45,6 +45,15 @@ bool IsEmpty(const SmtpChar* text)
     return text == nullptr || text[0] == 0;
 }
 
+// "name <address>", the name quoted as needed.
+std::string NamedMailbox(std::string displayName, const std::string& address)
+{
+    if (QuoteIfSpecial(displayName)) {
+        displayName = "\"" + displayName + "\"";
+    }
+    return displayName + " <" + address + ">";
+}
+
 // "address" alone, or "name <address>" with the name encoded and quoted as
 // needed. lineLength counts what the mailbox's line holds besides it; a name
 // that would make the line too long is folded into encoded words. Returns 0
@@ -60,17 +69,19 @@ int FormatMailbox(const SmtpChar* address, const SmtpChar* name, const std::stri
     }
     std::string displayName;
     int rc = EncodeDisplayName(charset, name, displayName);
-    if (rc == 0 && lineLength + displayName.size() + ansiAddress.size() + 3 > kMaxLineOctets) {
-        displayName.clear();
-        rc = FoldedEncodedWords(charset, name, displayName);
-    }
     if (rc < 0) {
         return rc;
     }
-    if (QuoteIfSpecial(displayName)) {
-        displayName = "\"" + displayName + "\"";
+    mailbox = NamedMailbox(displayName, ansiAddress);
+    if (lineLength + mailbox.size() <= kMaxLineOctets) {
+        return 0;
     }
-    mailbox = displayName + " <" + ansiAddress + ">";
+    displayName.clear();
+    rc = FoldedEncodedWords(charset, name, displayName);
+    if (rc < 0) {
+        return rc;
+    }
+    mailbox = NamedMailbox(displayName, ansiAddress);
     return 0;
 }
 
@@ -93,9 +104,11 @@ int AppendRecipientHeader(IMimeMessage* message, std::string& header,
         if (IsEmpty(address) && IsEmpty(name)) {
             continue;
         }
-        // The first entry shares the line with its start, each further one
-        // stands on a continuation line; all but the last end in a comma.
-        const size_t lineLength = (i == 1 ? line.size() : 1) + (i != count ? 1 : 0);
+        // The entry shares its line with what follows the last line break;
+        // all but the last entry end in a comma.
+        const size_t lineBreak = line.rfind("\r\n");
+        const size_t lineLength = (lineBreak == std::string::npos ? line.size() : line.size() - lineBreak - 2)
+                                + (i != count ? 1 : 0);
         std::string mailbox;
         const int rc = FormatMailbox(address, name, charset, lineLength, mailbox);
         if (rc < 0) {
