@@ -1,6 +1,8 @@
 #include "EncodedWords.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "../encoding/CharsetConverter.h"
 #include "../encoding/CodePage.h"
@@ -45,11 +47,16 @@ bool IsHighSurrogate(SmtpChar unit)
     return unit >= 0xD800 && unit <= 0xDBFF;
 }
 
-// The code units of the character that starts at index: two for a
-// surrogate pair, one otherwise.
-size_t CharacterUnits(const WString& text, size_t index)
+// Where each character of text starts, and text's end: a surrogate pair is
+// one character.
+std::vector<size_t> CharacterStarts(const WString& text)
 {
-    return IsHighSurrogate(text[index]) && index + 1 < text.size() ? 2 : 1;
+    std::vector<size_t> starts;
+    for (size_t i = 0; i < text.size(); i += IsHighSurrogate(text[i]) && i + 1 < text.size() ? 2 : 1) {
+        starts.push_back(i);
+    }
+    starts.push_back(text.size());
+    return starts;
 }
 
 int ConvertPiece(const std::string& charset, const WString& piece, std::string& bytes)
@@ -84,27 +91,38 @@ int FoldedEncodedWords(const std::string& charset, const WString& hostText, std:
     // As in plain header text, line breaks become spaces: a reader that
     // shows the decoded header must not find a line of its own in it.
     const WString text = WithoutLineBreaks(hostText);
+    const std::vector<size_t> starts = CharacterStarts(text);
+    const size_t characters = starts.size() - 1;
+    // Each piece is converted on its own, so that a stateful charset's
+    // closing sequence is counted in. A longer piece never has fewer bytes,
+    // so the longest piece that fits is searched for: first by doubling from
+    // a guess, then by halving. A character too long for a word of its own
+    // still makes one.
+    const size_t guess = (kMaxEncodedWordLength - std::min(kMaxEncodedWordLength, charset.size() + 7)) / 4 * 3;
     std::string folded;
-    std::string word;  // the bytes of text[start, end)
-    size_t start = 0;
-    size_t end = 0;
     int rc = 0;
-    while (end < text.size() && rc == 0) {
-        // A word grows by whole characters, converted anew each time, so
-        // that a stateful charset's closing sequence is counted in.
-        const size_t next = end + CharacterUnits(text, end);
-        std::string longer;
-        rc = ConvertPiece(charset, text.substr(start, next - start), longer);
-        if (rc == 0 && end > start && EncodedWordLength(charset, longer.size()) > kMaxEncodedWordLength) {
-            AppendFoldedWord(charset, word, folded);
-            word.clear();
-            start = end;
-        } else if (rc == 0) {
-            word = longer;
-            end = next;
+    for (size_t first = 0; first < characters && rc == 0;) {
+        size_t fits = first;
+        size_t tooLong = characters + 1;
+        std::string word;
+        size_t probe = std::min(characters, first + std::max<size_t>(guess, 1));
+        while (rc == 0 && fits + 1 < tooLong) {
+            std::string bytes;
+            rc = ConvertPiece(charset, text.substr(starts[first], starts[probe] - starts[first]), bytes);
+            if (rc == 0 && (probe == first + 1 || EncodedWordLength(charset, bytes.size()) <= kMaxEncodedWordLength)) {
+                fits = probe;
+                word = bytes;
+            } else {
+                tooLong = probe;
+            }
+            probe = tooLong > characters ? std::min(characters, first + 2 * (probe - first)) : (fits + tooLong) / 2;
+            if (fits == characters) {
+                break;
+            }
         }
+        AppendFoldedWord(charset, word, folded);
+        first = fits;
     }
-    AppendFoldedWord(charset, word, folded);
     out += folded;
     return rc;
 }
