@@ -32,6 +32,9 @@ MAIL_USER = "nobody"
 START_TIMEOUT_S = 20
 STOP_TIMEOUT_S = 5
 
+# Postfix works as an unprivileged user; it refuses one that is also the user
+# of its delivery to commands (default_privs) or whose group is its set-group-ID
+# group. Every domain but the relay's is delivered to the Maildir.
 POSTFIX_MAIN = """\
 compatibility_level = 3.6
 mail_owner = nobody
