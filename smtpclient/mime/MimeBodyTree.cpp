@@ -6,7 +6,9 @@
 
 #include "../encoding/CharsetConverter.h"
 #include "../encoding/CodePage.h"
+#include "BodyLines.h"
 #include "HeaderText.h"
+#include "PartFileName.h"
 
 namespace SMTPClientNS {
 
@@ -45,7 +47,24 @@ std::string Ansi(const SmtpChar* text)
     return ansi;
 }
 
-// Converts a body into the charset and adds it as a zero-terminated text part.
+// Gives a part the converted body, up to its first zero byte. Every line end
+// goes out as CR LF: a lone LF or CR would reach the server as it is, where a
+// "." line after a bare LF may end the DATA and the rest run as commands. A
+// body with a line too long for a mail goes out quoted-printable.
+void SetBodyData(curl_mimepart* part, const char* converted)
+{
+    const WireText wire = TextForTheWire(converted, std::strlen(converted));
+    if (wire.rewritten) {
+        curl_mime_data(part, wire.text.data(), wire.text.size());
+    } else {
+        curl_mime_data(part, converted, CURL_ZERO_TERMINATED);
+    }
+    if (wire.quotedPrintable) {
+        curl_mime_encoder(part, "quoted-printable");
+    }
+}
+
+// Converts a body into the charset and adds it as a text part.
 int AddTextPart(curl_mime* mime, const SmtpChar* body, const char* typeFormat,
                 const std::string& charset)
 {
@@ -57,7 +76,7 @@ int AddTextPart(curl_mime* mime, const SmtpChar* body, const char* typeFormat,
         return rc;
     }
     curl_mimepart* part = curl_mime_addpart(mime);
-    curl_mime_data(part, converted, CURL_ZERO_TERMINATED);
+    SetBodyData(part, converted);
     char type[56];
     std::snprintf(type, sizeof type, typeFormat, charset.c_str());
     curl_mime_type(part, type);
@@ -165,6 +184,7 @@ void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient
         }
         curl_mimepart* part = curl_mime_addpart(*mixedMime);
         curl_mime_filedata(part, Ansi(path.c_str()).c_str());
+        SetPartFileName(part, path);
         curl_mime_encoder(part, "base64");
     }
     AddContainer(*rootMime, *mixedMime, "multipart/mixed");
