@@ -4,6 +4,7 @@
 #include "ResultTable.h"
 #include "SendPipeline.h"
 #include "encoding/CodePage.h"
+#include "log/SessionDialogue.h"
 #include "log/SessionLogFile.h"
 
 namespace SMTPClientNS {
@@ -22,11 +23,14 @@ int CSmtpClientWrapper::Send()
     curl_easy_setopt(curlHandle, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(curlHandle, CURLOPT_DEBUGFUNCTION, TraceCallback);
     curl_easy_setopt(curlHandle, CURLOPT_DEBUGDATA, &traceLayoutFlag);
+    StartSessionDialogue(curlHandle);
     const int rc = BuildRequest(curlHandle, &recipientList, &headerList, &rootMime, &mixedMime,
                                 &relatedMime, &alternativeMime, this);
     lastResultCode = rc;
-    if (rc == 0) {
+    if (rc == 0)
         lastResultCode = curl_easy_perform(curlHandle);
+    EndSessionDialogue();
+    if (rc == 0) {
         if (!logFilePath.empty())
             WriteSessionLogFile();
         // The log summary has already mapped a failure.
@@ -57,6 +61,14 @@ const SmtpChar* CSmtpClientWrapper::GetLastLogEntry()
     if (!sessionEntries.empty())
         CodePageToWide(sessionEntries.back().c_str(), logText, kAnsiCodePage);
     return logText.c_str();
+}
+
+// The host reads why the send ended with GetLastLogEntry, which collects
+// nothing itself.
+void CSmtpClientWrapper::EndSessionDialogue()
+{
+    QueueClosingEntry(lastResultCode);
+    CollectSessionLog(sessionEntries, traceEntries);
 }
 
 void CSmtpClientWrapper::WriteSessionLogFile()
