@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Builds the benchmarks in Release, fetches Postfix's smtp-sink and
 # smtp-source if they are not cached yet, runs every benchmark against the
 # sink on 127.0.0.1 and prints one table.
@@ -9,12 +9,12 @@
 # overrides it); the Postfix package and the attachment files are cached in
 # its bench-cache folder. The Postfix programs are only unpacked there, never
 # installed; no system mail server is started.
-set -eu
+set -euo pipefail
+source "$(dirname "$0")/../scripts/lib/common.sh"
 
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${SMTPCLIENT_BENCH_BUILD:-$source_dir/build-bench}
-cache_dir=$build_dir/bench-cache
-postfix_dir=$cache_dir/postfix
+build_dir="${SMTPCLIENT_BENCH_BUILD:-$root/build-bench}"
+cache_dir="$build_dir/bench-cache"
+postfix_dir="$cache_dir/postfix"
 
 if [ ! -x "$postfix_dir/usr/sbin/smtp-sink" ] || [ ! -x "$postfix_dir/usr/sbin/smtp-source" ]; then
     mkdir -p "$cache_dir"
@@ -23,11 +23,11 @@ if [ ! -x "$postfix_dir/usr/sbin/smtp-sink" ] || [ ! -x "$postfix_dir/usr/sbin/s
     dpkg -x "$cache_dir"/postfix_*.deb "$postfix_dir"
 fi
 
-cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release \
+cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release \
       -DSMTPCLIENT_BUILD_BENCH=ON -DSMTPCLIENT_BUILD_TESTS=OFF -DSMTPCLIENT_BUILD_TOOLS=OFF >/dev/null
-cmake --build "$build_dir" -j2 --target smtpbench_send smtpbench_compose >/dev/null
+cmake --build "$build_dir" -j"$jobs" --target smtpbench_send smtpbench_compose >/dev/null
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')," \
      "$(awk '/MemTotal/ { printf "%.1f GB", $2 / 1048576 }' /proc/meminfo) memory, $(uname -sr)"
-exec /usr/bin/python3 "$source_dir/bench/run_bench.py" --build "$build_dir" \
+exec "$python" "$root/bench/run_bench.py" --build "$build_dir" \
      --postfix "$postfix_dir" --work "$cache_dir" "$@"

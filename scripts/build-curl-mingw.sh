@@ -5,9 +5,9 @@
 # apt's own configuration is left as it is: the source comes through a private
 # deb-src list made from the machine's apt sources.
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 
-repo="$(cd "$(dirname "$0")/.." && pwd)"
-toolchain="$repo/cmake/toolchain-mingw64.cmake"
+toolchain="$root/cmake/toolchain-mingw64.cmake"
 cache_root="${XDG_CACHE_HOME:-$HOME/.cache}/smtpclient"
 
 log() { echo "build-curl-mingw: $*" >&2; }
@@ -89,7 +89,7 @@ configure_and_install() {
         -DCURL_DISABLE_TELNET=ON -DCURL_DISABLE_TFTP=ON -DCURL_DISABLE_MQTT=ON \
         -DCURL_DISABLE_ALTSVC=ON -DCURL_DISABLE_HSTS=ON -DCURL_DISABLE_COOKIES=ON \
         >&2
-    cmake --build "$build" -j2 >&2
+    cmake --build "$build" -j"$jobs" >&2
     cmake --install "$build" >&2
 }
 

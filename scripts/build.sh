@@ -3,11 +3,11 @@
 #
 #   scripts/build.sh [BUILD_DIR] [extra cmake options...]   (default: build)
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 shift || true
 
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-cmake --build "$build" -j"$(nproc)"
+cmake --build "$build" -j"$jobs"

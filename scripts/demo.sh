@@ -8,11 +8,9 @@
 # The server runs on 127.0.0.1 with its state in a temporary folder of its
 # own; both go away when the script ends.
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
-python=/usr/bin/python3
-servers="$root/tests/servers"
 smtpsend="$build/tools/smtpsend/smtpsend"
 
 "$root/scripts/build.sh" "$build" >/dev/null
@@ -21,13 +19,13 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/smtpsend-demo.XXXXXX")"
 state="$work/server"
 
 finish() {
-    "$python" "$servers/fixture.py" stop smtp "$state" >/dev/null 2>&1 || true
+    stop_server smtp "$state" >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap finish EXIT
 
 echo "== Starting the test SMTP server"
-"$python" "$servers/fixture.py" start smtp "$state" >/dev/null
+start_server smtp "$state" >/dev/null
 port="$("$python" -c 'import json, sys; print(json.load(open(sys.argv[1]))["starttls"])' \
         "$state/ports.json")"
 echo "STARTTLS listener on 127.0.0.1:$port (login alice, self-signed certificate)"
@@ -67,7 +65,7 @@ SMTPSEND_DEMO_PASSWORD=secret "$smtpsend" \
 
 echo
 echo "== What the server received"
-"$python" - "$state/mail" "$servers/describe_mail.py" <<'PYTHON'
+"$python" - "$state/mail" "$root/tests/servers/describe_mail.py" <<'PYTHON'
 import json, pathlib, subprocess, sys
 
 folder, describe_mail = pathlib.Path(sys.argv[1]), sys.argv[2]

@@ -7,6 +7,7 @@
 #
 #   scripts/fetch-mail-servers.sh CACHE_DIR
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 
 cache="$1"
 packages=(postfix exim4-daemon-light)
@@ -19,18 +20,6 @@ unpacked() {
     done
 }
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-missing_packages() {
-    local package
-    for package in "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
-            || echo "$package"
-    done
-}
-
 # The lib* packages that a .deb depends on: what its programs load.
 library_dependencies() {
     dpkg-deb -f "$1" Depends | tr ',|' '\n\n' | sed -e 's/(.*)//' -e 's/ //g' | grep '^lib' || true
@@ -40,7 +29,7 @@ if ! unpacked; then
     mkdir -p "$cache/debs"
     rm -rf "$cache/programs" "$cache"/debs/*.deb
     (cd "$cache/debs" && apt-get download "${packages[@]}" 2>/dev/null) \
-        || { as_root apt-get update >/dev/null && (cd "$cache/debs" && apt-get download "${packages[@]}"); }
+        || { update_package_lists >/dev/null && (cd "$cache/debs" && apt-get download "${packages[@]}"); }
     for deb in "$cache"/debs/*.deb; do
         dpkg-deb -x "$deb" "$cache/programs"
     done
@@ -53,8 +42,5 @@ needed=(libnss-wrapper)
 for deb in "$cache"/debs/*.deb; do
     needed+=($(library_dependencies "$deb"))
 done
-missing=($(missing_packages "${needed[@]}"))
-if [ ${#missing[@]} -gt 0 ]; then
-    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null
-fi
+install_packages "${needed[@]}" >/dev/null
 unpacked

@@ -6,8 +6,8 @@
 #
 #   scripts/fuzz.sh [SECONDS_PER_TARGET] [BUILD_DIR]   (defaults: 30, build-fuzz-clang)
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-30}"
 build="${2:-$root/build-fuzz-clang}"
 corpus="$root/tests/fuzz/corpus"
@@ -31,12 +31,8 @@ libfuzzer_works() {
 
 install_clang() {
     command -v clang++ >/dev/null 2>&1 && libfuzzer_works && return 0
-    local sudo_cmd=""
-    [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
     log "installing clang and its libFuzzer runtime"
-    $sudo_cmd apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends \
-        clang libclang-rt-dev
+    install_packages clang libclang-rt-dev
     libfuzzer_works || { log "clang++ -fsanitize=fuzzer still fails"; exit 1; }
 }
 
@@ -45,7 +41,7 @@ install_clang
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DSMTPCLIENT_FUZZ=ON -DSMTPCLIENT_BUILD_TOOLS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target fuzz_targets >/dev/null
+cmake --build "$build" -j"$jobs" --target fuzz_targets >/dev/null
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/smtpclient-fuzz.XXXXXX")"
 trap 'rm -rf "$work"' EXIT

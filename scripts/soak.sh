@@ -6,23 +6,21 @@
 #   scripts/soak.sh [BUILD_DIR] [SYNC_SENDS] [ASYNC_SENDS] [MAX_GROWTH_KB]
 #   (defaults: build-soak, 10000, 10000, 2048)
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build-soak}"
 sync_sends="${2:-10000}"
 async_sends="${3:-10000}"
 max_growth_kb="${4:-2048}"
-python3=/usr/bin/python3
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target reliability_soak
+cmake --build "$build" -j"$jobs" --target reliability_soak
 
 # A fresh state folder: the server would first delete the last run's mail.
 state="$build/soak-state"
 rm -rf "$state"
-mkdir -p "$state"
-"$python3" "$root/tests/servers/fixture.py" start smtp "$state" --timeout 120 >/dev/null
-trap '"$python3" "$root/tests/servers/fixture.py" stop smtp "$state"' EXIT
+start_server smtp "$state" --timeout 120 >/dev/null
+trap 'stop_server smtp "$state"' EXIT
 
 SMTPCLIENT_TEST_STATE="$state" "$build/tests/reliability/reliability_soak" \
     "$sync_sends" "$async_sends" "$max_growth_kb"

@@ -9,10 +9,9 @@
 #
 #   scripts/test-sanitizers.sh [BUILD_ROOT]   (default: the source folder)
 set -uo pipefail
+source "$(dirname "$0")/lib/common.sh"
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
 build_root="${1:-$root}"
-jobs=2
 # Tests that run code on more than one thread.
 threaded='Async|async|Concurren|SharedConverter|MessageQueue|Thread|soak'
 
@@ -47,12 +46,11 @@ build() {
 valgrind_full_send() {
     local folder="$1" state="$1/valgrind-state" rc
     mkdir -p "$state/work"
-    local python3=/usr/bin/python3
-    "$python3" "$root/tests/servers/fixture.py" start smtp "$state" --timeout 120 >/dev/null || return 1
+    start_server smtp "$state" --timeout 120 >/dev/null || return 1
     SMTPCLIENT_TEST_STATE="$state" valgrind --leak-check=full \
         --error-exitcode=1 --quiet "$folder/tests/reliability/reliability_full_send" "$state/work"
     rc=$?
-    "$python3" "$root/tests/servers/fixture.py" stop smtp "$state"
+    stop_server smtp "$state"
     return $rc
 }
 

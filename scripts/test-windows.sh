@@ -7,13 +7,10 @@
 # Ends with "N passed, M failed" on a line of its own; exits non-zero when a
 # test failed or the build broke.
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build-windows}"
 state="$build/state"
-fixture="$root/tests/servers/fixture.py"
-# The test servers need Debian's Python, which carries aiosmtpd.
-python=/usr/bin/python3
 
 packages=(
     cmake make dpkg-dev
@@ -21,19 +18,6 @@ packages=(
     googletest wine wine64 clang lld llvm
     python3 python3-aiosmtpd openssl dante-server microsocks
 )
-
-install_packages() {
-    local missing=()
-    for package in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
-            || missing+=("$package")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    local sudo_cmd=""
-    [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-    $sudo_cmd apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q --no-install-recommends "${missing[@]}"
-}
 
 cross_build() {
     local curl_prefix="$1"
@@ -43,7 +27,7 @@ cross_build() {
         -DCMAKE_PREFIX_PATH="$curl_prefix" \
         -DSMTPCLIENT_BUILD_TESTS=OFF -DSMTPCLIENT_BUILD_TOOLS=OFF \
         -DSMTPCLIENT_BUILD_WINDOWS_TESTS=ON
-    cmake --build "$build" -j2
+    cmake --build "$build" -j"$jobs"
 }
 
 # A private Wine prefix, made once, with the null display driver so that
@@ -67,8 +51,8 @@ start_wine() {
 }
 
 stop_all() {
-    "$python" "$fixture" stop socks "$state" >/dev/null 2>&1 || true
-    "$python" "$fixture" stop smtp "$state" >/dev/null 2>&1 || true
+    stop_server socks "$state" >/dev/null 2>&1 || true
+    stop_server smtp "$state" >/dev/null 2>&1 || true
     if [ -n "${WINEPREFIX:-}" ]; then
         wineserver -k >/dev/null 2>&1 || true
         wineserver -w >/dev/null 2>&1 || true
@@ -85,15 +69,14 @@ summarize() {
 }
 
 main() {
-    install_packages
+    install_packages "${packages[@]}"
     local curl_prefix
     curl_prefix="$("$root/scripts/build-curl-mingw.sh")"
     cross_build "$curl_prefix"
 
     trap stop_all EXIT
-    mkdir -p "$state"
-    "$python" "$fixture" start smtp "$state"
-    "$python" "$fixture" start socks "$state"
+    start_server smtp "$state"
+    start_server socks "$state"
     start_wine
 
     local log="$build/ctest.log" status=0

@@ -5,13 +5,13 @@
 #
 #   scripts/test.sh [BUILD_DIR]   (default: build; the other builds go beside it)
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 builds="$(dirname "$build")"
 
 "$root/scripts/build.sh" "$build"
-ctest --test-dir "$build" --output-on-failure -j2 --timeout 300
+ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 300
 
 "$root/scripts/test-sanitizers.sh" "$builds"
 "$root/scripts/fuzz.sh" 30 "$builds/build-fuzz"
