@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "../send/SendTestClient.h"
 #include "LoopbackPort.h"
+#include "SendTestClient.h"
 #include "smtpclient/log/SessionDialogue.h"
 #include "smtpclient/log/TraceLog.h"
 #include "smtpclient/encoding/Base64.h"

@@ -5,7 +5,7 @@
 #include <regex>
 #include <string>
 
-#include "../send/SendTestClient.h"
+#include "SendTestClient.h"
 
 using namespace SMTPClientTest;
 

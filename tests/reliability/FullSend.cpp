@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "../async/AsyncTestSupport.h"
+#include "AsyncTestSupport.h"
 #include "TestServers.h"
 
 using namespace SMTPClientNS;

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "../async/AsyncTestSupport.h"
-#include "../send/SendTestClient.h"
+#include "AsyncTestSupport.h"
+#include "SendTestClient.h"
 
 namespace SMTPClientTest {
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "../async/AsyncTestSupport.h"
+#include "AsyncTestSupport.h"
 #include "TestServers.h"
 
 using namespace SMTPClientNS;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tests/encoding/ConverterHelpers.h"
+#include "ConverterHelpers.h"
 #include "smtpclient/encoding/CharsetConverter.h"
 
 namespace {

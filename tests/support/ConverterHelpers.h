@@ -1,7 +1,7 @@
 // Runs a conversion and keeps its outcome as a byte string. The library reads
 // the output as a C string, so it must end with a zero.
-#ifndef SMTPCLIENT_TESTS_ENCODING_CONVERTERHELPERS_H
-#define SMTPCLIENT_TESTS_ENCODING_CONVERTERHELPERS_H
+#ifndef SMTPCLIENT_TESTS_CONVERTERHELPERS_H
+#define SMTPCLIENT_TESTS_CONVERTERHELPERS_H
 
 #include <gtest/gtest.h>
 
