@@ -13,6 +13,18 @@ using SMTPClientTest::W;
 
 namespace {
 
+// UTF-8 of U+FEFF (a byte order mark) and of U+FFFD (the replacement character),
+// which read as nothing or as a blank in a literal.
+const std::string kBom = "\xEF\xBB\xBF";
+const std::string kReplacement = "\xEF\xBF\xBD";
+
+// ISO-2022-JP's form of JIS X 0208 bytes: a switch to that set, the bytes,
+// and the switch back to ASCII.
+std::string InJisX0208(const std::string& bytes)
+{
+    return "\x1B$B" + bytes + "\x1B(B";
+}
+
 // Long enough that iconv works in chunks and meets a dropped character in an
 // early one; every representable character must still come out.
 std::pair<WString, std::string> LongTextWithDroppedCharacters()
@@ -38,11 +50,11 @@ TEST(CharsetConverter, ConvertsOrFailsWithItsCode)
         int result;
         std::string bytes;
     } cases[] = {
-        {"UTF-8", W("é€😀"), 0, "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
-        {"ISO-2022-JP", W("a日本b"), 0, "a\x1B$BF|K\\\x1B(Bb"},
+        {"UTF-8", W("é€😀"), 0, "é€😀"},
+        {"ISO-2022-JP", W("a日本b"), 0, "a" + InJisX0208("F|K\\") + "b"},
         // Back to ASCII at the end, so the text stands on its own, and no
         // shift state left for the next.
-        {"ISO-2022-JP", W("日"), 0, "\x1B$BF|\x1B(B"},
+        {"ISO-2022-JP", W("日"), 0, InJisX0208("F|")},
         {"ISO-2022-JP", W("a"), 0, "a"},
         {"Shift_JIS", W("日本語"), 0, "\x93\xFA\x96\x7B\x8C\xEA"},
         {"ISO-8859-1", W("aαbβ"), 0, "ab"},
@@ -85,15 +97,16 @@ TEST(SharedConverterConcurrency, ParallelConversionsWithDifferentCharsetsStayExa
 // part of the UTF-8, reads as one U+FFFD.
 TEST(CodePage, RoundTripsAndReplacesWhatIsNoText)
 {
-    const WString text = W("\xEF\xBB\xBF<p>Grüße € 😀</p>");
+    const std::string html = kBom + "<p>Grüße € 😀</p>";
+    const WString text = W(html);
     std::string utf8;
     WideToAnsi(text.c_str(), utf8);
-    EXPECT_EQ("\xEF\xBB\xBF<p>Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x98\x80</p>", utf8);
+    EXPECT_EQ(html, utf8);
     WString back;
     CodePageToWide(utf8.c_str(), back, kUtf8CodePage);
     EXPECT_EQ(text, back);
     WideToAnsi(WString({'a', 0xD83D, 'b', 0xDE00}).c_str(), utf8);
-    EXPECT_EQ("a\xEF\xBF\xBD" "b\xEF\xBF\xBD", utf8);
+    EXPECT_EQ("a" + kReplacement + "b" + kReplacement, utf8);
 
     const SmtpChar R = 0xFFFD;
     const std::pair<const char*, WString> invalid[] = {

@@ -25,7 +25,7 @@ std::string State(CMimeMessage& m)
 TEST(Message, OperationsReturnTheirCodeAndChangeOnlyTheirPart)
 {
     TempFolder folder;
-    const WString file = W(folder.Write("r\xC3\xA4port.pdf", "pdf"));
+    const WString file = W(folder.Write("räport.pdf", "pdf"));
     const WString missing = W(folder.Path("missing.png"));
     typedef CMimeMessage& M;
     const struct {
@@ -34,7 +34,7 @@ TEST(Message, OperationsReturnTheirCodeAndChangeOnlyTheirPart)
         int result;
         const char* state;
     } cases[] = {
-        {"AddTo", [](M m) { return m.AddTo(W("j\xC3\xB8rn@b").c_str(), nullptr); }, 2, "a@b 21111"},
+        {"AddTo", [](M m) { return m.AddTo(W("jørn@b").c_str(), nullptr); }, 2, "a@b 21111"},
         {"AddCc without inner at", [](M m) { return m.AddCc(W("a@").c_str(), nullptr); }, -1, "a@b 11111"},
         {"AddBcc with a line break", [](M m) { return m.AddBcc(W("a@b\r\nQUIT").c_str(), nullptr); }, -1,
          "a@b 11111"},
