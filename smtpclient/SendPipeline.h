@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ISmtpClient.h"
-#include "encoding/WideString.h"
+#include "WideString.h"
 
 namespace SMTPClientNS {
 

@@ -3,7 +3,7 @@
 #include "../ResultTable.h"
 #include "../SendPipeline.h"
 #include "../SmtpClientWrapper.h"
-#include "../encoding/WideString.h"
+#include "../WideString.h"
 
 namespace SMTPClientNS {
 

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <string>
 
-#include "CharsetBackend.h"
-#include "WideString.h"
+#include "../WideString.h"
+#include "../platform/CharsetBackend.h"
 
 namespace SMTPClientNS {
 

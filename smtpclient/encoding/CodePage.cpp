@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../platform/CodePage.h"
+#include "../platform/SystemCodePage.h"
 
 namespace SMTPClientNS {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "../encoding/WideString.h"
+#include "../WideString.h"
 #include "TraceLog.h"
 
 namespace SMTPClientNS {

@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "../encoding/WideString.h"
+#include "../WideString.h"
 
 namespace SMTPClientNS {
 

@@ -1,11 +1,11 @@
 // The library's own UTF-16 string type and code-page numbers.
-#ifndef SMTPCLIENT_ENCODING_WIDESTRING_H
-#define SMTPCLIENT_ENCODING_WIDESTRING_H
+#ifndef SMTPCLIENT_WIDESTRING_H
+#define SMTPCLIENT_WIDESTRING_H
 
 #include <cstdint>
 #include <string>
 
-#include "../IMimeMessage.h"
+#include "IMimeMessage.h"
 
 namespace SMTPClientNS {
 
