@@ -42,7 +42,7 @@ int CSmtpClientWrapper::Send()
 
 const SmtpChar* CSmtpClientWrapper::GetSessionLog()
 {
-    AppendLogSummary(lastResultCode);
+    AppendLogSummary(lastResultCode, ToResultCode);
     CollectSessionLog(sessionEntries, traceEntries);
     if (sessionEntries.empty())
         return SMTPCLIENT_TEXT("");
@@ -67,13 +67,13 @@ const SmtpChar* CSmtpClientWrapper::GetLastLogEntry()
 // nothing itself.
 void CSmtpClientWrapper::EndSessionDialogue()
 {
-    QueueClosingEntry(lastResultCode);
+    QueueClosingEntry(lastResultCode, ToResultText);
     CollectSessionLog(sessionEntries, traceEntries);
 }
 
 void CSmtpClientWrapper::WriteSessionLogFile()
 {
-    WriteLogFile(logFilePath, logAppend, lastResultCode, sessionEntries, traceEntries);
+    WriteLogFile(logFilePath, logAppend, lastResultCode, ToResultCode, sessionEntries, traceEntries);
 }
 
 } // namespace SMTPClientNS

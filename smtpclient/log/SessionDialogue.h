@@ -8,6 +8,9 @@
 #include <curl/curl.h>
 
 #include <cstddef>
+#include <cstdint>
+
+#include "../IMimeMessage.h"
 
 namespace SMTPClientNS {
 
@@ -19,10 +22,14 @@ void StartSessionDialogue(CURL* handle);
 // message data, TLS records and libcurl's own text are left out.
 void NoteSessionDialogue(curl_infotype type, const char* data, size_t size);
 
+// The library's message for a raw outcome.
+typedef const SmtpChar* (*ResultTextOf)(int32_t rawOutcome);
+
 // Queues the closing entry of a send that ended in rawOutcome: the server's
 // final reply on success; the refused command and its whole reply; or, when
-// no reply refused anything, libcurl's description of the failure.
-void QueueClosingEntry(int rawOutcome);
+// no reply refused anything, libcurl's description of the failure (for an
+// outcome of the send pipeline itself, toResultText's).
+void QueueClosingEntry(int rawOutcome, ResultTextOf toResultText);
 
 } // namespace SMTPClientNS
 
