@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "encoding/CodePage.h"
 #include "mime/HeaderBuilder.h"
@@ -127,6 +128,15 @@ void FreeSlot(Handle** slot, void (*release)(Handle*))
     *slot = nullptr;
 }
 
+// The steps of BuildRequest, defined below it.
+int SetConnectionOptions(CURL* curlHandle, ISmtpClient* client);
+void SetProxyOptions(CURL* curlHandle, ISmtpClient* client);
+int SetServerOptions(CURL* curlHandle, ISmtpClient* client);
+int SetLoginOptions(CURL* curlHandle, ISmtpClient* client);
+void SetOAuth2Option(CURL* curlHandle, ISmtpClient* client);
+int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* client);
+void CollectRecipients(ISmtpClient* client, std::vector<WString>& addresses);
+
 } // namespace
 
 int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
@@ -174,6 +184,8 @@ void ReleaseTransfer(CURL* curlHandle, curl_slist** recipientList, curl_slist** 
     FreeSlot(rootMime, curl_mime_free);
     curl_easy_cleanup(curlHandle);
 }
+
+namespace {
 
 // Only the server and login results are checked.
 int SetConnectionOptions(CURL* curlHandle, ISmtpClient* client)
@@ -287,5 +299,7 @@ void CollectRecipients(ISmtpClient* client, std::vector<WString>& addresses)
     CollectRecipientKind(message, ccCount, &IMimeMessage::GetCc, addresses);
     CollectRecipientKind(message, bccCount, &IMimeMessage::GetBcc, addresses);
 }
+
+} // namespace
 
 } // namespace SMTPClientNS

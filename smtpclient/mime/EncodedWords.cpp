@@ -1,7 +1,9 @@
 #include "EncodedWords.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "../encoding/Base64.h"
@@ -12,6 +14,24 @@
 namespace SMTPClientNS {
 
 namespace {
+
+struct WordPiece {
+    int32_t index;
+    bool nonAscii;
+    WString text;  // the word with the single space that ended it
+};
+
+typedef std::map<int32_t, WordPiece> WordPieces;
+
+// Appends the words of text, each non-ASCII one as an encoded word. Returns 1
+// or the negative conversion code of the word that failed.
+int EncodeWords(std::string charset, WString text, std::string& out);
+
+// Cuts text after every space.
+void SplitWords(WString text, WordPieces& words);
+
+// out becomes the Base64 text of the bytes (empty for null bytes).
+void Base64Encode(const unsigned char* bytes, uint32_t length, std::string& out);
 
 const char kSpecials[] = "\".,;:\\()<>[]@";
 
@@ -165,6 +185,8 @@ int EncodeSubjectText(std::string charset, const SmtpChar* text, std::string& ou
     return 1;
 }
 
+namespace {
+
 int EncodeWords(std::string charset, WString text, std::string& out)
 {
     WordPieces words;
@@ -209,6 +231,8 @@ void SplitWords(WString text, WordPieces& words)
     }
 }
 
+} // namespace
+
 bool QuoteIfSpecial(std::string& text)
 {
     if (text.find_first_of(kSpecials) == std::string::npos) {
@@ -226,6 +250,8 @@ bool QuoteIfSpecial(std::string& text)
     return true;
 }
 
+namespace {
+
 void Base64Encode(const unsigned char* bytes, uint32_t length, std::string& out)
 {
     out.clear();
@@ -234,5 +260,7 @@ void Base64Encode(const unsigned char* bytes, uint32_t length, std::string& out)
     }
     AppendBase64(bytes, length, out);
 }
+
+} // namespace
 
 } // namespace SMTPClientNS

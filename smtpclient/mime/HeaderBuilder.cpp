@@ -150,32 +150,6 @@ std::string FormatGuid(const Platform::Guid& guid)
     return text;
 }
 
-} // namespace
-
-int BuildHeaderBlock(ISmtpClient* client, std::string& header)
-{
-    IMimeMessage* message = client ? client->GetMimeMessage() : nullptr;
-    if (message == nullptr) {
-        return 0;
-    }
-    std::string charset;
-    WideToAnsi(message->GetCharset(), charset);
-
-    typedef int (*AddressBuilder)(IMimeMessage*, std::string&, const std::string&);
-    const AddressBuilder addressBuilders[] = {AppendFromHeader, AppendToHeader, AppendCcHeader};
-    for (AddressBuilder build : addressBuilders) {
-        const int rc = build(message, header, charset);
-        if (rc < 0) {
-            return rc;
-        }
-    }
-    AppendPriorityHeader(message->GetPriority(), header);
-    AppendDateHeader(header);
-    AppendSubjectHeader(message, header, charset);
-    AppendMessageIdHeader(message, header);
-    return 0;
-}
-
 int AppendFromHeader(IMimeMessage* message, std::string& header, const std::string& charset)
 {
     if (message == nullptr) {
@@ -238,6 +212,32 @@ void AppendMessageIdHeader(IMimeMessage* message, std::string& header)
     Platform::Guid guid;
     const std::string guidText = Platform::CreateGuid(guid) ? FormatGuid(guid) : std::string();
     header += "Message - ID: <" + guidText + "@" + Platform::ComputerName() + ">\r\n";
+}
+
+} // namespace
+
+int BuildHeaderBlock(ISmtpClient* client, std::string& header)
+{
+    IMimeMessage* message = client ? client->GetMimeMessage() : nullptr;
+    if (message == nullptr) {
+        return 0;
+    }
+    std::string charset;
+    WideToAnsi(message->GetCharset(), charset);
+
+    typedef int (*AddressBuilder)(IMimeMessage*, std::string&, const std::string&);
+    const AddressBuilder addressBuilders[] = {AppendFromHeader, AppendToHeader, AppendCcHeader};
+    for (AddressBuilder build : addressBuilders) {
+        const int rc = build(message, header, charset);
+        if (rc < 0) {
+            return rc;
+        }
+    }
+    AppendPriorityHeader(message->GetPriority(), header);
+    AppendDateHeader(header);
+    AppendSubjectHeader(message, header, charset);
+    AppendMessageIdHeader(message, header);
+    return 0;
 }
 
 std::string FormatHeaderDate()

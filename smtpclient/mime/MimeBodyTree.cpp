@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "../encoding/CharsetConverter.h"
 #include "../encoding/CodePage.h"
@@ -12,6 +13,7 @@
 #include "FileContentType.h"
 #include "FilePartSource.h"
 #include "HeaderText.h"
+#include "MimeMessage.h"
 #include "PartFileName.h"
 
 namespace SMTPClientNS {
@@ -137,6 +139,8 @@ void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
                 {contentId, "Content-Disposition: inline"});
 }
 
+void CollectInlineImages(IMimeMessage* message, std::vector<InlineImageEntry>& images);
+
 } // namespace
 
 int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, ISmtpClient* client)
@@ -215,6 +219,8 @@ void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient
     AddContainer(*rootMime, *mixedMime, "multipart/mixed");
 }
 
+namespace {
+
 void CollectInlineImages(IMimeMessage* message, std::vector<InlineImageEntry>& images)
 {
     const int count = message->GetInlineImageCount();
@@ -223,6 +229,8 @@ void CollectInlineImages(IMimeMessage* message, std::vector<InlineImageEntry>& i
                                           message->GetInlineImagePath(i)});
     }
 }
+
+} // namespace
 
 const char* GetImageMimeType(const char* path)
 {
