@@ -7,6 +7,7 @@
 #include "encoding/CodePage.h"
 #include "mime/HeaderBuilder.h"
 #include "mime/MimeBodyTree.h"
+#include "mime/RecipientKinds.h"
 
 namespace SMTPClientNS {
 
@@ -102,12 +103,12 @@ int SetHeaderBlock(CURL* curlHandle, curl_slist** headerList, ISmtpClient* clien
 }
 
 // The addresses of one recipient kind, in the message's order.
-void CollectRecipientKind(IMimeMessage* message, int count,
-                          const SmtpChar* (IMimeMessage::*getAddress)(int, int),
+void CollectRecipientKind(IMimeMessage* message, const RecipientKind& kind,
                           std::vector<WString>& addresses)
 {
+    const int count = (message->*kind.count)();
     for (int index = 1; index <= count; ++index)
-        addresses.push_back((message->*getAddress)(index, 0));
+        addresses.push_back((message->*kind.entry)(index, 0));
 }
 
 // curl_slist_append walks to the end of the list it is given; handing it the
@@ -292,12 +293,8 @@ void CollectRecipients(ISmtpClient* client, std::vector<WString>& addresses)
     IMimeMessage* message = client->GetMimeMessage();
     if (message == nullptr)
         return;
-    const int toCount = message->GetToCount();
-    const int ccCount = message->GetCcCount();
-    const int bccCount = message->GetBccCount();
-    CollectRecipientKind(message, toCount, &IMimeMessage::GetTo, addresses);
-    CollectRecipientKind(message, ccCount, &IMimeMessage::GetCc, addresses);
-    CollectRecipientKind(message, bccCount, &IMimeMessage::GetBcc, addresses);
+    for (const RecipientKind& kind : kRecipientKinds)
+        CollectRecipientKind(message, kind, addresses);
 }
 
 } // namespace

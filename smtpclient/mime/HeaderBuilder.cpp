@@ -10,20 +10,11 @@
 #include "../platform/LocalTime.h"
 #include "BodyLines.h"
 #include "EncodedWords.h"
+#include "RecipientKinds.h"
 
 namespace SMTPClientNS {
 
 namespace {
-
-// What tells the To and Cc lines apart.
-struct RecipientKind {
-    const char* lineStart;
-    int (IMimeMessage::*count)();
-    const SmtpChar* (IMimeMessage::*entry)(int index, int what);
-};
-
-const RecipientKind kToKind = {"To: ", &IMimeMessage::GetToCount, &IMimeMessage::GetTo};
-const RecipientKind kCcKind = {"Cc: ", &IMimeMessage::GetCcCount, &IMimeMessage::GetCc};
 
 struct PriorityLine {
     int priority;
@@ -170,16 +161,6 @@ int AppendFromHeader(IMimeMessage* message, std::string& header, const std::stri
     return 0;
 }
 
-int AppendToHeader(IMimeMessage* message, std::string& header, const std::string& charset)
-{
-    return AppendRecipientHeader(message, header, charset, kToKind);
-}
-
-int AppendCcHeader(IMimeMessage* message, std::string& header, const std::string& charset)
-{
-    return AppendRecipientHeader(message, header, charset, kCcKind);
-}
-
 void AppendDateHeader(std::string& header)
 {
     header += "Date: " + FormatHeaderDate() + "\r\n";
@@ -225,10 +206,15 @@ int BuildHeaderBlock(ISmtpClient* client, std::string& header)
     std::string charset;
     WideToAnsi(message->GetCharset(), charset);
 
-    typedef int (*AddressBuilder)(IMimeMessage*, std::string&, const std::string&);
-    const AddressBuilder addressBuilders[] = {AppendFromHeader, AppendToHeader, AppendCcHeader};
-    for (AddressBuilder build : addressBuilders) {
-        const int rc = build(message, header, charset);
+    int rc = AppendFromHeader(message, header, charset);
+    if (rc < 0) {
+        return rc;
+    }
+    for (const RecipientKind& kind : kRecipientKinds) {
+        if (kind.lineStart == nullptr) {
+            continue;
+        }
+        rc = AppendRecipientHeader(message, header, charset, kind);
         if (rc < 0) {
             return rc;
         }
