@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ProxyValues.h"
 #include "encoding/CodePage.h"
 #include "mime/HeaderBuilder.h"
 #include "mime/MimeBodyTree.h"
@@ -13,16 +14,10 @@ namespace SMTPClientNS {
 
 namespace {
 
-// Capacity of a GetProxyValue buffer, terminator included.
-const size_t kProxyValueCapacity = 256;
-
 // Raw outcomes of the pipeline's own checks.
 const int kBadState = -1;
 const int kNoSender = -2;
 const int kNoRecipients = -3;
-
-enum ProxyValueIndex { kProxyHost = 0, kProxyPort = 1, kProxyType = 2, kProxyUser = 3,
-                       kProxyPassword = 4 };
 
 // Proxy types as the client stores them, indexed by the stored number.
 const long kProxyTypes[] = { CURLPROXY_SOCKS4, CURLPROXY_SOCKS4A, CURLPROXY_SOCKS5,

@@ -4,15 +4,13 @@
 #include <cstddef>
 #include <string>
 
+#include "ProxyValues.h"
 #include "SendPipeline.h"
 #include "async/AsyncTask.h"
 
 namespace SMTPClientNS {
 
 namespace {
-
-// Capacity of a GetProxyValue buffer, terminator included.
-const size_t kProxyValueCapacity = 256;
 
 // lastResultCode before the first Send.
 const int32_t kNoSendYet = 999;
@@ -109,11 +107,11 @@ void CSmtpClientWrapper::GetProxyValue(SmtpChar* buffer, int index)
     if (buffer == nullptr)
         return;
     switch (index) {
-    case 0: CopyBounded(buffer, proxy.host); break;
-    case 1: CopyBounded(buffer, DecimalText(proxy.port)); break;
-    case 2: CopyBounded(buffer, DecimalText(proxy.type)); break;
-    case 3: CopyBounded(buffer, proxy.user); break;
-    case 4: CopyBounded(buffer, proxy.password); break;
+    case kProxyHost: CopyBounded(buffer, proxy.host); break;
+    case kProxyPort: CopyBounded(buffer, DecimalText(proxy.port)); break;
+    case kProxyType: CopyBounded(buffer, DecimalText(proxy.type)); break;
+    case kProxyUser: CopyBounded(buffer, proxy.user); break;
+    case kProxyPassword: CopyBounded(buffer, proxy.password); break;
     default: break;
     }
 }
