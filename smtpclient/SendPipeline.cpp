@@ -33,13 +33,6 @@ const long kTlsVersions[] = {
     CURL_SSLVERSION_TLSv1_3 | CURL_SSLVERSION_MAX_TLSv1_3,
 };
 
-std::string ToAnsi(const SmtpChar* text)
-{
-    std::string ansi;
-    WideToAnsi(text, ansi);
-    return ansi;
-}
-
 std::string ReadProxyValue(ISmtpClient* client, int index)
 {
     SmtpChar buffer[kProxyValueCapacity] = {};

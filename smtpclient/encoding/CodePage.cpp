@@ -37,6 +37,13 @@ void WideToAnsi(const SmtpChar* text, std::string& out)
     out.resize(std::strlen(out.c_str()));
 }
 
+std::string ToAnsi(const SmtpChar* text)
+{
+    std::string ansi;
+    WideToAnsi(text, ansi);
+    return ansi;
+}
+
 void CodePageToWide(const char* text, WString& out, uint32_t codePage)
 {
     if (text == nullptr || *text == '\0')

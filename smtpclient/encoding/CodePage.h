@@ -13,6 +13,9 @@ namespace SMTPClientNS {
 // system's replacement character.
 void WideToAnsi(const SmtpChar* text, std::string& out);
 
+// WideToAnsi into a new string.
+std::string ToAnsi(const SmtpChar* text);
+
 // Narrow text in codePage (kAnsiCodePage or kUtf8CodePage) to UTF-16. A null
 // or empty text leaves out unchanged; a failed conversion empties it.
 void CodePageToWide(const char* text, WString& out, uint32_t codePage);

@@ -46,13 +46,6 @@ IMimeMessage* MessageOf(ISmtpClient* client)
     return client ? client->GetMimeMessage() : nullptr;
 }
 
-std::string Ansi(const SmtpChar* text)
-{
-    std::string ansi;
-    WideToAnsi(text, ansi);
-    return ansi;
-}
-
 // Gives a part the converted body, up to its first zero byte. Every line end
 // goes out as CR LF: a lone LF or CR would reach the server as it is, where a
 // "." line after a bare LF may end the DATA and the rest run as commands. A
@@ -130,11 +123,11 @@ void AddFilePart(curl_mime* mime, const std::string& path, const char* type,
 
 void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
 {
-    const std::string path = Ansi(image.path.c_str());
+    const std::string path = ToAnsi(image.path.c_str());
     const char* type = GetImageMimeType(path.c_str());
     // The identifier is the host's text in a part header line.
     const WString identifier = WithoutLineBreaks(image.contentId);
-    const std::string contentId = "Content-ID: <" + Ansi(identifier.c_str()) + ">";
+    const std::string contentId = "Content-ID: <" + ToAnsi(identifier.c_str()) + ">";
     AddFilePart(related, path, type[0] != 0 ? type : FileContentType(path.c_str()),
                 {contentId, "Content-Disposition: inline"});
 }
@@ -149,7 +142,7 @@ int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, ISmtpClient*
     if (message == nullptr) {
         return 0;
     }
-    const std::string charset = Ansi(message->GetCharset());
+    const std::string charset = ToAnsi(message->GetCharset());
     bool anyBody = false;
     for (const BodyKind& kind : kBodyKinds) {
         const SmtpChar* body = (message->*kind.body)();
@@ -212,7 +205,7 @@ void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient
         if (path.empty()) {
             continue;
         }
-        const std::string ansiPath = Ansi(path.c_str());
+        const std::string ansiPath = ToAnsi(path.c_str());
         AddFilePart(*mixedMime, ansiPath, FileContentType(ansiPath.c_str()),
                     {ExtendedFileNameHeader(path)});
     }
