@@ -142,7 +142,7 @@ int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** head
     if (message == nullptr)
         return kBadState;
     const SmtpChar* sender = message->GetFrom(0);
-    if (sender == nullptr || sender[0] == 0)
+    if (IsEmptyText(sender))
         return kNoSender;
     curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, ToAnsi(sender).c_str());
     rc = SetRecipients(curlHandle, recipientList, client);
@@ -220,7 +220,7 @@ void SetProxyOptions(CURL* curlHandle, ISmtpClient* client)
 int SetServerOptions(CURL* curlHandle, ISmtpClient* client)
 {
     const SmtpChar* host = client->GetHost();
-    if (host == nullptr || host[0] == 0)
+    if (IsEmptyText(host))
         return CURLE_URL_MALFORMAT;
     const int port = client->GetPort();
     const std::string url = "smtp://" + ToAnsi(host);

@@ -87,7 +87,7 @@ int CSmtpClientWrapper::GetLastResultCode() { return lastResultCode; }
 int CSmtpClientWrapper::SetProxy(const SmtpChar* host, int port, int type,
                                  const SmtpChar* user, const SmtpChar* password)
 {
-    if (host == nullptr || host[0] == 0 || port < 1) {
+    if (IsEmptyText(host) || port < 1) {
         useProxy = false;
         return 0;
     }
@@ -95,7 +95,7 @@ int CSmtpClientWrapper::SetProxy(const SmtpChar* host, int port, int type,
     proxy.host = host;
     proxy.port = port;
     proxy.type = type;
-    if (user != nullptr && user[0] != 0 && password != nullptr && password[0] != 0) {
+    if (!IsEmptyText(user) && !IsEmptyText(password)) {
         proxy.user = user;
         proxy.password = password;
     }

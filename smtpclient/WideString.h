@@ -22,6 +22,12 @@ inline const SmtpChar* TextOrEmpty(const SmtpChar* text)
     return text != nullptr ? text : SMTPCLIENT_TEXT("");
 }
 
+// True for a null pointer and for empty text alike.
+inline bool IsEmptyText(const SmtpChar* text)
+{
+    return text == nullptr || text[0] == 0;
+}
+
 } // namespace SMTPClientNS
 
 #endif

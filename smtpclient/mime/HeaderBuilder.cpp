@@ -31,11 +31,6 @@ const char* const kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"
 const char* const kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-bool IsEmpty(const SmtpChar* text)
-{
-    return text == nullptr || text[0] == 0;
-}
-
 // "name <address>", the name quoted as needed.
 std::string NamedMailbox(std::string displayName, const std::string& address)
 {
@@ -54,7 +49,7 @@ int FormatMailbox(const SmtpChar* address, const SmtpChar* name, const std::stri
 {
     std::string ansiAddress;
     WideToAnsi(address, ansiAddress);
-    if (IsEmpty(name)) {
+    if (IsEmptyText(name)) {
         mailbox = ansiAddress;
         return 0;
     }
@@ -92,7 +87,7 @@ int AppendRecipientHeader(IMimeMessage* message, std::string& header,
     for (int i = 1; i <= count; ++i) {
         const SmtpChar* address = (message->*kind.entry)(i, 0);
         const SmtpChar* name = (message->*kind.entry)(i, 1);
-        if (IsEmpty(address) && IsEmpty(name)) {
+        if (IsEmptyText(address) && IsEmptyText(name)) {
             continue;
         }
         // The entry shares its line with what follows the last line break;
@@ -148,7 +143,7 @@ int AppendFromHeader(IMimeMessage* message, std::string& header, const std::stri
     }
     const SmtpChar* address = message->GetFrom(0);
     const SmtpChar* name = message->GetFrom(1);
-    if (IsEmpty(address) && IsEmpty(name)) {
+    if (IsEmptyText(address) && IsEmptyText(name)) {
         return 0;
     }
     static const char kFrom[] = "From: ";

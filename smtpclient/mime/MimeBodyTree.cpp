@@ -146,7 +146,7 @@ int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, ISmtpClient*
     bool anyBody = false;
     for (const BodyKind& kind : kBodyKinds) {
         const SmtpChar* body = (message->*kind.body)();
-        if (body == nullptr || body[0] == 0) {
+        if (IsEmptyText(body)) {
             continue;
         }
         const int rc = AddTextPart(*alternativeMime, body, kind.typeFormat, charset);
@@ -171,7 +171,7 @@ void AddInlineImageParts(curl_mime** rootMime, curl_mime** relatedMime, ISmtpCli
         return;
     }
     const SmtpChar* html = message->GetHtmlBody();
-    if (html == nullptr || html[0] == 0) {
+    if (IsEmptyText(html)) {
         return;
     }
     std::vector<InlineImageEntry> images;

@@ -187,7 +187,7 @@ int CMimeMessage::SetFrom(const SmtpChar* address, const SmtpChar* name)
     if (!IsValidAddress(address))
         return -1;
     sender.address = address;
-    if (name != nullptr && name[0] != 0)
+    if (!IsEmptyText(name))
         sender.name = name;
     return 1;
 }
@@ -201,7 +201,7 @@ const SmtpChar* CMimeMessage::GetSubject() { return subject.c_str(); }
 // The name is not checked here; a send reports a charset it cannot convert to.
 void CMimeMessage::SetCharset(const SmtpChar* charset)
 {
-    if (charset != nullptr && charset[0] != 0)
+    if (!IsEmptyText(charset))
         this->charset = charset;
 }
 
