@@ -1,5 +1,7 @@
 #include "AsyncThread.h"
 
+#include "../NoThrow.h"
+
 namespace SMTPClientNS {
 
 namespace {
@@ -14,6 +16,9 @@ const uint32_t kStopTimeoutMs = 1000;
 
 // Raw outcome of a task that no worker could run: reported as a general error.
 const int32_t kNoWorkerOutcome = -1;
+
+// What SendAsync returns for a task that could not be queued.
+const int32_t kNotQueued = -1;
 
 } // namespace
 
@@ -42,6 +47,8 @@ CAsyncThread::~CAsyncThread()
     pendingTasks.clear();
 }
 
+// Whatever throws comes before Prepare, while the caller still owns the task;
+// after it, a step that finds no memory gives the task back.
 int32_t CAsyncThread::PostTask(INesting* nesting, AsyncTaskRecord* record)
 {
     className = kWindowClassName;
@@ -58,8 +65,14 @@ int32_t CAsyncThread::PostTask(INesting* nesting, AsyncTaskRecord* record)
         DiscardTask(record);
         return taskId;
     }
-    AddPendingTask(taskId, record);
-    if (workerId == 0 || !Platform::PostThreadMessageTo(workerId, WM_TASK_POSTED, 0, taskId))
+    if (!NoThrow(false, [&] { AddPendingTask(taskId, record); return true; })) {
+        DiscardTask(record);
+        return kNotQueued;
+    }
+    const bool posted = workerId != 0 && NoThrow(false, [&] {
+        return Platform::PostThreadMessageTo(workerId, WM_TASK_POSTED, 0, taskId);
+    });
+    if (!posted)
         CompleteWithoutWorker(taskId);
     return taskId;
 }
@@ -123,7 +136,10 @@ void CAsyncThread::CompleteWithoutWorker(int32_t taskId)
         return;
     record->taskId = taskId;
     record->result = kNoWorkerOutcome;
-    if (!Platform::PostWindowMessage(window, WM_TASK_DONE, 0, reinterpret_cast<intptr_t>(record)))
+    const bool posted = NoThrow(false, [&] {
+        return Platform::PostWindowMessage(window, WM_TASK_DONE, 0, reinterpret_cast<intptr_t>(record));
+    });
+    if (!posted)
         DiscardTask(record);
 }
 

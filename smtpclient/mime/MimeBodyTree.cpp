@@ -2,9 +2,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
+#include <new>
 #include <string>
 
 #include "../encoding/CharsetConverter.h"
+#include "../NoThrow.h"
 #include "../encoding/CodePage.h"
 #include "HeaderText.h"
 
@@ -56,39 +59,52 @@ int AddTextPart(curl_mime* mime, const SmtpChar* body, const char* typeFormat,
     if (rc != 0) {
         return rc;
     }
-    curl_mimepart* part = curl_mime_addpart(mime);
-    curl_mime_data(part, converted, CURL_ZERO_TERMINATED);
+    const ConvertedText text(converted);
+    curl_mimepart* part = ThrowIfNull(curl_mime_addpart(mime));
+    ThrowIfOutOfMemory(curl_mime_data(part, text.get(), CURL_ZERO_TERMINATED));
     char type[56];
     std::snprintf(type, sizeof type, typeFormat, charset.c_str());
-    curl_mime_type(part, type);
-    FreeConverted(converted);
+    ThrowIfOutOfMemory(curl_mime_type(part, type));
     return 0;
+}
+
+// Header lines for a part, or an exception with nothing left allocated.
+curl_slist* PartHeaders(std::initializer_list<const char*> lines)
+{
+    curl_slist* headers = nullptr;
+    for (const char* line : lines) {
+        curl_slist* grown = curl_slist_append(headers, line);
+        if (grown == nullptr) {
+            curl_slist_free_all(headers);
+            throw std::bad_alloc();
+        }
+        headers = grown;
+    }
+    return headers;
 }
 
 // Hands subparts to a new container part of root.
 curl_mimepart* AddContainer(curl_mime* root, curl_mime* subparts, const char* type)
 {
-    curl_mimepart* container = curl_mime_addpart(root);
-    curl_mime_subparts(container, subparts);
-    curl_mime_type(container, type);
+    curl_mimepart* container = ThrowIfNull(curl_mime_addpart(root));
+    ThrowIfOutOfMemory(curl_mime_subparts(container, subparts));
+    ThrowIfOutOfMemory(curl_mime_type(container, type));
     return container;
 }
 
 void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
 {
-    curl_mimepart* part = curl_mime_addpart(related);
+    curl_mimepart* part = ThrowIfNull(curl_mime_addpart(related));
     const std::string path = Ansi(image.path.c_str());
-    curl_mime_filedata(part, path.c_str());
+    ThrowIfOutOfMemory(curl_mime_filedata(part, path.c_str()));
     const char* type = GetImageMimeType(path.c_str());
     if (type[0] != 0) {
-        curl_mime_type(part, type);
+        ThrowIfOutOfMemory(curl_mime_type(part, type));
     }
     // The identifier is the host's text in a part header line.
     const WString identifier = WithoutLineBreaks(image.contentId);
     const std::string contentId = "Content-ID: <" + Ansi(identifier.c_str()) + ">";
-    curl_slist* headers = curl_slist_append(nullptr, contentId.c_str());
-    headers = curl_slist_append(headers, "Content-Disposition: inline");
-    curl_mime_headers(part, headers, 1);
+    curl_mime_headers(part, PartHeaders({contentId.c_str(), "Content-Disposition: inline"}), 1);
     curl_mime_encoder(part, "base64");
 }
 
@@ -115,9 +131,9 @@ int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, ISmtpClient*
     }
     if (anyBody) {
         curl_mimepart* container = AddContainer(*rootMime, *alternativeMime, "multipart/alternative");
-        curl_mime_headers(container, curl_slist_append(nullptr, "Content-Disposition: inline"), 1);
+        curl_mime_headers(container, PartHeaders({"Content-Disposition: inline"}), 1);
     } else {
-        curl_mime_data(curl_mime_addpart(*rootMime), nullptr, 0);
+        ThrowIfOutOfMemory(curl_mime_data(ThrowIfNull(curl_mime_addpart(*rootMime)), nullptr, 0));
     }
     return 0;
 }
@@ -163,8 +179,8 @@ void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient
         if (path.empty()) {
             continue;
         }
-        curl_mimepart* part = curl_mime_addpart(*mixedMime);
-        curl_mime_filedata(part, Ansi(path.c_str()).c_str());
+        curl_mimepart* part = ThrowIfNull(curl_mime_addpart(*mixedMime));
+        ThrowIfOutOfMemory(curl_mime_filedata(part, Ansi(path.c_str()).c_str()));
         curl_mime_encoder(part, "base64");
     }
     AddContainer(*rootMime, *mixedMime, "multipart/mixed");
