@@ -59,6 +59,7 @@ const SmtpChar* CSmtpClient::GetLastLogEntry()
 {
     return NoThrow(kEmptyText, [this] { return implementation->GetLastLogEntry(); });
 }
+
 int CSmtpClient::GetLastResultCode() { return implementation->GetLastResultCode(); }
 
 int CSmtpClient::SetProxy(const SmtpChar* host, int port, int type,

@@ -44,8 +44,10 @@ int CSmtpClientWrapper::Send()
     lastResultCode = rc;
     if (rc == 0) {
         lastResultCode = PerformTransfer(curlHandle);
+        // A log that finds no memory is lost like one that cannot be written;
+        // the send's outcome stands.
         if (!logFilePath.empty())
-            WriteSessionLogFile();
+            NoThrow([this] { WriteSessionLogFile(); });
         // The log summary has already mapped a failure.
         if (lastResultCode < 0)
             return lastResultCode;
