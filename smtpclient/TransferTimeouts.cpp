@@ -21,14 +21,6 @@ struct TransferClock {
     bool expired = false;
 };
 
-// Message data is under way once some of it went out and until all of it
-// did. Before, and after, the client waits for a reply. An upload of unknown
-// size counts as waiting for a reply, the longer bound.
-bool Uploading(curl_off_t total, curl_off_t sent)
-{
-    return sent > 0 && sent < total;
-}
-
 // CURLOPT_XFERINFOFUNCTION: libcurl calls it at least about once a second,
 // also while nothing moves. Once expired, it stays so, and so ends the QUIT
 // wait that libcurl may still run.
@@ -41,9 +33,7 @@ int WatchProgress(void* data, curl_off_t, curl_off_t, curl_off_t uploadTotal,
         clock.uploaded = uploaded;
         clock.lastMove = now;
     }
-    const long bound = Uploading(uploadTotal, uploaded) ? kTransferBounds.dataStallMs
-                                                        : kTransferBounds.replyWaitMs;
-    if (now - clock.lastMove >= std::chrono::milliseconds(bound))
+    if (now - clock.lastMove >= std::chrono::milliseconds(StallBoundMs(uploadTotal, uploaded)))
         clock.expired = true;
     return clock.expired ? 1 : 0;
 }
@@ -81,6 +71,14 @@ void StopWatching(CURL* curlHandle)
 }
 
 } // namespace
+
+// Message data is under way once some of it went out and until all of it
+// did; before and after, the client waits for a reply.
+long StallBoundMs(curl_off_t uploadTotal, curl_off_t uploaded)
+{
+    const bool uploading = uploaded > 0 && uploaded < uploadTotal;
+    return uploading ? kTransferBounds.dataStallMs : kTransferBounds.replyWaitMs;
+}
 
 int PerformTransfer(CURL* curlHandle)
 {

@@ -16,6 +16,11 @@ struct TransferBounds {
 // time-out tests link a definition of their own with shorter bounds.
 extern const TransferBounds kTransferBounds;
 
+// The bound for a transfer that stands still with these upload counts: the
+// data bound while message data is under way, the reply bound before and
+// after (and for an upload of unknown size, the longer one).
+long StallBoundMs(curl_off_t uploadTotal, curl_off_t uploaded);
+
 // curl_easy_perform under the bounds: a transfer that stands still longer
 // ends in CURLE_OPERATION_TIMEDOUT.
 int PerformTransfer(CURL* curlHandle);
