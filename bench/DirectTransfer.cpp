@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace SMTPClientBench {
@@ -33,6 +34,41 @@ void SetOptions(CURL* curl, const MessageContent& content, int port)
     curl_easy_setopt(curl, CURLOPT_MAIL_FROM, content.fromAddress.c_str());
 }
 
+size_t ReadReadyText(char* buffer, size_t size, size_t count, void* file)
+{
+    return std::fread(buffer, size, count, static_cast<std::FILE*>(file));
+}
+
+void CloseReadyText(void* file)
+{
+    std::fclose(static_cast<std::FILE*>(file));
+}
+
+// The attachment as libcurl encodes the file itself, or its Base64 text read
+// as it is: the same part on the wire either way.
+void AddAttachment(curl_mime* mixed, const MessageContent& content)
+{
+    curl_mimepart* file = curl_mime_addpart(mixed);
+    if (content.readyBase64Path.empty()) {
+        curl_mime_filedata(file, content.attachmentPath.c_str());
+        curl_mime_encoder(file, "base64");
+        return;
+    }
+    std::FILE* text = std::fopen(content.readyBase64Path.c_str(), "rb");
+    if (text == nullptr) {
+        std::fprintf(stderr, "cannot open %s\n", content.readyBase64Path.c_str());
+        std::exit(2);
+    }
+    std::fseek(text, 0, SEEK_END);
+    const curl_off_t length = std::ftell(text);
+    std::fseek(text, 0, SEEK_SET);
+    curl_mime_data_cb(file, length, ReadReadyText, nullptr, CloseReadyText, text);
+    const size_t slash = content.attachmentPath.rfind('/');
+    curl_mime_filename(file, content.attachmentPath.c_str() + (slash == std::string::npos ? 0 : slash + 1));
+    curl_mime_type(file, "application/octet-stream");
+    curl_mime_headers(file, curl_slist_append(nullptr, "Content-Transfer-Encoding: base64"), 1);
+}
+
 // Text part in a multipart/alternative container, then the attachment in a
 // multipart/mixed one, as the library builds them.
 curl_mime* BuildBody(CURL* curl, const MessageContent& content)
@@ -48,9 +84,7 @@ curl_mime* BuildBody(CURL* curl, const MessageContent& content)
     curl_mime_headers(container, curl_slist_append(nullptr, "Content-Disposition: inline"), 1);
     if (!content.attachmentPath.empty()) {
         curl_mime* mixed = curl_mime_init(curl);
-        curl_mimepart* file = curl_mime_addpart(mixed);
-        curl_mime_filedata(file, content.attachmentPath.c_str());
-        curl_mime_encoder(file, "base64");
+        AddAttachment(mixed, content);
         curl_mimepart* files = curl_mime_addpart(root);
         curl_mime_subparts(files, mixed);
         curl_mime_type(files, "multipart/mixed");

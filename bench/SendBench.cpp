@@ -2,7 +2,10 @@
 //   small  --port P --count N --block B   library Send and direct libcurl, alternating blocks
 //   direct --port P --count N             direct libcurl only
 //   async  --port P --count N --rounds R  Send, SendAsync on one client, on four clients
-//   large  --port P --file F --variant V  one mail with F attached; V is sync, async or direct
+//   large  --port P --file F --variant V [--base64 T]
+//                                         one mail with F attached; V is sync, async, direct
+//                                         (libcurl encodes F) or ready (libcurl reads T, the
+//                                         Base64 text of F in lines)
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -208,10 +211,13 @@ int RunLarge(const Arguments& arguments)
     const std::string variant = arguments.count("variant") ? arguments.at("variant") : "async";
     MessageContent content = SmallMessage();
     content.attachmentPath = arguments.count("file") ? arguments.at("file") : "";
+    if (variant == "ready")
+        content.readyBase64Path = arguments.count("base64") ? arguments.at("base64") : "";
     const long startKb = PeakResidentKb();
+    const double startCpu = ProcessCpuSeconds();
     Stopwatch watch;
     int failed = 0;
-    if (variant == "direct") {
+    if (variant == "direct" || variant == "ready") {
         failed = SendDirect(content, port) != 0;
     } else {
         LibraryClient client(content, port);
@@ -228,6 +234,7 @@ int RunLarge(const Arguments& arguments)
     Report report("large");
     report.Add("variant", variant);
     report.Add("seconds", watch.Seconds());
+    report.Add("cpu_seconds", ProcessCpuSeconds() - startCpu);
     report.Add("start_rss_kb", startKb);
     report.Add("peak_rss_kb", PeakResidentKb());
     return PrintWithFailures(report, failed);

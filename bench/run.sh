@@ -3,7 +3,7 @@
 # smtp-source if they are not cached yet, runs every benchmark against the
 # sink on 127.0.0.1 and prints one table.
 #
-#   bench/run.sh [--quick]
+#   bench/run.sh [--quick] [--only small|async|large|compose]
 #
 # The build folder is build-bench beside the sources (SMTPCLIENT_BENCH_BUILD
 # overrides it); the Postfix package and the attachment files are cached in

@@ -50,8 +50,10 @@ printf 'Agenda\n1. Welcome\n2. Café and cake\n' > "$work/agenda.txt"
 
 echo
 echo "== Sending with smtpsend"
+# smtpsend checks the server's certificate by default; this local server's is
+# self-signed, so the demo turns the check off explicitly with --insecure.
 SMTPSEND_DEMO_PASSWORD=secret "$smtpsend" \
-    --server 127.0.0.1 --port "$port" \
+    --server 127.0.0.1 --port "$port" --insecure \
     --user alice --password-env SMTPSEND_DEMO_PASSWORD \
     --from "Zoë Ångström <zoe@example.org>" \
     --to "山田 太郎 <taro@example.jp>" \

@@ -11,7 +11,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-30}"
 build="${2:-$root/build-fuzz-clang}"
 corpus="$root/tests/fuzz/corpus"
-targets=(header_block embed_html_images trace_format charset_conversion address_check body_from_file)
+targets=(header_block embed_html_images trace_format charset_conversion address_check body_from_file wire_lines)
 
 log() { echo "fuzz: $*" >&2; }
 

@@ -18,7 +18,7 @@ python=/usr/bin/python3
 packages=(
     cmake make dpkg-dev
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    googletest wine wine64
+    googletest wine wine64 clang lld llvm
     python3 python3-aiosmtpd openssl dante-server microsocks
 )
 

@@ -27,11 +27,31 @@ typedef char16_t SmtpChar;
 #  define SMTPCLIENT_TEXT(literal) u##literal
 #endif
 
-// The order of these operations is the binary interface; never reorder them.
+// Slot 0 of the interfaces' tables. Windows hosts are built with Visual C++
+// or clang-cl, whose C++ ABI gives a virtual destructor one slot (the scalar
+// deleting destructor), and with MinGW, whose ABI gives it two. So that one
+// DLL serves both, MinGW and every other non-Microsoft compiler on Windows see
+// slot 0 declared as that scalar deleting destructor itself: it destroys the
+// object, frees it when bit 0 of flags is set, and returns the object's
+// address. Their destructor proper is then protected and not virtual: give
+// objects up with Release. Elsewhere the compiler's own virtual destructor
+// takes the slot.
+#if defined(_WIN32) && !defined(_MSC_VER)
+#  define SMTPCLIENT_SLOT0_DELETING_DESTRUCTOR 1
+#else
+#  define SMTPCLIENT_SLOT0_DELETING_DESTRUCTOR 0
+#endif
+
+// The order of these operations is the binary interface; never reorder them:
+// slot 0 destroys, Clear is slot 1 ... GetTextBody slot 31.
 // Indexes count from 1. Getters return "" (never null) when there is nothing.
 class IMimeMessage {
 public:
+#if SMTPCLIENT_SLOT0_DELETING_DESTRUCTOR
+    virtual void* ScalarDeletingDestructor(unsigned int flags) = 0;
+#else
     virtual ~IMimeMessage() {}
+#endif
     // 0 everything but the charset, 1 To, 2 Cc, 3 Bcc, 4 attachments,
     // 5 inline images, 6 sender. Returns 1, or -1 for any other value.
     virtual int Clear(int what) = 0;
@@ -70,6 +90,11 @@ public:
     virtual const SmtpChar* GetHtmlBody() = 0;
     virtual void SetTextBody(const SmtpChar* text) = 0;
     virtual const SmtpChar* GetTextBody() = 0;
+
+#if SMTPCLIENT_SLOT0_DELETING_DESTRUCTOR
+protected:
+    ~IMimeMessage() {}
+#endif
 };
 
 } // namespace SMTPClientNS

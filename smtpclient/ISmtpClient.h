@@ -10,16 +10,25 @@ namespace SMTPClientNS {
 // Receives the outcome of each asynchronous send, on the thread that made the
 // client's first SendAsync call. The library never deletes it.
 //
-// Slot layout for hosts that build the table by hand: under the Microsoft ABI
-// the destructor takes one slot and OnSendComplete is slot 1; under the
-// Itanium ABI (Linux, MinGW) the destructor takes two slots (complete and
-// deleting) and OnSendComplete is slot 2. The library calls only
-// OnSendComplete; the destructor slot is never called.
+// Slot layout for hosts that build the table by hand: on Windows, whatever the
+// compiler, slot 0 is the destructor's and OnSendComplete is slot 1; on Linux
+// (the Itanium ABI) the destructor takes two slots (complete and deleting) and
+// OnSendComplete is slot 2. The library calls only OnSendComplete.
 class IAsyncCallback {
 public:
+#if SMTPCLIENT_SLOT0_DELETING_DESTRUCTOR
+    // Where a Visual C++ host's callback has its destructor; never called.
+    virtual void UnusedSlot0() {}
+#else
     virtual ~IAsyncCallback() {}
+#endif
     // message is valid only during the call. The result is ignored.
     virtual int OnSendComplete(int taskId, int resultCode, const SmtpChar* message) = 0;
+
+#if SMTPCLIENT_SLOT0_DELETING_DESTRUCTOR
+protected:
+    ~IAsyncCallback() {}
+#endif
 };
 
 // The order of these operations is the binary interface; never reorder them.
@@ -28,7 +37,11 @@ public:
 // and a text getter returns "".
 class ISmtpClient {
 public:
-    virtual ~ISmtpClient() {}
+#if SMTPCLIENT_SLOT0_DELETING_DESTRUCTOR
+    virtual void* ScalarDeletingDestructor(unsigned int flags) = 0;           // 0
+#else
+    virtual ~ISmtpClient() {}                                                 // 0
+#endif
     virtual int Send() = 0;                                                   // 1
     virtual int SendAsync() = 0;                                              // 2
     virtual int CancelAsync(int taskId) = 0;                                  // 3
@@ -68,6 +81,11 @@ public:
     virtual void Release() = 0;                                               // 35
     virtual void SetMimeMessage(IMimeMessage* message) = 0;                   // 36
     virtual IMimeMessage* GetMimeMessage() = 0;                               // 37
+
+#if SMTPCLIENT_SLOT0_DELETING_DESTRUCTOR
+protected:
+    ~ISmtpClient() {}
+#endif
 };
 
 } // namespace SMTPClientNS

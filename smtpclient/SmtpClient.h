@@ -3,16 +3,17 @@
 #define SMTPCLIENT_SMTPCLIENT_H
 
 #include "ISmtpClient.h"
+#include "platform/DestructorSlot.h"
 
 namespace SMTPClientNS {
 
 class CSmtpClientWrapper;
 
-class CSmtpClient : public ISmtpClient {
+class CSmtpClient final : public DestructorSlot<ISmtpClient, CSmtpClient> {
 public:
     // Takes over the implementation's first reference.
     explicit CSmtpClient(CSmtpClientWrapper* implementation);
-    ~CSmtpClient() override;
+    ~CSmtpClient();
 
     int Send() override;
     int SendAsync() override;

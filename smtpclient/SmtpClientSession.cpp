@@ -6,6 +6,7 @@
 #include "SendPipeline.h"
 #include "TransferTimeouts.h"
 #include "encoding/CodePage.h"
+#include "log/SessionDialogue.h"
 #include "log/SessionLogFile.h"
 
 namespace SMTPClientNS {
@@ -39,13 +40,17 @@ int CSmtpClientWrapper::Send()
     curl_easy_setopt(curlHandle, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(curlHandle, CURLOPT_DEBUGFUNCTION, GuardedTraceCallback);
     curl_easy_setopt(curlHandle, CURLOPT_DEBUGDATA, &traceLayoutFlag);
+    StartSessionDialogue(curlHandle);
     const int rc = BuildRequest(curlHandle, &recipientList, &headerList, &rootMime, &mixedMime,
                                 &relatedMime, &alternativeMime, this);
     lastResultCode = rc;
-    if (rc == 0) {
+    if (rc == 0)
         lastResultCode = PerformTransfer(curlHandle);
-        // A log that finds no memory is lost like one that cannot be written;
-        // the send's outcome stands.
+    // The dialogue and the log file are diagnostics: when they find no
+    // memory they are lost like a log that cannot be written, and the
+    // send's outcome stands.
+    NoThrow([this] { EndSessionDialogue(); });
+    if (rc == 0) {
         if (!logFilePath.empty())
             NoThrow([this] { WriteSessionLogFile(); });
         // The log summary has already mapped a failure.
@@ -76,6 +81,14 @@ const SmtpChar* CSmtpClientWrapper::GetLastLogEntry()
     if (!sessionEntries.empty())
         CodePageToWide(sessionEntries.back().c_str(), logText, kAnsiCodePage);
     return logText.c_str();
+}
+
+// The host reads why the send ended with GetLastLogEntry, which collects
+// nothing itself.
+void CSmtpClientWrapper::EndSessionDialogue()
+{
+    QueueClosingEntry(lastResultCode);
+    CollectSessionLog(sessionEntries, traceEntries);
 }
 
 void CSmtpClientWrapper::WriteSessionLogFile()

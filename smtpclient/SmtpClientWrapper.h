@@ -11,6 +11,7 @@
 #include "async/AsyncThread.h"
 #include "encoding/WideString.h"
 #include "log/TraceLog.h"
+#include "platform/DestructorSlot.h"
 
 namespace SMTPClientNS {
 
@@ -22,10 +23,10 @@ struct ProxySettings {
     WString host;
 };
 
-class CSmtpClientWrapper : public ISmtpClient {
+class CSmtpClientWrapper final : public DestructorSlot<ISmtpClient, CSmtpClientWrapper> {
 public:
     CSmtpClientWrapper();
-    ~CSmtpClientWrapper() override;
+    ~CSmtpClientWrapper();
     CSmtpClientWrapper(const CSmtpClientWrapper&) = delete;
     CSmtpClientWrapper& operator=(const CSmtpClientWrapper&) = delete;
 
@@ -72,6 +73,8 @@ private:
     // Queues its tasks on asyncThread.
     friend class CAsyncTask;
 
+    // Queues the closing entry of the send and collects the session entries.
+    void EndSessionDialogue();
     // Runs the log-file step: summary, collection and the write.
     void WriteSessionLogFile();
 

@@ -43,7 +43,8 @@ void ReportCompletion(IAsyncCallback& callback, const AsyncTaskRecord& record)
 // Everything but the nesting object, which its caller still runs on.
 void ReleaseTaskHoldings(AsyncTaskRecord* record)
 {
-    record->client->Release();
+    if (record->client != nullptr)
+        record->client->Release();
     ReleaseTransfer(record->curlHandle, &record->recipientList, &record->headerList,
                     &record->rootMime, &record->mixedMime, &record->relatedMime,
                     &record->alternativeMime);
@@ -105,11 +106,15 @@ int32_t CAsyncTask::ExecuteTask(ISmtpClient* client)
     record->client = client;
     std::unique_ptr<INesting> nesting(new CNestingImp());
     // PostTask owns both once it returns; when it throws it has taken neither.
-    const int32_t taskId =
-        static_cast<CSmtpClientWrapper*>(client)->asyncThread.PostTask(nesting.get(), record.get());
+    const int32_t taskId = ThreadOf(client).PostTask(nesting.get(), record.get());
     nesting.release();
     record.release();
     return taskId;
+}
+
+CAsyncThread& CAsyncTask::ThreadOf(ISmtpClient* client)
+{
+    return static_cast<CSmtpClientWrapper*>(client)->asyncThread;
 }
 
 void DiscardTask(AsyncTaskRecord* record)

@@ -12,6 +12,7 @@
 
 namespace SMTPClientNS {
 
+class CAsyncThread;
 class INesting;
 
 struct AsyncTaskRecord {
@@ -22,7 +23,8 @@ struct AsyncTaskRecord {
     curl_mime* alternativeMime;
     curl_slist* recipientList;
     curl_slist* headerList;
-    ISmtpClient* client;   // holds one reference from Prepare until Complete
+    ISmtpClient* client;   // holds one reference from Prepare until Complete;
+                           // null for a task that can reach no host
     INesting* nesting;
     int32_t taskId;
     int32_t result;        // raw outcome
@@ -42,11 +44,14 @@ class CAsyncTask {
 public:
     // Queues a send of client on its worker; returns the task id.
     static int32_t ExecuteTask(ISmtpClient* client);
+    // The asynchronous machinery of a client implementation.
+    static CAsyncThread& ThreadOf(ISmtpClient* client);
 };
 
 // Gives back everything a prepared task holds, for a task that will never
-// complete: the client reference, the transfer handles, the record and the
-// nesting object. Runs on the host's thread and may destroy the client.
+// complete: the client reference (if it still holds one), the transfer
+// handles, the record and the nesting object. With a reference it runs on
+// the host's thread and may destroy the client.
 void DiscardTask(AsyncTaskRecord* record);
 
 } // namespace SMTPClientNS

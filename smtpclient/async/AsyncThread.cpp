@@ -1,6 +1,8 @@
 #include "AsyncThread.h"
 
 #include "../NoThrow.h"
+#include "AsyncTestHooks.h"
+#include "HostThreadEnd.h"
 
 namespace SMTPClientNS {
 
@@ -20,31 +22,37 @@ const int32_t kNoWorkerOutcome = -1;
 // What SendAsync returns for a task that could not be queued.
 const int32_t kNotQueued = -1;
 
+// A task whose completion cannot reach the host gives its reference on the
+// client back at once; whoever finishes it gives back the rest. The caller
+// of SendAsync holds a reference of its own, so the client stays.
+void LeaveUnreported(AsyncTaskRecord& record)
+{
+    ISmtpClient* client = record.client;
+    record.client = nullptr;
+    client->Release();
+}
+
 } // namespace
 
 CAsyncThread::CAsyncThread()
-    : window(nullptr), worker(nullptr), workerId(0), lastTaskId(0)
+    : worker(nullptr), workerId(0), tasks(new TaskTable()), lastTaskId(0)
 {
 }
 
-// No task is queued or running here: each one holds a reference on the
-// client that owns this object.
+// No task of the host is queued or running here: each one holds a
+// reference on the client that owns this object. Tasks left unreported may
+// be; their worker finishes them after this object is gone.
 CAsyncThread::~CAsyncThread()
 {
     if (workerId != 0)
         Platform::PostThreadMessageTo(workerId, WM_THREAD_STOP, 0, 0);
+    const Platform::WindowHandle window = tasks->TakeWindow();
     if (window != nullptr && Platform::IsLiveWindow(window))
         Platform::DestroyHiddenWindow(window);
-    window = nullptr;
-    if (worker != nullptr) {
-        const bool ended = Platform::WaitThread(worker, kStopTimeoutMs);
-        Platform::CloseThread(worker, ended);
-        worker = nullptr;
-    }
+    if (worker != nullptr)
+        StopWorker();
     className.clear();
     windowName.clear();
-    std::lock_guard<std::mutex> hold(pendingLock);
-    pendingTasks.clear();
 }
 
 // Whatever throws comes before Prepare, while the caller still owns the task;
@@ -55,17 +63,14 @@ int32_t CAsyncThread::PostTask(INesting* nesting, AsyncTaskRecord* record)
     windowName = kWindowClassName;
     if (worker == nullptr)
         StartWorker();
-    if (window == nullptr)
+    if (!tasks->HasWindow())
         CreateWindowOnce();
     nesting->SetTaskRecord(record);
     nesting->Prepare();
     const int32_t taskId = ++lastTaskId;
-    if (window == nullptr) {
-        // Without a window no completion could ever reach the host.
-        DiscardTask(record);
-        return taskId;
-    }
-    if (!NoThrow(false, [&] { AddPendingTask(taskId, record); return true; })) {
+    if (!tasks->HasWindow())
+        LeaveUnreported(*record);
+    if (!NoThrow(false, [&] { tasks->Add(taskId, record); return true; })) {
         DiscardTask(record);
         return kNotQueued;
     }
@@ -79,70 +84,100 @@ int32_t CAsyncThread::PostTask(INesting* nesting, AsyncTaskRecord* record)
 
 int32_t CAsyncThread::CancelTask(int32_t taskId)
 {
-    const std::vector<AsyncTaskRecord*> withdrawn = WithdrawPendingTasks(taskId);
+    const std::vector<AsyncTaskRecord*> withdrawn = tasks->Withdraw(taskId);
     // The last discard may destroy the client, and this object with it.
     for (AsyncTaskRecord* record : withdrawn)
         DiscardTask(record);
     return withdrawn.empty() ? -1 : 1;
 }
 
+// The worker gets a table reference of its own.
 void CAsyncThread::StartWorker()
 {
+    std::shared_ptr<TaskTable>* workerTasks = new std::shared_ptr<TaskTable>(tasks);
     uint32_t startedId = 0;
-    worker = Platform::StartThread(ThreadProc, this, startedId);
+    worker = Platform::StartThread(ThreadProc, workerTasks, startedId);
+    if (worker == nullptr)
+        delete workerTasks;
     workerId = worker != nullptr ? startedId : 0;
 }
 
+// A worker that can only take the notices left in its queue, up to the stop
+// message, is waited for. One that still has tasks to perform, or whose
+// host thread is ending (where waiting could hold up the thread's end), is
+// left to end on its own: the table it works on is its own as well.
+void CAsyncThread::StopWorker()
+{
+    if (tasks->Busy() || HostThreadEnding()) {
+        Platform::DetachThread(worker);
+    } else {
+        const bool ended = Platform::WaitThread(worker, kStopTimeoutMs);
+        Platform::CloseThread(worker, ended);
+    }
+    worker = nullptr;
+}
+
 // A class left by another client is reused; any other registration failure
-// leaves the client without a window.
+// leaves the client without a window. The thread that owns the window looks
+// after the client's tasks when it ends.
 void CAsyncThread::CreateWindowOnce()
 {
+    if (AsyncTestHooks::WindowCreationFails())
+        return;
     if (Platform::RegisterWindowClass(className.c_str(), WindowProc) ==
         Platform::ClassRegistration::Failed)
         return;
-    window = Platform::CreateHiddenWindow(className.c_str(), windowName.c_str());
+    const Platform::WindowHandle window =
+        Platform::CreateHiddenWindow(className.c_str(), windowName.c_str());
+    if (window == nullptr)
+        return;
+    tasks->SetWindow(window);
+    WatchHostThreadEnd(tasks);
 }
 
 unsigned long CAsyncThread::ThreadProc(void* argument)
 {
-    CAsyncThread* asyncThread = static_cast<CAsyncThread*>(argument);
+    std::shared_ptr<TaskTable>* workerTasks = static_cast<std::shared_ptr<TaskTable>*>(argument);
+    const std::shared_ptr<TaskTable> table = *workerTasks;
+    delete workerTasks;
     Platform::EnsureMessageQueue();
+    AsyncTestHooks::WaitWhileWorkersHeld();
     Platform::ThreadMessage message;
     while (Platform::GetNextMessage(message)) {
         if (message.message == WM_THREAD_STOP)
             break;
         if (message.message == WM_TASK_POSTED)
-            asyncThread->RunTask(static_cast<int32_t>(message.lParam));
+            RunTask(*table, static_cast<int32_t>(message.lParam));
     }
     return 0;
 }
 
 // A cancelled task is no longer in the table, and its notice is ignored.
-void CAsyncThread::RunTask(int32_t taskId)
+void CAsyncThread::RunTask(TaskTable& table, int32_t taskId)
 {
-    AsyncTaskRecord* record = TakePendingTask(taskId);
+    AsyncTaskRecord* record = table.Start(taskId);
     if (record == nullptr)
         return;
     record->taskId = taskId;
     if (record->nesting != nullptr)
         record->nesting->Execute();
-    Platform::PostWindowMessage(window, WM_TASK_DONE, 0, reinterpret_cast<intptr_t>(record));
+    if (!table.Finish(record, WM_TASK_DONE))
+        DiscardTask(record);
 }
 
 void CAsyncThread::CompleteWithoutWorker(int32_t taskId)
 {
-    AsyncTaskRecord* record = TakePendingTask(taskId);
+    AsyncTaskRecord* record = tasks->Start(taskId);
     if (record == nullptr)
         return;
     record->taskId = taskId;
     record->result = kNoWorkerOutcome;
-    const bool posted = NoThrow(false, [&] {
-        return Platform::PostWindowMessage(window, WM_TASK_DONE, 0, reinterpret_cast<intptr_t>(record));
-    });
-    if (!posted)
+    if (!tasks->Finish(record, WM_TASK_DONE))
         DiscardTask(record);
 }
 
+// A record reaches here only while it waits in its client's table: the
+// task holds a reference on the client until Complete.
 intptr_t SMTPCLIENT_WINDOW_CALL CAsyncThread::WindowProc(Platform::WindowHandle window,
                                                          uint32_t message, uintptr_t wParam,
                                                          intptr_t lParam)
@@ -152,48 +187,15 @@ intptr_t SMTPCLIENT_WINDOW_CALL CAsyncThread::WindowProc(Platform::WindowHandle 
     if (message != WM_TASK_DONE)
         return Platform::DefaultWindowProcedure(window, message, wParam, lParam);
     AsyncTaskRecord* record = reinterpret_cast<AsyncTaskRecord*>(lParam);
-    if (record == nullptr || record->nesting == nullptr)
+    if (record == nullptr || record->nesting == nullptr || record->client == nullptr)
+        return 1;
+    if (!CAsyncTask::ThreadOf(record->client).tasks->TakeFinished(record))
         return 1;
     // Complete frees the record and may destroy the client with this window.
     INesting* nesting = record->nesting;
     nesting->Complete();
     delete nesting;
     return 1;
-}
-
-void CAsyncThread::AddPendingTask(int32_t taskId, AsyncTaskRecord* record)
-{
-    std::lock_guard<std::mutex> hold(pendingLock);
-    pendingTasks[taskId] = record;
-}
-
-AsyncTaskRecord* CAsyncThread::TakePendingTask(int32_t taskId)
-{
-    std::lock_guard<std::mutex> hold(pendingLock);
-    auto entry = pendingTasks.find(taskId);
-    if (entry == pendingTasks.end())
-        return nullptr;
-    AsyncTaskRecord* record = entry->second;
-    pendingTasks.erase(entry);
-    return record;
-}
-
-std::vector<AsyncTaskRecord*> CAsyncThread::WithdrawPendingTasks(int32_t taskId)
-{
-    std::vector<AsyncTaskRecord*> withdrawn;
-    std::lock_guard<std::mutex> hold(pendingLock);
-    if (taskId != 0) {
-        auto entry = pendingTasks.find(taskId);
-        if (entry != pendingTasks.end()) {
-            withdrawn.push_back(entry->second);
-            pendingTasks.erase(entry);
-        }
-        return withdrawn;
-    }
-    for (const auto& entry : pendingTasks)
-        withdrawn.push_back(entry.second);
-    pendingTasks.clear();
-    return withdrawn;
 }
 
 } // namespace SMTPClientNS

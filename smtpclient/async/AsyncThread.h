@@ -5,28 +5,30 @@
 #define SMTPCLIENT_ASYNC_ASYNCTHREAD_H
 
 #include <cstdint>
-#include <map>
-#include <mutex>
-#include <vector>
+#include <memory>
 
 #include "../encoding/WideString.h"
 #include "../platform/MessageQueue.h"
 #include "../platform/Thread.h"
 #include "AsyncTask.h"
+#include "TaskTable.h"
 
 namespace SMTPClientNS {
 
 class CAsyncThread {
 public:
     CAsyncThread();
-    // Stops the worker (waiting at most 1000 ms) and destroys the window.
+    // Stops the worker and destroys the window. An idle worker is waited for
+    // (at most 1000 ms); one with tasks left to finish, or of a host thread
+    // that is ending, ends on its own.
     virtual ~CAsyncThread();
     CAsyncThread(const CAsyncThread&) = delete;
     CAsyncThread& operator=(const CAsyncThread&) = delete;
 
     // Prepares the task on the calling thread, queues it and returns its id
     // (1, 2, 3, ... per client). The first call starts the worker and
-    // creates the window on the calling thread.
+    // creates the window on the calling thread. Without a window the task
+    // is performed all the same; only its completion cannot be reported.
     int32_t PostTask(INesting* nesting, AsyncTaskRecord* record);
 
     // Withdraws a queued task (0: every queued task) and gives back all it
@@ -38,24 +40,19 @@ private:
     static intptr_t SMTPCLIENT_WINDOW_CALL WindowProc(Platform::WindowHandle window,
                                                       uint32_t message, uintptr_t wParam,
                                                       intptr_t lParam);
+    static void RunTask(TaskTable& table, int32_t taskId);
 
     void StartWorker();
+    void StopWorker();
     void CreateWindowOnce();
-    void RunTask(int32_t taskId);
     void CompleteWithoutWorker(int32_t taskId);
-    void AddPendingTask(int32_t taskId, AsyncTaskRecord* record);
-    // Lookup and removal in one step; null when the id is not queued.
-    AsyncTaskRecord* TakePendingTask(int32_t taskId);
-    // Removes the entries of taskId (0: all) and returns their records.
-    std::vector<AsyncTaskRecord*> WithdrawPendingTasks(int32_t taskId);
 
-    Platform::WindowHandle window;
     Platform::ThreadHandle worker;
     uint32_t workerId;
     WString className;
     WString windowName;
-    std::map<int32_t, AsyncTaskRecord*> pendingTasks;
-    std::mutex pendingLock;  // guards pendingTasks between host and worker
+    // Shared with the worker, which may outlive this object.
+    std::shared_ptr<TaskTable> tasks;
     int32_t lastTaskId;
 };
 

@@ -21,8 +21,9 @@ Handle Open(const char* charset);
 
 void Close(Handle handle);
 
-// Converts all of input (UTF-16LE bytes) from the initial shift state,
-// appending at output and decreasing outputLeft by the bytes produced.
+// Converts all of input (UTF-16LE bytes) from the initial shift state and
+// back to it, appending at output and decreasing outputLeft by the bytes
+// produced.
 // Returns 0, or an errno value when part of the input could not be
 // converted (what was converted before it stays in the output).
 int Convert(Handle handle, const char* input, size_t inputLength,

@@ -10,6 +10,7 @@
 #include "../ResultTable.h"
 #include "../encoding/Digits.h"
 #include "../platform/LocalTime.h"
+#include "SessionDialogue.h"
 
 namespace SMTPClientNS {
 
@@ -118,6 +119,7 @@ void MoveEntries(LogQueue& from, LogQueue& to)
 int TraceCallback(CURL*, curl_infotype type, char* data, size_t size, void* userData)
 {
     TraceEntryBuffer.clear();
+    NoteSessionDialogue(type, data, size);
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
     switch (type) {
     case CURLINFO_TEXT:
@@ -173,6 +175,11 @@ void AppendLogSummary(int32_t& code)
     }
     TraceEntryBuffer += kEndPrefix + time + "\n\n" + kSeparator + "\n\n";
     PendingTraceEntries.push_back(TraceEntryBuffer);
+}
+
+void QueueSessionEntry(const std::string& entry)
+{
+    PendingSessionEntries.push_back(entry);
 }
 
 void CollectSessionLog(LogQueue& sessionEntries, LogQueue& traceEntries)

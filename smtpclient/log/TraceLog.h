@@ -27,6 +27,9 @@ void ResetSessionLog(LogQueue& sessionEntries, LogQueue& traceEntries);
 // Queues the summary entry; a non-zero code is replaced by its result code.
 void AppendLogSummary(int32_t& code);
 
+// Appends one entry to the pending session entries.
+void QueueSessionEntry(const std::string& entry);
+
 // Moves the pending entries into the client's queues, oldest first.
 void CollectSessionLog(LogQueue& sessionEntries, LogQueue& traceEntries);
 

@@ -1,10 +1,12 @@
 #include "EncodedWords.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
+#include "../encoding/Base64.h"
 #include "../encoding/CharsetConverter.h"
 #include "../encoding/CodePage.h"
-#include "../platform/Base64.h"
 #include "HeaderText.h"
 
 namespace SMTPClientNS {
@@ -12,6 +14,10 @@ namespace SMTPClientNS {
 namespace {
 
 const char kSpecials[] = "\".,;:\\()<>[]@";
+
+// RFC 2047's limit for one encoded word, and what separates folded words.
+const size_t kMaxEncodedWordLength = 75;
+const char kFold[] = "\r\n ";
 
 // ASCII header text from the host goes out as it is, except that CR and LF
 // become spaces: no display name or subject may start a header line of its
@@ -30,7 +36,96 @@ std::string EncodedWord(const std::string& charset, const char* bytes, size_t le
     return "=?" + charset + "?b?" + base64 + "?=";
 }
 
+// The length of "=?charset?b?...?=" for byteCount bytes.
+size_t EncodedWordLength(const std::string& charset, size_t byteCount)
+{
+    return charset.size() + 7 + (byteCount + 2) / 3 * 4;
+}
+
+bool IsHighSurrogate(SmtpChar unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+// Where each character of text starts, and text's end: a surrogate pair is
+// one character.
+std::vector<size_t> CharacterStarts(const WString& text)
+{
+    std::vector<size_t> starts;
+    for (size_t i = 0; i < text.size(); i += IsHighSurrogate(text[i]) && i + 1 < text.size() ? 2 : 1) {
+        starts.push_back(i);
+    }
+    starts.push_back(text.size());
+    return starts;
+}
+
+int ConvertPiece(const std::string& charset, const WString& piece, std::string& bytes)
+{
+    char* converted = nullptr;
+    size_t convertedLength = 0;
+    const int rc = ConvertUtf16ToCharset(GetSharedConverter(), charset, piece.c_str(),
+                                         &converted, &convertedLength);
+    if (rc != 0) {
+        return rc;
+    }
+    const ConvertedText text(converted);
+    bytes.assign(text.get(), convertedLength);
+    return 0;
+}
+
+void AppendFoldedWord(const std::string& charset, const std::string& bytes, std::string& out)
+{
+    if (bytes.empty()) {
+        return;
+    }
+    if (!out.empty()) {
+        out += kFold;
+    }
+    out += EncodedWord(charset, bytes.data(), bytes.size());
+}
+
 } // namespace
+
+int FoldedEncodedWords(const std::string& charset, const WString& hostText, std::string& out)
+{
+    // As in plain header text, line breaks become spaces: a reader that
+    // shows the decoded header must not find a line of its own in it.
+    const WString text = WithoutLineBreaks(hostText);
+    const std::vector<size_t> starts = CharacterStarts(text);
+    const size_t characters = starts.size() - 1;
+    // Each piece is converted on its own, so that a stateful charset's
+    // closing sequence is counted in. A longer piece never has fewer bytes,
+    // so the longest piece that fits is searched for: first by doubling from
+    // a guess, then by halving. A character too long for a word of its own
+    // still makes one.
+    const size_t guess = (kMaxEncodedWordLength - std::min(kMaxEncodedWordLength, charset.size() + 7)) / 4 * 3;
+    std::string folded;
+    int rc = 0;
+    for (size_t first = 0; first < characters && rc == 0;) {
+        size_t fits = first;
+        size_t tooLong = characters + 1;
+        std::string word;
+        size_t probe = std::min(characters, first + std::max<size_t>(guess, 1));
+        while (rc == 0 && fits + 1 < tooLong) {
+            std::string bytes;
+            rc = ConvertPiece(charset, text.substr(starts[first], starts[probe] - starts[first]), bytes);
+            if (rc == 0 && (probe == first + 1 || EncodedWordLength(charset, bytes.size()) <= kMaxEncodedWordLength)) {
+                fits = probe;
+                word = bytes;
+            } else {
+                tooLong = probe;
+            }
+            probe = tooLong > characters ? std::min(characters, first + 2 * (probe - first)) : (fits + tooLong) / 2;
+            if (fits == characters) {
+                break;
+            }
+        }
+        AppendFoldedWord(charset, word, folded);
+        first = fits;
+    }
+    out += folded;
+    return rc;
+}
 
 int EncodeDisplayName(std::string charset, const SmtpChar* text, std::string& out)
 {
@@ -137,7 +232,7 @@ void Base64Encode(const unsigned char* bytes, uint32_t length, std::string& out)
     if (bytes == nullptr) {
         return;
     }
-    Platform::AppendBase64(bytes, length, out);
+    AppendBase64(bytes, length, out);
 }
 
 } // namespace SMTPClientNS

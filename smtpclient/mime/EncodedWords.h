@@ -29,6 +29,14 @@ int EncodeSubjectText(std::string charset, const SmtpChar* text, std::string& ou
 // or the negative conversion code of the word that failed.
 int EncodeWords(std::string charset, WString text, std::string& out);
 
+// Appends text as encoded words for a header line that would be too long
+// otherwise: each word at most 75 characters, the second and later ones on
+// continuation lines. Words end between characters, and each is complete on
+// its own (a stateful charset back in its initial state), so together they
+// decode to text, with its CR and LF as spaces. Returns 0, or the negative
+// conversion code (the words before the failing one stay).
+int FoldedEncodedWords(const std::string& charset, const WString& text, std::string& out);
+
 // Cuts text after every space.
 void SplitWords(WString text, WordPieces& words);
 

@@ -8,13 +8,14 @@
 #include "../platform/ComputerName.h"
 #include "../platform/Guid.h"
 #include "../platform/LocalTime.h"
+#include "BodyLines.h"
 #include "EncodedWords.h"
 
 namespace SMTPClientNS {
 
 namespace {
 
-// What tells the To, Cc and Bcc lines apart.
+// What tells the To and Cc lines apart.
 struct RecipientKind {
     const char* lineStart;
     int (IMimeMessage::*count)();
@@ -23,7 +24,6 @@ struct RecipientKind {
 
 const RecipientKind kToKind = {"To: ", &IMimeMessage::GetToCount, &IMimeMessage::GetTo};
 const RecipientKind kCcKind = {"Cc: ", &IMimeMessage::GetCcCount, &IMimeMessage::GetCc};
-const RecipientKind kBccKind = {"Bcc: ", &IMimeMessage::GetBccCount, &IMimeMessage::GetBcc};
 
 struct PriorityLine {
     int priority;
@@ -45,10 +45,21 @@ bool IsEmpty(const SmtpChar* text)
     return text == nullptr || text[0] == 0;
 }
 
+// "name <address>", the name quoted as needed.
+std::string NamedMailbox(std::string displayName, const std::string& address)
+{
+    if (QuoteIfSpecial(displayName)) {
+        displayName = "\"" + displayName + "\"";
+    }
+    return displayName + " <" + address + ">";
+}
+
 // "address" alone, or "name <address>" with the name encoded and quoted as
-// needed. Returns 0 or the negative code of the name's conversion.
-int FormatMailbox(const SmtpChar* address, const SmtpChar* name,
-                  const std::string& charset, std::string& mailbox)
+// needed. lineLength counts what the mailbox's line holds besides it; a name
+// that would make the line too long is folded into encoded words. Returns 0
+// or the negative code of the name's conversion.
+int FormatMailbox(const SmtpChar* address, const SmtpChar* name, const std::string& charset,
+                  size_t lineLength, std::string& mailbox)
 {
     std::string ansiAddress;
     WideToAnsi(address, ansiAddress);
@@ -57,14 +68,20 @@ int FormatMailbox(const SmtpChar* address, const SmtpChar* name,
         return 0;
     }
     std::string displayName;
-    const int rc = EncodeDisplayName(charset, name, displayName);
+    int rc = EncodeDisplayName(charset, name, displayName);
     if (rc < 0) {
         return rc;
     }
-    if (QuoteIfSpecial(displayName)) {
-        displayName = "\"" + displayName + "\"";
+    mailbox = NamedMailbox(displayName, ansiAddress);
+    if (lineLength + mailbox.size() <= kMaxLineOctets) {
+        return 0;
     }
-    mailbox = displayName + " <" + ansiAddress + ">";
+    displayName.clear();
+    rc = FoldedEncodedWords(charset, name, displayName);
+    if (rc < 0) {
+        return rc;
+    }
+    mailbox = NamedMailbox(displayName, ansiAddress);
     return 0;
 }
 
@@ -87,8 +104,13 @@ int AppendRecipientHeader(IMimeMessage* message, std::string& header,
         if (IsEmpty(address) && IsEmpty(name)) {
             continue;
         }
+        // The entry shares its line with what follows the last line break;
+        // all but the last entry end in a comma.
+        const size_t lineBreak = line.rfind("\r\n");
+        const size_t lineLength = (lineBreak == std::string::npos ? line.size() : line.size() - lineBreak - 2)
+                                + (i != count ? 1 : 0);
         std::string mailbox;
-        const int rc = FormatMailbox(address, name, charset, mailbox);
+        const int rc = FormatMailbox(address, name, charset, lineLength, mailbox);
         if (rc < 0) {
             return rc;
         }
@@ -140,8 +162,7 @@ int BuildHeaderBlock(ISmtpClient* client, std::string& header)
     WideToAnsi(message->GetCharset(), charset);
 
     typedef int (*AddressBuilder)(IMimeMessage*, std::string&, const std::string&);
-    const AddressBuilder addressBuilders[] = {
-        AppendFromHeader, AppendToHeader, AppendCcHeader, AppendBccHeader};
+    const AddressBuilder addressBuilders[] = {AppendFromHeader, AppendToHeader, AppendCcHeader};
     for (AddressBuilder build : addressBuilders) {
         const int rc = build(message, header, charset);
         if (rc < 0) {
@@ -165,12 +186,13 @@ int AppendFromHeader(IMimeMessage* message, std::string& header, const std::stri
     if (IsEmpty(address) && IsEmpty(name)) {
         return 0;
     }
+    static const char kFrom[] = "From: ";
     std::string mailbox;
-    const int rc = FormatMailbox(address, name, charset, mailbox);
+    const int rc = FormatMailbox(address, name, charset, sizeof kFrom - 1, mailbox);
     if (rc < 0) {
         return rc;
     }
-    header += "From: " + mailbox + "\r\n";
+    header += kFrom + mailbox + "\r\n";
     return 0;
 }
 
@@ -184,11 +206,6 @@ int AppendCcHeader(IMimeMessage* message, std::string& header, const std::string
     return AppendRecipientHeader(message, header, charset, kCcKind);
 }
 
-int AppendBccHeader(IMimeMessage* message, std::string& header, const std::string& charset)
-{
-    return AppendRecipientHeader(message, header, charset, kBccKind);
-}
-
 void AppendDateHeader(std::string& header)
 {
     header += "Date: " + FormatHeaderDate() + "\r\n";
@@ -199,12 +216,17 @@ void AppendSubjectHeader(IMimeMessage* message, std::string& header, const std::
     if (message == nullptr) {
         return;
     }
+    static const char kSubject[] = "Subject: ";
     std::string subject;
     EncodeSubjectText(charset, message->GetSubject(), subject);
+    if (sizeof kSubject - 1 + subject.size() > kMaxLineOctets) {
+        subject.clear();
+        FoldedEncodedWords(charset, TextOrEmpty(message->GetSubject()), subject);
+    }
     if (subject.empty()) {
-        header += "Subject: \r\n";
+        header += std::string(kSubject) + "\r\n";
     } else {
-        header += "Subject: " + subject + "\r\n\r\n";
+        header += kSubject + subject + "\r\n\r\n";
     }
 }
 

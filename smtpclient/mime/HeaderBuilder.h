@@ -1,5 +1,6 @@
-// The header block of the outgoing mail: From, To, Cc, Bcc, X-Priority,
-// Date, Subject and Message - ID.
+// The header block of the outgoing mail: From, To, Cc, X-Priority, Date,
+// Subject and Message - ID. Blind copies have no line: their recipients are
+// in the envelope only, so the others do not learn of them.
 #ifndef SMTPCLIENT_MIME_HEADERBUILDER_H
 #define SMTPCLIENT_MIME_HEADERBUILDER_H
 
@@ -16,7 +17,6 @@ int BuildHeaderBlock(ISmtpClient* client, std::string& header);
 int AppendFromHeader(IMimeMessage* message, std::string& header, const std::string& charset);
 int AppendToHeader(IMimeMessage* message, std::string& header, const std::string& charset);
 int AppendCcHeader(IMimeMessage* message, std::string& header, const std::string& charset);
-int AppendBccHeader(IMimeMessage* message, std::string& header, const std::string& charset);
 void AppendDateHeader(std::string& header);
 void AppendSubjectHeader(IMimeMessage* message, std::string& header, const std::string& charset);
 void AppendMessageIdHeader(IMimeMessage* message, std::string& header);

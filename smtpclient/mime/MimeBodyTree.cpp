@@ -5,11 +5,17 @@
 #include <initializer_list>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "../encoding/CharsetConverter.h"
-#include "../NoThrow.h"
 #include "../encoding/CodePage.h"
+#include "../NoThrow.h"
+#include "../platform/FileInfo.h"
+#include "BodyLines.h"
+#include "FileContentType.h"
+#include "FilePartSource.h"
 #include "HeaderText.h"
+#include "PartFileName.h"
 
 namespace SMTPClientNS {
 
@@ -48,7 +54,24 @@ std::string Ansi(const SmtpChar* text)
     return ansi;
 }
 
-// Converts a body into the charset and adds it as a zero-terminated text part.
+// Gives a part the converted body, up to its first zero byte. Every line end
+// goes out as CR LF: a lone LF or CR would reach the server as it is, where a
+// "." line after a bare LF may end the DATA and the rest run as commands. A
+// body with a line too long for a mail goes out quoted-printable.
+void SetBodyData(curl_mimepart* part, const char* converted)
+{
+    const WireText wire = TextForTheWire(converted, std::strlen(converted));
+    if (wire.rewritten) {
+        ThrowIfOutOfMemory(curl_mime_data(part, wire.text.data(), wire.text.size()));
+    } else {
+        ThrowIfOutOfMemory(curl_mime_data(part, converted, CURL_ZERO_TERMINATED));
+    }
+    if (wire.quotedPrintable) {
+        ThrowIfOutOfMemory(curl_mime_encoder(part, "quoted-printable"));
+    }
+}
+
+// Converts a body into the charset and adds it as a text part.
 int AddTextPart(curl_mime* mime, const SmtpChar* body, const char* typeFormat,
                 const std::string& charset)
 {
@@ -61,18 +84,22 @@ int AddTextPart(curl_mime* mime, const SmtpChar* body, const char* typeFormat,
     }
     const ConvertedText text(converted);
     curl_mimepart* part = ThrowIfNull(curl_mime_addpart(mime));
-    ThrowIfOutOfMemory(curl_mime_data(part, text.get(), CURL_ZERO_TERMINATED));
+    SetBodyData(part, text.get());
     char type[56];
     std::snprintf(type, sizeof type, typeFormat, charset.c_str());
     ThrowIfOutOfMemory(curl_mime_type(part, type));
     return 0;
 }
 
-// Header lines for a part, or an exception with nothing left allocated.
-curl_slist* PartHeaders(std::initializer_list<const char*> lines)
+// The non-empty lines as a part's header list, or an exception with nothing
+// left allocated.
+curl_slist* PartHeaders(const std::vector<const char*>& lines)
 {
     curl_slist* headers = nullptr;
     for (const char* line : lines) {
+        if (line[0] == 0) {
+            continue;
+        }
         curl_slist* grown = curl_slist_append(headers, line);
         if (grown == nullptr) {
             curl_slist_free_all(headers);
@@ -92,20 +119,40 @@ curl_mimepart* AddContainer(curl_mime* root, curl_mime* subparts, const char* ty
     return container;
 }
 
-void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
+// The name that the part's Content-Disposition carries: the path's base name.
+void SetPartFileName(curl_mimepart* part, const std::string& path)
 {
-    curl_mimepart* part = ThrowIfNull(curl_mime_addpart(related));
-    const std::string path = Ansi(image.path.c_str());
-    ThrowIfOutOfMemory(curl_mime_filedata(part, path.c_str()));
-    const char* type = GetImageMimeType(path.c_str());
+    ThrowIfOutOfMemory(curl_mime_filename(part, Platform::BaseName(path.c_str())));
+}
+
+// A part whose body is the file's Base64 text, named after the file. Its
+// type is set outright, since libcurl's default for a file applies only to
+// its own file parts; an empty type sets none. Its own header lines start
+// with the encoding, where libcurl's encoder would have written it among
+// them, and go on with the non-empty lines of extraHeaders.
+void AddFilePart(curl_mime* mime, const std::string& path, const char* type,
+                 std::initializer_list<const char*> extraHeaders)
+{
+    curl_mimepart* part = ThrowIfNull(curl_mime_addpart(mime));
+    SetFilePartSource(part, path);
+    SetPartFileName(part, path);
     if (type[0] != 0) {
         ThrowIfOutOfMemory(curl_mime_type(part, type));
     }
+    std::vector<const char*> lines = {"Content-Transfer-Encoding: base64"};
+    lines.insert(lines.end(), extraHeaders.begin(), extraHeaders.end());
+    curl_mime_headers(part, PartHeaders(lines), 1);
+}
+
+void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
+{
+    const std::string path = Ansi(image.path.c_str());
+    const char* type = GetImageMimeType(path.c_str());
     // The identifier is the host's text in a part header line.
     const WString identifier = WithoutLineBreaks(image.contentId);
     const std::string contentId = "Content-ID: <" + Ansi(identifier.c_str()) + ">";
-    curl_mime_headers(part, PartHeaders({contentId.c_str(), "Content-Disposition: inline"}), 1);
-    curl_mime_encoder(part, "base64");
+    AddFilePart(related, path, type[0] != 0 ? type : FileContentType(path.c_str()),
+                {contentId.c_str(), "Content-Disposition: inline"});
 }
 
 } // namespace
@@ -179,9 +226,9 @@ void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient
         if (path.empty()) {
             continue;
         }
-        curl_mimepart* part = ThrowIfNull(curl_mime_addpart(*mixedMime));
-        ThrowIfOutOfMemory(curl_mime_filedata(part, Ansi(path.c_str()).c_str()));
-        curl_mime_encoder(part, "base64");
+        const std::string ansiPath = Ansi(path.c_str());
+        const std::string nameHeader = ExtendedFileNameHeader(path);
+        AddFilePart(*mixedMime, ansiPath, FileContentType(ansiPath.c_str()), {nameHeader.c_str()});
     }
     AddContainer(*rootMime, *mixedMime, "multipart/mixed");
 }

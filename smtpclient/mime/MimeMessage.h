@@ -6,6 +6,7 @@
 
 #include "../IMimeMessage.h"
 #include "../encoding/WideString.h"
+#include "../platform/DestructorSlot.h"
 
 namespace SMTPClientNS {
 
@@ -19,10 +20,10 @@ struct InlineImageEntry {
     WString path;
 };
 
-class CMimeMessage : public IMimeMessage {
+class CMimeMessage final : public DestructorSlot<IMimeMessage, CMimeMessage> {
 public:
     CMimeMessage();
-    ~CMimeMessage() override;
+    ~CMimeMessage();
 
     int Clear(int what) override;
     void Release() override;

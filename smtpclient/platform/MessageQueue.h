@@ -37,7 +37,8 @@ const uint32_t kUserMessage = 0x0400;          // WM_USER
 // Creates the calling thread's queue if it has none yet.
 void EnsureMessageQueue();
 
-// Posts to the queue of thread threadId; false when it cannot be posted.
+// Posts to the queue of thread threadId; false when it cannot be posted,
+// as to a thread that has no queue (it never made one, or it ended).
 bool PostThreadMessageTo(uint32_t threadId, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // Waits for the next message of the calling thread's queue; false on WM_QUIT.
@@ -67,7 +68,9 @@ intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message,
 
 // Waits up to timeoutMs (0: no wait, -1: until one arrives) for a message
 // of the calling thread's queue, then dispatches every message waiting there
-// and returns how many it took (0 when the wait ran out).
+// and returns how many it took (0 when the wait ran out). Messages are taken
+// one at a time in posting order, so a call nested in a window procedure
+// goes on with the rest of the outer call's messages before later ones.
 int DispatchWaitingMessages(int timeoutMs);
 
 // A descriptor of the calling thread's queue, readable while messages wait;

@@ -10,7 +10,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 
 #include "Thread.h"
@@ -19,6 +18,11 @@ namespace SMTPClientNS {
 namespace Platform {
 
 namespace {
+
+struct QueuedMessage {
+    uint64_t sequence;  // posting order within the queue
+    ThreadMessage message;
+};
 
 // The descriptor counts nothing: it is readable exactly while messages wait.
 struct Queue {
@@ -33,7 +37,8 @@ struct Queue {
 
     std::mutex lock;
     std::condition_variable arrived;
-    std::deque<ThreadMessage> messages;
+    std::deque<QueuedMessage> messages;
+    uint64_t nextSequence = 0;
     int descriptor;
 };
 
@@ -45,7 +50,6 @@ struct WindowRecord {
 struct Registry {
     std::mutex lock;
     std::map<uint32_t, std::shared_ptr<Queue>> queues;
-    std::set<uint32_t> endedThreads;
     std::map<std::basic_string<SmtpChar>, WindowProcedure> classes;
     std::map<WindowHandle, WindowRecord> windows;
     uintptr_t lastWindow = 0;
@@ -58,13 +62,13 @@ Registry& TheRegistry()
     return *registry;
 }
 
-// A thread's queue, and the windows it owns, go when the thread ends.
+// A thread's queue, and the windows it owns, go when the thread ends; the
+// registry keeps nothing of it.
 void RetireThread(uint32_t threadId)
 {
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> hold(registry.lock);
     registry.queues.erase(threadId);
-    registry.endedThreads.insert(threadId);
     for (auto window = registry.windows.begin(); window != registry.windows.end();) {
         if (window->second.ownerThread == threadId)
             window = registry.windows.erase(window);
@@ -73,10 +77,15 @@ void RetireThread(uint32_t threadId)
     }
 }
 
+// Trivially destructible, so it can still be read while the thread's other
+// thread-local objects are destroyed.
+thread_local bool queueRetired = false;
+
 struct QueueRetirement {
     uint32_t threadId = 0;
     ~QueueRetirement()
     {
+        queueRetired = true;
         if (threadId != 0)
             RetireThread(threadId);
     }
@@ -84,27 +93,29 @@ struct QueueRetirement {
 
 thread_local QueueRetirement retirement;
 
-// Creates the queue on first use, whichever thread comes first: a message
-// posted before the owner looks is kept for it. Null for a thread that ended.
+// Null for a thread that has no queue: one that never made it, or ended.
 std::shared_ptr<Queue> QueueOf(uint32_t threadId)
 {
-    if (threadId == 0)
-        return nullptr;
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> hold(registry.lock);
-    if (registry.endedThreads.count(threadId) != 0)
+    auto queue = registry.queues.find(threadId);
+    return queue != registry.queues.end() ? queue->second : nullptr;
+}
+
+// Only a thread makes its own queue (StartThread has a new thread make it
+// before anyone posts), so no queue outlives its thread. Null while the
+// calling thread is being torn down.
+std::shared_ptr<Queue> CallerQueue()
+{
+    if (queueRetired)
         return nullptr;
-    std::shared_ptr<Queue>& queue = registry.queues[threadId];
+    retirement.threadId = CurrentThreadId();
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> hold(registry.lock);
+    std::shared_ptr<Queue>& queue = registry.queues[retirement.threadId];
     if (!queue)
         queue = std::make_shared<Queue>();
     return queue;
-}
-
-// Null only while the calling thread is being torn down.
-std::shared_ptr<Queue> CallerQueue()
-{
-    retirement.threadId = CurrentThreadId();
-    return QueueOf(retirement.threadId);
 }
 
 void Signal(int descriptor)
@@ -129,8 +140,29 @@ bool PostToQueue(uint32_t threadId, const ThreadMessage& message)
     std::lock_guard<std::mutex> hold(queue->lock);
     if (queue->messages.empty())
         Signal(queue->descriptor);
-    queue->messages.push_back(message);
+    queue->messages.push_back(QueuedMessage{queue->nextSequence++, message});
     queue->arrived.notify_one();
+    return true;
+}
+
+// The caller holds the queue's lock and has seen a message waiting.
+ThreadMessage TakeFront(Queue& queue)
+{
+    const ThreadMessage message = queue.messages.front().message;
+    queue.messages.pop_front();
+    if (queue.messages.empty())
+        Unsignal(queue.descriptor);
+    return message;
+}
+
+// The next message posted before sequence limit, taken out of the queue;
+// false when there is none.
+bool TakeMessageBefore(Queue& queue, uint64_t limit, ThreadMessage& message)
+{
+    std::lock_guard<std::mutex> hold(queue.lock);
+    if (queue.messages.empty() || queue.messages.front().sequence >= limit)
+        return false;
+    message = TakeFront(queue);
     return true;
 }
 
@@ -180,10 +212,7 @@ bool GetNextMessage(ThreadMessage& message)
         return false;
     std::unique_lock<std::mutex> hold(queue->lock);
     WaitForMessage(*queue, hold, -1);
-    message = queue->messages.front();
-    queue->messages.pop_front();
-    if (queue->messages.empty())
-        Unsignal(queue->descriptor);
+    message = TakeFront(*queue);
     return message.message != kQuitMessage;
 }
 
@@ -255,24 +284,27 @@ intptr_t DefaultWindowProcedure(WindowHandle, uint32_t, uintptr_t, intptr_t)
     return 0;
 }
 
-// Takes the messages waiting when it starts; those posted while they are
-// dispatched wait for the next call.
+// Takes the messages waiting when it starts, one at a time, so that a call
+// nested in a window procedure goes on with them in their order; those
+// posted while they are dispatched wait for the next call.
 int DispatchWaitingMessages(int timeoutMs)
 {
     std::shared_ptr<Queue> queue = CallerQueue();
     if (!queue)
         return 0;
-    std::deque<ThreadMessage> waiting;
+    uint64_t limit = 0;
     {
         std::unique_lock<std::mutex> hold(queue->lock);
         WaitForMessage(*queue, hold, timeoutMs);
-        waiting.swap(queue->messages);
-        if (!waiting.empty())
-            Unsignal(queue->descriptor);
+        limit = queue->nextSequence;
     }
-    for (const ThreadMessage& message : waiting)
+    int dispatched = 0;
+    ThreadMessage message;
+    while (TakeMessageBefore(*queue, limit, message)) {
         DispatchToWindow(message);
-    return static_cast<int>(waiting.size());
+        ++dispatched;
+    }
+    return dispatched;
 }
 
 int MessageQueueDescriptor()

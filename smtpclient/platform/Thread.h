@@ -11,8 +11,9 @@ typedef void* ThreadHandle;
 typedef unsigned long (*ThreadProcedure)(void* argument);
 
 // Starts procedure(argument) at once. Returns null when the thread cannot be
-// started; otherwise threadId receives its id (never 0). Thread messages
-// posted to that id right away are kept for the new thread.
+// started; otherwise threadId receives its id (never 0). The new thread has
+// its message queue before this returns, so thread messages posted to that
+// id right away are kept for it.
 ThreadHandle StartThread(ThreadProcedure procedure, void* argument, uint32_t& threadId);
 
 // Waits at most timeoutMs for the thread to end; true when it ended.
@@ -21,6 +22,9 @@ bool WaitThread(ThreadHandle thread, uint32_t timeoutMs);
 // Gives up the handle. A thread that has not ended is terminated on Win32
 // and detached on POSIX, where a thread cannot be killed safely.
 void CloseThread(ThreadHandle thread, bool ended);
+
+// Gives up the handle and leaves the thread to end on its own.
+void DetachThread(ThreadHandle thread);
 
 // Id of the calling thread, as used for thread messages; never 0.
 uint32_t CurrentThreadId();

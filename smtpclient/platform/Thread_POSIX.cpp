@@ -8,6 +8,8 @@
 #include <system_error>
 #include <thread>
 
+#include "MessageQueue.h"
+
 namespace SMTPClientNS {
 namespace Platform {
 
@@ -18,26 +20,35 @@ namespace {
 std::atomic<uint32_t> nextThreadId(1);
 thread_local uint32_t currentThreadId = 0;
 
-// std::thread has no bounded join; the thread reports its own end here.
-struct EndSignal {
+// std::thread has no bounded join; the thread reports its own start (its
+// queue exists) and its end here.
+struct ThreadSignals {
     std::mutex lock;
     std::condition_variable changed;
+    bool started = false;
     bool ended = false;
 };
 
 struct PosixThread {
     std::thread thread;
-    std::shared_ptr<EndSignal> end;
+    std::shared_ptr<ThreadSignals> signals;
 };
 
+void Report(ThreadSignals& signals, bool ThreadSignals::*state)
+{
+    std::lock_guard<std::mutex> hold(signals.lock);
+    signals.*state = true;
+    signals.changed.notify_all();
+}
+
 void RunThread(ThreadProcedure procedure, void* argument, uint32_t threadId,
-               std::shared_ptr<EndSignal> end)
+               std::shared_ptr<ThreadSignals> signals)
 {
     currentThreadId = threadId;
+    EnsureMessageQueue();
+    Report(*signals, &ThreadSignals::started);
     procedure(argument);
-    std::lock_guard<std::mutex> hold(end->lock);
-    end->ended = true;
-    end->changed.notify_all();
+    Report(*signals, &ThreadSignals::ended);
 }
 
 } // namespace
@@ -45,32 +56,42 @@ void RunThread(ThreadProcedure procedure, void* argument, uint32_t threadId,
 ThreadHandle StartThread(ThreadProcedure procedure, void* argument, uint32_t& threadId)
 {
     const uint32_t newId = nextThreadId.fetch_add(1);
-    std::shared_ptr<EndSignal> end = std::make_shared<EndSignal>();
+    std::shared_ptr<ThreadSignals> signals = std::make_shared<ThreadSignals>();
+    PosixThread* started = nullptr;
     try {
-        PosixThread* started = new PosixThread{
-            std::thread(RunThread, procedure, argument, newId, end), end};
-        threadId = newId;
-        return started;
+        started = new PosixThread{std::thread(RunThread, procedure, argument, newId, signals), signals};
     } catch (const std::system_error&) {
         return nullptr;
     }
+    std::unique_lock<std::mutex> hold(signals->lock);
+    signals->changed.wait(hold, [&signals] { return signals->started; });
+    threadId = newId;
+    return started;
 }
 
 bool WaitThread(ThreadHandle thread, uint32_t timeoutMs)
 {
-    EndSignal& end = *static_cast<PosixThread*>(thread)->end;
-    std::unique_lock<std::mutex> hold(end.lock);
-    return end.changed.wait_for(hold, std::chrono::milliseconds(timeoutMs),
-                                [&end] { return end.ended; });
+    ThreadSignals& signals = *static_cast<PosixThread*>(thread)->signals;
+    std::unique_lock<std::mutex> hold(signals.lock);
+    return signals.changed.wait_for(hold, std::chrono::milliseconds(timeoutMs),
+                                    [&signals] { return signals.ended; });
 }
 
 void CloseThread(ThreadHandle thread, bool ended)
 {
+    if (!ended) {
+        DetachThread(thread);
+        return;
+    }
     PosixThread* posixThread = static_cast<PosixThread*>(thread);
-    if (ended)
-        posixThread->thread.join();
-    else
-        posixThread->thread.detach();
+    posixThread->thread.join();
+    delete posixThread;
+}
+
+void DetachThread(ThreadHandle thread)
+{
+    PosixThread* posixThread = static_cast<PosixThread*>(thread);
+    posixThread->thread.detach();
     delete posixThread;
 }
 

@@ -67,6 +67,11 @@ void CloseThread(ThreadHandle thread, bool ended)
     CloseHandle(static_cast<HANDLE>(thread));
 }
 
+void DetachThread(ThreadHandle thread)
+{
+    CloseHandle(static_cast<HANDLE>(thread));
+}
+
 uint32_t CurrentThreadId()
 {
     return GetCurrentThreadId();

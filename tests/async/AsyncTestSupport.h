@@ -3,7 +3,10 @@
 #ifndef SMTPCLIENT_TESTS_ASYNCTESTSUPPORT_H
 #define SMTPCLIENT_TESTS_ASYNCTESTSUPPORT_H
 
+#include <dirent.h>
+
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -69,6 +72,47 @@ inline void UsePort(SMTPClientNS::ISmtpClient& client, int port)
     client.SetPort(port);
     client.SetUseTls(false);
     client.SetConnectTimeout(5);
+}
+
+// Entries of a /proc folder: "/proc/self/task" counts the process's
+// threads, "/proc/self/fd" its descriptors (one more while it is read).
+inline int CountEntries(const char* folder)
+{
+    DIR* listing = opendir(folder);
+    if (listing == nullptr)
+        return -1;
+    int count = 0;
+    while (const dirent* entry = readdir(listing))
+        count += entry->d_name[0] != '.' ? 1 : 0;
+    closedir(listing);
+    return count;
+}
+
+// Polls until done() holds; false when timeoutMs passed first.
+inline bool EventuallyTrue(const std::function<bool()>& done, int timeoutMs = 10000)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// The process's threads now, counted after one thread has come and gone,
+// so that helper threads a sanitizer starts with the first one are there.
+inline int ThreadsAtRest()
+{
+    std::thread([] {}).join();
+    return CountEntries("/proc/self/task");
+}
+
+// True once the process has no more threads than before; a worker left to
+// end on its own takes a moment.
+inline bool ThreadsBackTo(int before, int timeoutMs = 10000)
+{
+    return EventuallyTrue([before] { return CountEntries("/proc/self/task") <= before; }, timeoutMs);
 }
 
 } // namespace SMTPClientTest

@@ -194,6 +194,39 @@ TEST(DeliveredTree, ArrivesAsComposed)
     }
 }
 
+// Whatever line ends the host's text has, the mail holds CR LF alone, and no
+// line over 998 octets: the long-line part goes out quoted-printable and
+// decodes to the text with CR LF line ends; the short one stays 8bit.
+TEST(DeliveredTree, LinesEndInCrLfAndFitTheLimit)
+{
+    const std::string recipient = "composition-lines-" + std::to_string(getpid()) + "@example.org";
+    CMimeMessage m;
+    m.SetFrom(W("sender@example.com").c_str(), nullptr);
+    m.AddTo(W(recipient).c_str(), nullptr);
+    m.SetSubject(W("Lines").c_str());
+    m.SetTextBody(W("one\ntwo\rthree\r\n.\nfour").c_str());
+    m.SetHtmlBody(W("<p>" + std::string(3000, 'x') + " Grüße</p>\n<p>=end</p>").c_str());
+    EXPECT_EQ(1, Send(m));
+    const ReceivedMail mail = WaitForMailTo(recipient);
+    ASSERT_FALSE(mail.rawPath.empty());
+    size_t lineStart = 0;
+    for (size_t i = 0; i < mail.raw.size(); ++i) {
+        if (mail.raw[i] == '\r' || mail.raw[i] == '\n') {
+            ASSERT_EQ("\r\n", mail.raw.substr(i, 2)) << "lone line break at " << i;
+            EXPECT_LE(i - lineStart, 998u);
+            lineStart = ++i + 1;
+        }
+    }
+    const std::string outline = DescribeMail(mail.rawPath);
+    EXPECT_NE(std::string::npos, outline.find(
+        "      text/html; charset=\"UTF-8\"\n"
+        "        transfer-encoding: quoted-printable\n"
+        "        text: \"<p>" + std::string(3000, 'x') + " Grüße</p>\\r\\n<p>=end</p>\"\n"
+        "      text/plain; charset=\"UTF-8\"\n"
+        "        transfer-encoding: 8bit\n"
+        "        text: \"one\\r\\ntwo\\r\\nthree\\r\\n.\\r\\nfour\"\n")) << outline;
+}
+
 // The text body cannot be converted: the send fails and nothing arrives.
 TEST(DeliveredTree, UnknownCharsetFailsTheSend)
 {

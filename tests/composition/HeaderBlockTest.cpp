@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include <cstdlib>
 #include <ctime>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "TestText.h"
 #include "smtpclient/SmtpClient.h"
@@ -17,9 +20,9 @@ using namespace SMTPClientTest;
 namespace {
 
 // The raw block, which the parsed outline of a delivered mail does not show:
-// folding, quoting, escapes, encoded words, the priority line, and no blank
-// line after an empty subject. Date and Message - ID change with every
-// block; the delivery test checks their form.
+// folding, quoting, escapes, encoded words, the priority line, no Bcc line,
+// and no blank line after an empty subject. Date and Message - ID change
+// with every block; the delivery test checks their form.
 TEST(HeaderBlock, IsBuiltExactly)
 {
     CMimeMessage m;
@@ -30,18 +33,119 @@ TEST(HeaderBlock, IsBuiltExactly)
     m.AddTo(W("z@example.org").c_str(), W("Zoë \"Z\" Ångström").c_str());
     m.AddTo(W("carol@example.org").c_str(), W("Carol").c_str());
     m.AddCc(W("js@example.org").c_str(), W("J. Smith").c_str());
-    m.AddBcc(W("bs@example.org").c_str(), W("Smith, \"Bob\" \\ Jr").c_str());
+    m.AddCc(W("bs@example.org").c_str(), W("Smith, \"Bob\" \\ Jr").c_str());
+    m.AddBcc(W("blind@example.org").c_str(), W("Blind").c_str());
     m.SetPriority(1);
     std::string block;
     EXPECT_EQ(0, BuildHeaderBlock(&client, block));
     EXPECT_EQ("From: =?UTF-8?b?SsO8cmdlbiBHcm/Dnw==?= <j@example.com>\r\n"
               "To: bob@example.org,\r\n =?UTF-8?b?Wm/DqyAiWiIgw4VuZ3N0csO2bQ==?= <z@example.org>,\r\n"
               " Carol <carol@example.org>\r\n"
-              "Cc: \"J. Smith\" <js@example.org>\r\n"
-              "Bcc: \"Smith, \\\"Bob\\\" \\\\ Jr\" <bs@example.org>\r\n"
+              "Cc: \"J. Smith\" <js@example.org>,\r\n"
+              " \"Smith, \\\"Bob\\\" \\\\ Jr\" <bs@example.org>\r\n"
               "X-Priority: 4 \r\n"
               "Date: <masked>\r\nSubject: \r\nMessage - ID: <masked>\r\n",
               std::regex_replace(block, std::regex("(Date|Message - ID): [^\r]*"), "$1: <masked>"));
+}
+
+std::string Base64Decoded(const std::string& text)
+{
+    static const std::string kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string bytes;
+    uint32_t bits = 0;
+    int count = 0;
+    for (char c : text) {
+        const size_t value = kAlphabet.find(c);
+        if (value == std::string::npos)
+            break;
+        bits = (bits << 6) | static_cast<uint32_t>(value);
+        if ((count += 6) >= 8) {
+            count -= 8;
+            bytes += static_cast<char>((bits >> count) & 0xFF);
+        }
+    }
+    return bytes;
+}
+
+// bytes of charset as UTF-8; "<invalid>" when they do not convert whole,
+// as a word cut inside a character would not.
+std::string Utf8Of(const std::string& charset, std::string bytes)
+{
+    iconv_t descriptor = iconv_open("UTF-8", charset.c_str());
+    std::string utf8(bytes.size() * 4 + 16, '\0');
+    char* in = bytes.data();
+    char* out = utf8.data();
+    size_t inLeft = bytes.size();
+    size_t outLeft = utf8.size();
+    const bool whole = iconv(descriptor, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1)
+                    && iconv(descriptor, nullptr, nullptr, &out, &outLeft) != static_cast<size_t>(-1);
+    iconv_close(descriptor);
+    utf8.resize(utf8.size() - outLeft);
+    return whole ? utf8 : "<invalid>";
+}
+
+std::string Repeated(const std::string& text, int times)
+{
+    std::string result;
+    for (int i = 0; i < times; ++i)
+        result += text;
+    return result;
+}
+
+// A subject and a display name too long for one line, in multi-byte and
+// stateful charsets: each becomes encoded words of at most 75 characters on
+// lines of their own, each word decodes whole by itself (a stateful one back
+// in ASCII at its end), and together they give the text back. Every line of
+// the block fits the 998-octet limit.
+TEST(HeaderBlock, FoldsLinesThatWouldBeTooLong)
+{
+    const std::string name = Repeated("山田 太郎・", 90);
+    for (const std::string charset : {"UTF-8", "Shift_JIS", "ISO-2022-JP"}) {
+        SCOPED_TRACE(charset);
+        // Only UTF-8 has the emoji, a surrogate pair in UTF-16.
+        const std::string subject = "Q3 report: " + Repeated("会議の日程と議題 ", 40)
+                                  + (charset == "UTF-8" ? "😀 end" : "end");
+        CMimeMessage m;
+        CSmtpClient client(new CSmtpClientWrapper());
+        client.SetMimeMessage(&m);
+        m.SetCharset(W(charset).c_str());
+        m.SetFrom(W("from@example.com").c_str(), W(name).c_str());
+        m.AddTo(W("a@example.org").c_str(), W("A").c_str());
+        m.AddTo(W("b@example.org").c_str(), W(name).c_str());
+        m.SetSubject(W(subject).c_str());
+        std::string block;
+        ASSERT_EQ(0, BuildHeaderBlock(&client, block));
+        client.SetMimeMessage(nullptr);
+
+        for (size_t start = 0, end; (end = block.find("\r\n", start)) != std::string::npos; start = end + 2)
+            EXPECT_LE(end - start, 998u);
+        // The header, unfolded, as "name: words".
+        std::vector<std::string> decoded;
+        for (const char* header : {"From: ", "To: ", "Subject: "}) {
+            const size_t start = block.find(header);
+            ASSERT_NE(std::string::npos, start);
+            std::string value = block.substr(start, block.find("\r\n", start) - start);
+            for (size_t next = block.find("\r\n", start); block.compare(next, 3, "\r\n ") == 0;
+                 next = block.find("\r\n", next + 2))
+                value += block.substr(next + 2, block.find("\r\n", next + 2) - next - 2);
+            std::string text;
+            const std::regex word("=\\?([^?]+)\\?b\\?([^?]*)\\?=");
+            for (auto it = std::sregex_iterator(value.begin(), value.end(), word); it != std::sregex_iterator(); ++it) {
+                EXPECT_LE(it->length(), 75);
+                EXPECT_EQ(charset, (*it)[1].str());
+                const std::string bytes = Base64Decoded((*it)[2].str());
+                const size_t shift = bytes.rfind('\x1B');
+                EXPECT_TRUE(shift == std::string::npos || bytes.compare(shift, 3, "\x1B(B") == 0)
+                    << it->str();
+                text += Utf8Of(charset, bytes);
+            }
+            decoded.push_back(text);
+        }
+        EXPECT_EQ(name, decoded[0]);
+        EXPECT_EQ(name, decoded[1]);  // the second To entry; the first is plain "A"
+        EXPECT_EQ(subject, decoded[2]);
+    }
 }
 
 std::string ReferenceDate(std::time_t when)

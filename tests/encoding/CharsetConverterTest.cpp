@@ -40,8 +40,9 @@ TEST(CharsetConverter, ConvertsOrFailsWithItsCode)
     } cases[] = {
         {"UTF-8", W("é€😀"), 0, "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
         {"ISO-2022-JP", W("a日本b"), 0, "a\x1B$BF|K\\\x1B(Bb"},
-        // No return to ASCII at the end, and no shift state left for the next.
-        {"ISO-2022-JP", W("日"), 0, "\x1B$BF|"},
+        // Back to ASCII at the end, so the text stands on its own, and no
+        // shift state left for the next.
+        {"ISO-2022-JP", W("日"), 0, "\x1B$BF|\x1B(B"},
         {"ISO-2022-JP", W("a"), 0, "a"},
         {"Shift_JIS", W("日本語"), 0, "\x93\xFA\x96\x7B\x8C\xEA"},
         {"ISO-8859-1", W("aαbβ"), 0, "ab"},

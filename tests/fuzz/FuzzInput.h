@@ -20,6 +20,7 @@ int FuzzTraceFormat(const uint8_t* data, size_t size);
 int FuzzCharsetConversion(const uint8_t* data, size_t size);
 int FuzzAddressCheck(const uint8_t* data, size_t size);
 int FuzzBodyFromFile(const uint8_t* data, size_t size);
+int FuzzWireLines(const uint8_t* data, size_t size);
 
 inline void Expect(bool condition, const char* what)
 {

@@ -25,6 +25,7 @@ TEST(FuzzCorpus, EverySeedPassesItsTarget)
         {"charset_conversion", SMTPClientFuzz::FuzzCharsetConversion},
         {"address_check", SMTPClientFuzz::FuzzAddressCheck},
         {"body_from_file", SMTPClientFuzz::FuzzBodyFromFile},
+        {"wire_lines", SMTPClientFuzz::FuzzWireLines},
     };
     for (const auto& [corpus, run] : targets) {
         size_t seeds = 0;

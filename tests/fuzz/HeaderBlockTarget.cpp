@@ -80,7 +80,9 @@ void CheckBlockLines(const std::string& block)
         if (line.empty()) {
             Expect(afterSubject, "empty line elsewhere than after the subject");
         } else if (line[0] == ' ') {
-            Expect(next >= 2 && next <= 4, "continuation outside a recipient line");
+            // Recipient lists continue; a From or Subject line too long
+            // for one line continues with folded encoded words.
+            Expect((next >= 1 && next <= 4) || next == kSubject + 1, "continuation of a line that does not continue");
         } else {
             const size_t header = HeaderOf(line);
             Expect(header < kHeaders.size(), "line that is no header of the builder");

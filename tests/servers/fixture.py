@@ -1,10 +1,11 @@
 """Starts and stops the test servers for the CTest fixtures.
 
-    /usr/bin/python3 fixture.py start|stop smtp|socks STATE [--timeout S]
+    /usr/bin/python3 fixture.py start|stop smtp|socks|mta STATE [--timeout S]
 
-The daemon writes {name: port} to STATE/ports.json (smtp) or proxy_ports.json
-(socks) once all its listeners accept connections, and ends on SIGTERM, when
-ctest (which started it) is gone, or after two hours. Its output goes to
+The daemon writes {name: port} to STATE/ports.json (smtp), proxy_ports.json
+(socks) or mta_ports.json (the mail servers) once all its listeners accept
+connections, and ends on SIGTERM, when ctest (which started it) is gone, or
+after two hours. Its output goes to
 STATE/logs/<daemon>.log.
 """
 
@@ -20,8 +21,8 @@ import subprocess
 import sys
 import time
 
-PORTS_FILES = {"smtp": "ports.json", "socks": "proxy_ports.json"}
-MODULES = {"smtp": "smtp_server", "socks": "socks_proxies"}
+PORTS_FILES = {"smtp": "ports.json", "socks": "proxy_ports.json", "mta": "mta_ports.json"}
+MODULES = {"smtp": "smtp_server", "socks": "socks_proxies", "mta": "mail_transfer_agents"}
 LIFETIME_S = 2 * 60 * 60
 POLL_S = 0.05
 

@@ -21,6 +21,7 @@ from socks_proxies import OUTGOING_ADDRESSES
 
 USERS = {b"alice": b"secret", "björn".encode(): "pässword".encode()}
 OAUTH_RESPONSE = b"user=alice\x01auth=Bearer test-oauth-token\x01\x01"
+ACCEPTED = "250 Message accepted for delivery"
 
 
 def _certificate(folder, name, *options):
@@ -76,15 +77,23 @@ class MailStore:
 
 
 class Handler:
-    """Accepts everything and stores the mail; with a fault ("RCPT" or "DATA",
-    reply) that command gets the reply instead."""
+    """Accepts everything and stores the mail; with a fault ("MAIL", "RCPT" or
+    "DATA", reply) that command gets the reply instead, "{address}" in it
+    standing for the command's address. accepted: the reply to the final dot."""
 
-    def __init__(self, listener, store, fault=(None, None)):
-        self.listener, self.store, self.fault = listener, store, fault
+    def __init__(self, listener, store, fault=(None, None), accepted=ACCEPTED):
+        self.listener, self.store, self.fault, self.accepted = listener, store, fault, accepted
+
+    async def handle_MAIL(self, server, session, envelope, address, options):
+        if self.fault[0] == "MAIL":
+            return self.fault[1].format(address=address)
+        envelope.mail_from = address
+        envelope.mail_options.extend(options)
+        return "250 OK"
 
     async def handle_RCPT(self, server, session, envelope, address, options):
         if self.fault[0] == "RCPT":
-            return self.fault[1]
+            return self.fault[1].format(address=address)
         envelope.rcpt_tos.append(address)
         return "250 OK"
 
@@ -92,7 +101,7 @@ class Handler:
         if self.fault[0] == "DATA":
             return self.fault[1]
         self.store.store(self.listener, session, envelope)
-        return "250 Message accepted for delivery"
+        return self.accepted
 
     @auth_mechanism("XOAUTH2")
     async def auth_xoauth2(self, server, args):
@@ -150,8 +159,9 @@ STARTTLS = {"tls": "self_signed", **AUTH}
 NO_TLS_AUTH = {**AUTH, "auth_require_tls": False, "auth_required": True}
 
 # Listener -> its aiosmtpd options, plus: "tls" the certificate offered with
-# STARTTLS, "fault" a refused command and its reply, "protocol" a replacement
-# SMTP class. Plain coroutines are listeners written without aiosmtpd.
+# STARTTLS, "fault" a refused command and its reply, "accepted" the reply to
+# the final dot, "protocol" a replacement SMTP class. Plain coroutines are
+# listeners written without aiosmtpd.
 LISTENERS = {
     "plain": {},
     "starttls": STARTTLS,
@@ -164,6 +174,13 @@ LISTENERS = {
     "drop_in_large_data": {"protocol": DropInLargeData},
     "stall_after_greeting": _greet_then_stall,
     "starttls_garbage": _starttls_garbage,
+    # Replies worded as real servers word them, for what a failed send tells the host.
+    "refuse_unknown_user": {"fault": ("RCPT", "550 5.1.1 <{address}>: Recipient address rejected: User unknown")},
+    "refuse_data_policy": {"fault": ("DATA", "554-5.7.1 Message rejected by policy\r\n"
+                                             "554 5.7.1 See the postmaster's page for details")},
+    "refuse_over_size": {"fault": ("MAIL", "552 5.3.4 Message size exceeds fixed maximum message size")},
+    "auth_plain_only": {**STARTTLS, "auth_exclude_mechanism": ["XOAUTH2", "LOGIN"]},
+    "queue_id": {"accepted": "250 2.0.0 Ok: queued as 4B7C2F3A1D"},
 }
 
 
@@ -220,7 +237,8 @@ LISTENERS.update({
 def _smtp_factory(name, options, store, contexts):
     options = dict(options)
     protocol = options.pop("protocol", SMTP)
-    handler = Handler(name, store, options.pop("fault", (None, None)))
+    handler = Handler(name, store, options.pop("fault", (None, None)),
+                      options.pop("accepted", ACCEPTED))
     if "tls" in options:
         options["tls_context"] = contexts[options.pop("tls")]
     return lambda: protocol(handler, hostname="localhost", enable_SMTPUTF8=True,

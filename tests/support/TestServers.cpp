@@ -37,14 +37,14 @@ std::string First(const JsonObject& object, const std::string& key)
     return member == object.end() || member->second.empty() ? std::string() : member->second[0];
 }
 
-ReceivedMail MailFromEnvelope(const JsonObject& envelope)
+ReceivedMail MailFromEnvelope(const JsonObject& envelope, const std::string& folder)
 {
     ReceivedMail mail;
     mail.listener = First(envelope, "listener");
     mail.mailFrom = First(envelope, "mail_from");
     if (envelope.count("rcpt_tos"))
         mail.rcptTos = envelope.at("rcpt_tos");
-    mail.rawPath = StateDir() + "/mail/" + First(envelope, "raw");
+    mail.rawPath = folder + "/" + First(envelope, "raw");
     mail.raw = ReadFile(mail.rawPath);
     mail.tls = First(envelope, "tls") == "true";
     mail.authUser = First(envelope, "auth_user");
@@ -60,17 +60,46 @@ std::string ShellQuoted(const std::string& text)
     return quoted + "'";
 }
 
+// The envelopes N.json of a listener's store, in the order the messages arrived.
+std::vector<ReceivedMail> StoredMailTo(const std::string& folder, const std::string& recipient)
+{
+    std::vector<std::pair<long, std::string>> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::filesystem::path& path = entry.path();
+        if (path.extension() == ".json" && path.filename().string()[0] != '.')
+            files.emplace_back(std::atol(path.stem().string().c_str()), path.string());
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<ReceivedMail> mails;
+    for (const auto& file : files) {
+        ReceivedMail mail = MailFromEnvelope(ParseJsonObject(ReadFile(file.second)), folder);
+        if (std::find(mail.rcptTos.begin(), mail.rcptTos.end(), recipient) != mail.rcptTos.end())
+            mails.push_back(std::move(mail));
+    }
+    return mails;
+}
+
+// True when the header section of a delivered message names recipient in the
+// line its server adds: Delivered-To (Postfix) or Envelope-to (Exim).
+bool DeliveredFor(const std::string& raw, const std::string& recipient)
+{
+    const std::string headers = "\n" + raw.substr(0, raw.find("\n\n") + 1);
+    return headers.find("\nDelivered-To: " + recipient + "\n") != std::string::npos
+        || headers.find("\nEnvelope-to: " + recipient + "\n") != std::string::npos;
+}
+
 } // namespace
 
 int ServerPort(const std::string& name)
 {
-    for (const char* file : {"/ports.json", "/proxy_ports.json"}) {
+    for (const char* file : {"/ports.json", "/proxy_ports.json", "/mta_ports.json"}) {
         const std::string port = First(ParseJsonObject(ReadFile(StateDir() + file)), name);
         if (!port.empty())
             return std::atoi(port.c_str());
     }
     ADD_FAILURE() << "Test listener \"" << name << "\" is not running (no port in " << StateDir()
-                  << "); does the test require the smtp_servers or socks_proxies fixture?";
+                  << "); does the test require the smtp_servers, socks_proxies or mail_servers fixture?";
     return 0;
 }
 
@@ -81,22 +110,36 @@ std::string TestCaFile()
 
 std::vector<ReceivedMail> MailTo(const std::string& recipient)
 {
-    // Envelopes are N.json, numbered in the order the messages arrived.
-    std::vector<std::pair<long, std::string>> files;
+    return StoredMailTo(StateDir() + "/mail", recipient);
+}
+
+std::vector<std::string> DeliveredTo(const std::string& server, const std::string& recipient)
+{
+    std::vector<std::string> paths;
+    if (server == "relayed") {
+        for (const ReceivedMail& mail : StoredMailTo(StateDir() + "/mta/relayed", recipient))
+            paths.push_back(mail.rawPath);
+        return paths;
+    }
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(StateDir() + "/mail", error)) {
-        const std::filesystem::path& path = entry.path();
-        if (path.extension() == ".json" && path.filename().string()[0] != '.')
-            files.emplace_back(std::atol(path.stem().string().c_str()), path.string());
+    const std::string maildir = StateDir() + "/mta/" + server + "/delivered/Maildir/new";
+    for (const auto& entry : std::filesystem::directory_iterator(maildir, error)) {
+        if (DeliveredFor(ReadFile(entry.path().string()), recipient))
+            paths.push_back(entry.path().string());
     }
-    std::sort(files.begin(), files.end());
-    std::vector<ReceivedMail> mails;
-    for (const auto& file : files) {
-        ReceivedMail mail = MailFromEnvelope(ParseJsonObject(ReadFile(file.second)));
-        if (std::find(mail.rcptTos.begin(), mail.rcptTos.end(), recipient) != mail.rcptTos.end())
-            mails.push_back(std::move(mail));
+    return paths;
+}
+
+std::vector<std::string> WaitForDeliveryTo(const std::string& server, const std::string& recipient,
+                                           int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        std::vector<std::string> paths = DeliveredTo(server, recipient);
+        if (!paths.empty() || std::chrono::steady_clock::now() >= deadline)
+            return paths;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    return mails;
 }
 
 ReceivedMail WaitForMailTo(const std::string& recipient, int timeoutMs)

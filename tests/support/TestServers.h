@@ -9,7 +9,7 @@
 namespace SMTPClientTest {
 
 // Port of a listener or proxy named in tests/servers/smtp_server.py or
-// socks_proxies.py. Fails the calling test (and returns 0) when it is not running.
+// socks_proxies.py, or of a mail server of mail_transfer_agents.py. Fails the calling test (and returns 0) when it is not running.
 int ServerPort(const std::string& name);
 
 // The test certificate authority that issued the "tls_ca" listener's certificate.
@@ -32,6 +32,15 @@ ReceivedMail WaitForMailTo(const std::string& recipient, int timeoutMs = 10000);
 
 // Every message received so far whose envelope names recipient.
 std::vector<ReceivedMail> MailTo(const std::string& recipient);
+
+// The raw files of the messages that a mail server of
+// mail_transfer_agents.py ("postfix" or "exim") delivered to recipient, or
+// that its relay ("relayed") received for it, in no particular order.
+std::vector<std::string> DeliveredTo(const std::string& server, const std::string& recipient);
+
+// Waits up to timeoutMs until at least one message for recipient is there.
+std::vector<std::string> WaitForDeliveryTo(const std::string& server, const std::string& recipient,
+                                           int timeoutMs = 20000);
 
 // The message as Python's email package parses it: the outline that
 // tests/servers/describe_mail.py prints.

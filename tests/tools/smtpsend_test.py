@@ -46,9 +46,11 @@ def mail_to(address, count=1, timeout_s=10):
         time.sleep(0.05)
 
 
-def send(listener, to, *extra, env=None):
-    """smtpsend from a@example.test to `to`; --no-tls unless the listener offers STARTTLS."""
-    tls = [] if listener.startswith("starttls") else ["--no-tls"]
+def send(listener, to, *extra, env=None, tls=None):
+    """smtpsend from a@example.test to `to`; --no-tls unless the listener offers
+    STARTTLS, and then --insecure, as the test certificate is self-signed."""
+    if tls is None:
+        tls = ["--insecure"] if listener.startswith("starttls") else ["--no-tls"]
     return subprocess.run([SMTPSEND, "--server", "127.0.0.1", "--port", str(port(listener)), *tls,
                            "--from", "a@example.test", "--to", to, *extra],
                           env=dict(os.environ, **(env or {})), capture_output=True, text=True,
@@ -96,6 +98,31 @@ class Delivery(ToolTestCase):
         self.assertEqual(("<logo>", IMAGE), (parts["image/png"]["Content-ID"],
                                               parts["image/png"].get_payload(decode=True)))
         self.assertEqual(b"first line\nsecond line\n", parts["notes.txt"].get_payload(decode=True))
+
+
+class Outcome(ToolTestCase):
+    def test_one_line_with_the_result_then_why_a_send_failed(self):
+        to = recipient("outcome")
+        cases = {
+            "refused recipient": ("refuse_unknown_user", None, 1,
+                                  "result -13: sending data to the server failed\n"
+                                  f"Refused at RCPT TO:<{to}>: 550 5.1.1 <{to}>: Recipient address rejected: "
+                                  "User unknown\n"),
+            "certificate checked by default": ("starttls", [], 1,
+                                               "result -9: the server certificate was not accepted\n"
+                                               "Send failed: SSL certificate problem: self-signed certificate\n"),
+            "accepted": ("plain", None, 0, "result 1: message sent\n"),
+        }
+        for name, (listener, tls, code, stdout) in cases.items():
+            with self.subTest(name):
+                result = send(listener, to, "--text", "x", tls=tls)
+                self.assertExit(code, result)
+                self.assertEqual((stdout, ""), (result.stdout, result.stderr))
+
+    def test_verbose_shows_libcurl_progress(self):
+        result = send("plain", recipient("verbose"), "--text", "x", "--verbose")
+        self.assertExit(0, result)
+        self.assertIn("Connected to 127.0.0.1", result.stderr)
 
 
 class Login(ToolTestCase):

@@ -17,8 +17,12 @@ Server and connection:
                            switch to TLS with STARTTLS or it fails
   --tls-version V          any (default), 1.0, 1.1, 1.2 or 1.3; a version
                            other than any allows exactly that one
-  --verify-cert            verify the server certificate against the system's
-                           trust store (by default it is not verified)
+  --insecure               do not verify the server certificate (by default it
+                           is checked against the system's trust store). The
+                           cost: anyone on the network path can pose as the
+                           server and read the password and the message; use
+                           it only for a test server with a self-signed
+                           certificate
   --verify-status          require a valid OCSP status answer for the server
                            certificate
   --proxy URL              connect through a SOCKS proxy, URL being
@@ -77,14 +81,19 @@ Sending and output:
   --repeat N               send the message N times (with --async, all N are
                            queued before the first completion is awaited) and
                            print a summary: delivered, failed, time and rate
+  --verbose                show libcurl's progress text of synchronous sends
+                           on standard error
   -h, --help               show this help and exit
   --version                show the version and exit
 
-Each send prints its result code (1 for success, negative for a failure) and
-what it means. The library gives its localized messages to asynchronous sends
-only, so a synchronous send prints this tool's own English description of the
-code, and --async prints the library's message. The library also echoes
-libcurl's progress text to standard error.
+Each send prints one line: its result code (1 for success, negative for a
+failure) and what it means. The library gives its localized messages to
+asynchronous sends only, so a synchronous send prints this tool's own English
+description of the code, and --async prints the library's message. When a
+synchronous send fails, the next lines say why: the command the server refused
+with the server's whole reply, or what went wrong when no reply came. The
+library echoes libcurl's progress text to standard error; it is shown only
+with --verbose.
 
 Exit status: 0 when every send succeeded, 1 when a send failed, 2 for a usage
 error or refused input, in which case nothing was sent.

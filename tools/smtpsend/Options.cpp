@@ -85,7 +85,7 @@ const OptionEntry optionTable[] = {
     {"no-tls", false, [](CommandLine& l, const std::string&) { l.options.useTls = false; }},
     {"tls-version", true, [](CommandLine& l, const std::string& v) {
          l.options.tlsVersion = Choose(tlsVersions, v, "tls-version"); }},
-    {"verify-cert", false, [](CommandLine& l, const std::string&) { l.options.verifyCertificate = true; }},
+    {"insecure", false, [](CommandLine& l, const std::string&) { l.options.verifyCertificate = false; }},
     {"verify-status", false, [](CommandLine& l, const std::string&) { l.options.verifyStatus = true; }},
     {"proxy", true, [](CommandLine& l, const std::string& v) {
          l.options.useProxy = true;
@@ -128,6 +128,7 @@ const OptionEntry optionTable[] = {
     {"repeat", true, [](CommandLine& l, const std::string& v) {
          l.options.repeatGiven = true;
          l.options.repeat = Number(v, 1, maximumRepeat, "repeat"); }},
+    {"verbose", false, [](CommandLine& l, const std::string&) { l.options.verbose = true; }},
     {"help", false, [](CommandLine& l, const std::string&) { l.request = Request::Help; }},
     {"version", false, [](CommandLine& l, const std::string&) { l.request = Request::Version; }},
 };

@@ -33,7 +33,7 @@ struct SendOptions {
     int port = 0;                      // set by the parser: given, or the default for the TLS mode
     bool useTls = true;
     int tlsVersion = 0;                // the library's numbering: 0 any, 1 to 4 TLS 1.0 to 1.3
-    bool verifyCertificate = false;
+    bool verifyCertificate = true;
     bool verifyStatus = false;
     bool useProxy = false;
     ProxyUrl proxy;
@@ -64,6 +64,7 @@ struct SendOptions {
     bool async = false;
     bool repeatGiven = false;
     int repeat = 1;
+    bool verbose = false;
 };
 
 enum class Request { Send, Help, Version };

@@ -24,6 +24,18 @@ void ReportOutcome(SendTally& tally, const std::string& label, int resultCode, c
     std::fflush(stdout);
 }
 
+void ReportDetail(const std::string& label, const std::string& detail)
+{
+    const std::string prefix = label.empty() ? std::string() : label + ": ";
+    for (size_t start = 0, end; start < detail.size(); start = end + 1) {
+        end = detail.find('\n', start);
+        if (end == std::string::npos)
+            end = detail.size();
+        std::printf("%s%s\n", prefix.c_str(), detail.substr(start, end - start).c_str());
+    }
+    std::fflush(stdout);
+}
+
 void PrintSummary(const SendTally& tally)
 {
     const int total = tally.delivered + tally.failed;

@@ -17,6 +17,10 @@ struct SendTally {
 // meaning.
 void ReportOutcome(SendTally& tally, const std::string& label, int resultCode, const std::string& text);
 
+// Prints every line of detail after the outcome it explains, with the same
+// label.
+void ReportDetail(const std::string& label, const std::string& detail);
+
 // "delivered D, failed F, in S s (R messages/s)".
 void PrintSummary(const SendTally& tally);
 

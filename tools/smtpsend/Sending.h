@@ -9,9 +9,11 @@
 
 namespace smtpsend {
 
-// Calls Send count times, reporting each outcome; numbered puts "send N"
-// before each.
-SendTally SendSynchronously(SMTPClientNS::ISmtpClient& client, int count, bool numbered);
+// Calls Send count times, reporting each outcome and, for a failure, the
+// library's last log entry, which says what the server refused; numbered
+// puts "send N" before each. Unless verbose, what the library writes to
+// standard error during the send is hidden.
+SendTally SendSynchronously(SMTPClientNS::ISmtpClient& client, int count, bool numbered, bool verbose);
 
 // Queues count sends with SendAsync, then dispatches the calling thread's
 // messages until every completion has arrived, reporting each one with its

@@ -1,18 +1,37 @@
 #include <chrono>
+#include <optional>
 #include <string>
 
+#include "QuietStandardError.h"
 #include "Sending.h"
+#include "Utf16.h"
 
 namespace smtpsend {
 
-SendTally SendSynchronously(SMTPClientNS::ISmtpClient& client, int count, bool numbered)
+namespace {
+
+constexpr int successCode = 1;
+
+int SendOnce(SMTPClientNS::ISmtpClient& client, bool verbose)
+{
+    std::optional<QuietStandardError> quiet;
+    if (!verbose)
+        quiet.emplace();
+    return client.Send();
+}
+
+} // namespace
+
+SendTally SendSynchronously(SMTPClientNS::ISmtpClient& client, int count, bool numbered, bool verbose)
 {
     SendTally tally;
     const auto start = std::chrono::steady_clock::now();
     for (int number = 1; number <= count; ++number) {
-        const int resultCode = client.Send();
-        ReportOutcome(tally, numbered ? "send " + std::to_string(number) : std::string(), resultCode,
-                      std::string());
+        const int resultCode = SendOnce(client, verbose);
+        const std::string label = numbered ? "send " + std::to_string(number) : std::string();
+        ReportOutcome(tally, label, resultCode, std::string());
+        if (resultCode != successCode)
+            ReportDetail(label, Utf16ToUtf8(client.GetLastLogEntry()));
     }
     tally.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return tally;

@@ -33,7 +33,7 @@ SendTally Send(SMTPClientNS::ISmtpClient& client, const SendOptions& options)
 {
     if (options.async)
         return SendAsynchronously(client, options.repeat);
-    return SendSynchronously(client, options.repeat, options.repeatGiven);
+    return SendSynchronously(client, options.repeat, options.repeatGiven, options.verbose);
 }
 
 int Run(const SendOptions& options)

@@ -1,0 +1,68 @@
+// What a client's host thread and its worker share: the tasks queued, the
+// one running, those finished and waiting for the window procedure, and the
+// window. The worker holds the table as long as it runs, so nothing it
+// touches goes with the client.
+#ifndef SMTPCLIENT_ASYNC_TASKTABLE_H
+#define SMTPCLIENT_ASYNC_TASKTABLE_H
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "../platform/MessageQueue.h"
+#include "AsyncTask.h"
+
+namespace SMTPClientNS {
+
+// A task is the host's while its record holds a reference on the client;
+// one whose record holds none can reach no host and is given back by
+// whoever finishes it.
+class TaskTable {
+public:
+    TaskTable() = default;
+    TaskTable(const TaskTable&) = delete;
+    TaskTable& operator=(const TaskTable&) = delete;
+
+    void SetWindow(Platform::WindowHandle handle);
+    bool HasWindow();
+    // Clears the window and returns what it was.
+    Platform::WindowHandle TakeWindow();
+
+    // Queues the record under taskId (an entry under the same id is replaced).
+    void Add(int32_t taskId, AsyncTaskRecord* record);
+    // Removes the entries of taskId (0: all) and returns their records.
+    std::vector<AsyncTaskRecord*> Withdraw(int32_t taskId);
+    // Takes a queued task out to run it; null when the id is not queued.
+    AsyncTaskRecord* Start(int32_t taskId);
+    // Ends the run of a task. A task of the host waits for the window
+    // procedure, and its notice is posted to the window (true); for any
+    // other the caller gives it back (false).
+    bool Finish(AsyncTaskRecord* record, uint32_t doneMessage);
+    // For the window procedure: true when the record was waiting, and is
+    // now the caller's.
+    bool TakeFinished(AsyncTaskRecord* record);
+    // A task queued or running.
+    bool Busy();
+
+    // What the tasks of a host thread that ended still hold: the finished
+    // ones, given up whole, and the references of those queued or running,
+    // which are left to the worker to finish and give back.
+    struct Abandoned {
+        std::vector<AsyncTaskRecord*> finished;
+        std::vector<ISmtpClient*> references;
+        Platform::WindowHandle window = nullptr;
+    };
+    Abandoned AbandonHost();
+
+private:
+    std::mutex lock;
+    std::map<int32_t, AsyncTaskRecord*> pendingTasks;
+    AsyncTaskRecord* running = nullptr;
+    std::vector<AsyncTaskRecord*> finished;
+    Platform::WindowHandle window = nullptr;
+};
+
+} // namespace SMTPClientNS
+
+#endif

@@ -1,0 +1,201 @@
+#include "SessionDialogue.h"
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "../ResultTable.h"
+#include "../encoding/CodePage.h"
+#include "TraceLog.h"
+
+namespace SMTPClientNS {
+
+namespace {
+
+const char kMask[] = "****";
+const char kChallengeCode[] = "334";
+
+// The dialogue of the send under way. Shared by every client of the process
+// and unguarded, like the trace queues: one traced send at a time.
+struct Dialogue {
+    std::string clientLine;               // bytes of a command not yet ended by a line break
+    std::string serverLine;               // the same for a reply line
+    std::vector<std::string> replyLines;  // lines of a multi-line reply not yet complete
+    std::string step;                     // the command that the next reply answers, masked
+    bool dataSent = false;                // message data went out after that command
+    bool challenged = false;              // the last reply was a login challenge
+    std::string lastReply;                // whole, its lines joined by LF
+    std::string lastReplyStep;            // "at RCPT TO:<x@y>", "after the message data", ...
+};
+
+Dialogue CurrentDialogue;
+char ErrorBuffer[CURL_ERROR_SIZE];
+
+// Control characters would break the entry's lines (and a NUL would cut the
+// text short), so they show as dots; other bytes stay as the code page has them.
+std::string Readable(const std::string& line)
+{
+    std::string text = line;
+    for (char& c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 32 || byte == 127)
+            c = '.';
+    }
+    return text;
+}
+
+// Commands are case-insensitive: "auth plain" is AUTH PLAIN.
+bool StartsWithCommand(const std::string& line, const std::string& command)
+{
+    if (line.size() < command.size())
+        return false;
+    for (size_t at = 0; at < command.size(); ++at) {
+        if (std::toupper(static_cast<unsigned char>(line[at])) != command[at])
+            return false;
+    }
+    return true;
+}
+
+// "AUTH MECHANISM ARGUMENT": the argument is a credential in every mechanism
+// that sends one, so only the mechanism's name stays readable.
+std::string MaskAuthArgument(const std::string& command)
+{
+    static const std::string kAuth = "AUTH ";
+    if (!StartsWithCommand(command, kAuth))
+        return command;
+    const size_t mechanism = command.find_first_not_of(' ', kAuth.size());
+    const size_t end = command.find(' ', mechanism);
+    if (mechanism == std::string::npos || end == std::string::npos)
+        return command;
+    return command.substr(0, end) + " " + kMask;
+}
+
+// Hands every complete line of block, without its line break, to take; an
+// unfinished line waits in partial for the next block.
+template <typename Take>
+void SplitLines(std::string& partial, const char* data, size_t size, Take take)
+{
+    partial.append(data, size);
+    size_t start = 0;
+    for (size_t end = partial.find('\n'); end != std::string::npos; end = partial.find('\n', start)) {
+        size_t length = end - start;
+        if (length > 0 && partial[end - 1] == '\r')
+            --length;
+        take(partial.substr(start, length));
+        start = end + 1;
+    }
+    partial.erase(0, start);
+}
+
+// A line the client sent right after a login challenge is a credential as a
+// whole; it continues the AUTH step rather than starting a new one.
+void TakeClientLine(Dialogue& dialogue, const std::string& line)
+{
+    std::string shown;
+    if (dialogue.challenged) {
+        shown = kMask;
+    } else {
+        shown = Readable(MaskAuthArgument(line));
+        dialogue.step = shown;
+    }
+    dialogue.challenged = false;
+    dialogue.dataSent = false;
+    QueueSessionEntry("C: " + shown + "\n");
+}
+
+// "250-..." announces more lines of the same reply; anything else ends it.
+bool IsLastReplyLine(const std::string& line)
+{
+    return !(line.size() >= 4 && line[3] == '-');
+}
+
+std::string StepOfReply(const Dialogue& dialogue)
+{
+    if (dialogue.dataSent)
+        return "after the message data";
+    if (dialogue.step.empty())
+        return "on connecting";
+    return "at " + dialogue.step;
+}
+
+void TakeServerLine(Dialogue& dialogue, const std::string& line)
+{
+    dialogue.replyLines.push_back(Readable(line));
+    if (!IsLastReplyLine(line))
+        return;
+    std::string entry, reply;
+    for (const std::string& replyLine : dialogue.replyLines) {
+        entry += "S: " + replyLine + "\n";
+        reply += (reply.empty() ? "" : "\n") + replyLine;
+    }
+    dialogue.replyLines.clear();
+    // libcurl says QUIT after a refusal too; the reply to it explains nothing.
+    if (!StartsWithCommand(dialogue.step, "QUIT")) {
+        dialogue.lastReply = reply;
+        dialogue.lastReplyStep = StepOfReply(dialogue);
+    }
+    dialogue.challenged = reply.compare(0, 3, kChallengeCode) == 0;
+    QueueSessionEntry(entry);
+}
+
+bool IsRefusal(const std::string& reply)
+{
+    return !reply.empty() && (reply[0] == '4' || reply[0] == '5');
+}
+
+// What libcurl said went wrong; for an outcome of the send pipeline itself,
+// the library's own message for it.
+std::string FailureText(int rawOutcome)
+{
+    if (ErrorBuffer[0] != '\0')
+        return Readable(ErrorBuffer);
+    if (rawOutcome > 0)
+        return curl_easy_strerror(static_cast<CURLcode>(rawOutcome));
+    std::string text;
+    WideToAnsi(ToResultText(rawOutcome), text);
+    return text;
+}
+
+} // namespace
+
+void StartSessionDialogue(CURL* handle)
+{
+    CurrentDialogue = Dialogue();
+    ErrorBuffer[0] = '\0';
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, ErrorBuffer);
+}
+
+void NoteSessionDialogue(curl_infotype type, const char* data, size_t size)
+{
+    Dialogue& dialogue = CurrentDialogue;
+    switch (type) {
+    case CURLINFO_HEADER_OUT:
+        SplitLines(dialogue.clientLine, data, size,
+                   [&dialogue](const std::string& line) { TakeClientLine(dialogue, line); });
+        break;
+    case CURLINFO_HEADER_IN:
+        SplitLines(dialogue.serverLine, data, size,
+                   [&dialogue](const std::string& line) { TakeServerLine(dialogue, line); });
+        break;
+    case CURLINFO_DATA_OUT:
+        dialogue.dataSent = dialogue.dataSent || size > 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void QueueClosingEntry(int rawOutcome)
+{
+    const Dialogue& dialogue = CurrentDialogue;
+    std::string entry;
+    if (rawOutcome == 0)
+        entry = "Accepted: " + dialogue.lastReply;
+    else if (IsRefusal(dialogue.lastReply))
+        entry = "Refused " + dialogue.lastReplyStep + ": " + dialogue.lastReply;
+    else
+        entry = "Send failed: " + FailureText(rawOutcome);
+    QueueSessionEntry(entry + "\n");
+}
+
+} // namespace SMTPClientNS

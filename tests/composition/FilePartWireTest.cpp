@@ -1,0 +1,247 @@
+// Attachments and inline images as the client sends them, byte for byte
+// beside the same parts made the way libcurl reads and encodes files itself
+// (a file part with its "base64" encoder). Both go to the "plain" test
+// listener; only the random boundaries differ.
+#include <gtest/gtest.h>
+
+#include <curl/curl.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "TempFolder.h"
+#include "TestServers.h"
+#include "TestText.h"
+#include "smtpclient/SmtpClient.h"
+#include "smtpclient/SmtpClientWrapper.h"
+#include "smtpclient/mime/FilePartSource.h"
+#include "smtpclient/mime/MimeBodyTree.h"
+#include "smtpclient/mime/MimeMessage.h"
+
+using namespace SMTPClientNS;
+using namespace SMTPClientTest;
+
+namespace {
+
+// Every kind of file part: libcurl's known endings in either case, unknown
+// ones, none, and a name that needs quoting.
+const char* const kAttachments[] = {"note.txt", "LOG.TXT", "data.bin", "README", "Scan.PDF",
+                                    "a.gif", "b.jpeg", "c.htm", "d.xml", "say \"hi\".html"};
+const char* const kImages[] = {"logo.png", "icon.BMP", "photo.jpg", "vector.svg", "picture.webp"};
+
+struct Files {
+    std::vector<std::string> attachments;
+    std::vector<std::string> images;
+};
+
+// Different pseudo-random bytes for every file.
+std::string Bytes(size_t size, uint32_t seed)
+{
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<char>(seed >> 24);
+    }
+    return bytes;
+}
+
+Files WriteFiles(const TempFolder& folder, size_t size)
+{
+    Files files;
+    uint32_t seed = static_cast<uint32_t>(size);
+    for (const char* name : kAttachments)
+        files.attachments.push_back(folder.Write(name, Bytes(size, ++seed)));
+    for (const char* name : kImages)
+        files.images.push_back(folder.Write(name, Bytes(size, ++seed)));
+    return files;
+}
+
+std::string ContentId(size_t index)
+{
+    return "image" + std::to_string(index);
+}
+
+// The parts as the library builds them.
+void AddLibraryParts(curl_mime* root, curl_mime* related, curl_mime* mixed, const Files& files)
+{
+    CMimeMessage message;
+    message.SetHtmlBody(W("<p>images</p>").c_str());
+    for (size_t i = 0; i < files.images.size(); ++i)
+        message.AddInlineImage(W(files.images[i]).c_str(), W(ContentId(i)).c_str());
+    for (const std::string& path : files.attachments)
+        message.AddAttachment(W(path).c_str());
+    CSmtpClient client(new CSmtpClientWrapper());
+    client.SetMimeMessage(&message);
+    AddInlineImageParts(&root, &related, &client);
+    AddAttachmentParts(&root, &mixed, &client);
+}
+
+// The same parts as libcurl makes them of files with its own encoder.
+void AddLibcurlParts(curl_mime* root, curl_mime* related, curl_mime* mixed, const Files& files)
+{
+    for (size_t i = 0; i < files.images.size(); ++i) {
+        curl_mimepart* part = curl_mime_addpart(related);
+        curl_mime_filedata(part, files.images[i].c_str());
+        const char* type = GetImageMimeType(files.images[i].c_str());
+        if (type[0] != 0)
+            curl_mime_type(part, type);
+        const std::string contentId = "Content-ID: <" + ContentId(i) + ">";
+        curl_slist* headers = curl_slist_append(nullptr, contentId.c_str());
+        curl_mime_headers(part, curl_slist_append(headers, "Content-Disposition: inline"), 1);
+        curl_mime_encoder(part, "base64");
+    }
+    curl_mimepart* images = curl_mime_addpart(root);
+    curl_mime_subparts(images, related);
+    curl_mime_type(images, "multipart/related");
+    for (const std::string& path : files.attachments) {
+        curl_mimepart* part = curl_mime_addpart(mixed);
+        curl_mime_filedata(part, path.c_str());
+        curl_mime_encoder(part, "base64");
+    }
+    curl_mimepart* attachments = curl_mime_addpart(root);
+    curl_mime_subparts(attachments, mixed);
+    curl_mime_type(attachments, "multipart/mixed");
+}
+
+typedef void (*PartBuilder)(curl_mime*, curl_mime*, curl_mime*, const Files&);
+
+int CollectSent(CURL*, curl_infotype type, char* data, size_t size, void* sent)
+{
+    if (type == CURLINFO_HEADER_OUT || type == CURLINFO_DATA_OUT)
+        static_cast<std::string*>(sent)->append(data, size);
+    return 0;
+}
+
+struct Transfer {
+    CURLcode result;
+    std::string sent;  // every byte the client sent, commands included
+};
+
+// Sends the parts that build makes to the plain listener, as often as
+// asked over the same handle; calls remove between building and sending,
+// when given.
+std::vector<Transfer> SendTimes(PartBuilder build, const Files& files, int performs,
+                                void (*remove)(const Files&))
+{
+    std::vector<Transfer> transfers(performs);
+    CURL* curl = curl_easy_init();
+    curl_mime* root = curl_mime_init(curl);
+    curl_mime* related = curl_mime_init(curl);
+    curl_mime* mixed = curl_mime_init(curl);
+    build(root, related, mixed, files);
+    if (remove)
+        remove(files);
+    const std::string url = "smtp://127.0.0.1:" + std::to_string(ServerPort("plain"));
+    const std::string recipient = "file-parts-" + std::to_string(getpid()) + "@example.org";
+    curl_slist* recipients = curl_slist_append(nullptr, recipient.c_str());
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_MAIL_FROM, "sender@example.com");
+    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
+    curl_easy_setopt(curl, CURLOPT_MIMEPOST, root);
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, CollectSent);
+    for (Transfer& transfer : transfers) {
+        curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &transfer.sent);
+        transfer.result = curl_easy_perform(curl);
+    }
+    curl_slist_free_all(recipients);
+    curl_mime_free(related);
+    curl_mime_free(mixed);
+    curl_mime_free(root);
+    curl_easy_cleanup(curl);
+    return transfers;
+}
+
+Transfer Send(PartBuilder build, const Files& files, void (*remove)(const Files&) = nullptr)
+{
+    return SendTimes(build, files, 1, remove)[0];
+}
+
+// What went from DATA on, without the QUIT that only the handle's cleanup
+// sends (libcurl does not trace the closing dot).
+std::string MailData(const std::string& sent)
+{
+    const size_t start = sent.find("DATA\r\n");
+    const size_t quit = sent.rfind("QUIT\r\n");
+    const size_t end = quit == std::string::npos || quit < start ? sent.size() : quit;
+    return start == std::string::npos ? "" : sent.substr(start, end - start);
+}
+
+// libcurl's boundaries: 24 dashes and random letters and digits.
+std::string MaskBoundaries(std::string text)
+{
+    const std::string dashes(24, '-');
+    for (size_t at = text.find(dashes); at != std::string::npos; at = text.find(dashes, at + 1)) {
+        size_t end = at + dashes.size();
+        while (end < text.size() && text[end] == '-')
+            ++end;
+        while (end < text.size() && std::isalnum(static_cast<unsigned char>(text[end])))
+            ++end;
+        text.replace(at, end - at, "<boundary>");
+    }
+    return text;
+}
+
+// Empty when equal; otherwise where the texts part, with some context.
+std::string Difference(const std::string& expected, const std::string& actual)
+{
+    size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
+        ++at;
+    if (at == expected.size() && at == actual.size())
+        return "";
+    const size_t from = at < 300 ? 0 : at - 300;
+    return "first difference at byte " + std::to_string(at) + " of " + std::to_string(expected.size()) +
+           " and " + std::to_string(actual.size()) + "\nexpected: " + expected.substr(from, 400) +
+           "\nactual:   " + actual.substr(from, 400);
+}
+
+// Whole and partial last lines, one line's worth, and a file that spans
+// more than one of the blocks the library reads.
+const size_t kSizes[] = {0, 1, 2, 3, 56, 57, 58, 114, kFileBlockBytes + 58};
+
+TEST(FilePartWire, SameBytesAsLibcurlsOwnEncoder)
+{
+    for (size_t size : kSizes) {
+        SCOPED_TRACE("file size " + std::to_string(size));
+        TempFolder folder;
+        const Files files = WriteFiles(folder, size);
+        const Transfer expected = Send(AddLibcurlParts, files);
+        const Transfer actual = Send(AddLibraryParts, files);
+        ASSERT_EQ(CURLE_OK, expected.result);
+        EXPECT_EQ(CURLE_OK, actual.result);
+        EXPECT_EQ("", Difference(MaskBoundaries(expected.sent), MaskBoundaries(actual.sent)));
+    }
+}
+
+// The file is opened only when the transfer reads it, whichever part it is.
+TEST(FilePartWire, FileRemovedBeforeTheSendFailsItWithReadError)
+{
+    void (*const removals[])(const Files&) = {
+        [](const Files& files) { std::remove(files.images[0].c_str()); },
+        [](const Files& files) { std::remove(files.attachments[1].c_str()); },
+    };
+    for (auto remove : removals) {
+        for (PartBuilder build : {AddLibcurlParts, AddLibraryParts}) {
+            TempFolder folder;
+            EXPECT_EQ(CURLE_READ_ERROR, Send(build, WriteFiles(folder, 100), remove).result);
+        }
+    }
+}
+
+// libcurl rewinds every body when it sends the same tree again.
+TEST(FilePartWire, SendingTheTreeAgainStartsEveryFileOver)
+{
+    TempFolder folder;
+    const std::vector<Transfer> transfers =
+        SendTimes(AddLibraryParts, WriteFiles(folder, kFileBlockBytes + 1), 2, nullptr);
+    ASSERT_EQ(CURLE_OK, transfers[0].result);
+    EXPECT_EQ(CURLE_OK, transfers[1].result);
+    EXPECT_NE("", MailData(transfers[0].sent));
+    EXPECT_EQ("", Difference(MailData(transfers[0].sent), MailData(transfers[1].sent)));
+}
+
+} // namespace

@@ -1,0 +1,212 @@
+// Mail sent through Debian's Postfix and Exim (tests/servers/
+// mail_transfer_agents.py), delivered to their Maildirs or relayed one hop
+// further to a listener without 8BITMIME, and read back with Python's email
+// package: what a recipient behind real mail servers gets.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TempFolder.h"
+#include "TestServers.h"
+#include "TestText.h"
+#include "smtpclient/SmtpClient.h"
+#include "smtpclient/SmtpClientWrapper.h"
+#include "smtpclient/mime/MimeMessage.h"
+
+using namespace SMTPClientNS;
+using namespace SMTPClientTest;
+
+namespace {
+
+// Where a route's mail is sent, and where what it delivers shows up.
+struct Route {
+    const char* name;
+    const char* server;     // the mail server the library talks to
+    const char* domain;     // the recipients' domain
+    const char* deliverer;  // "postfix", "exim" or "relayed"
+};
+
+const Route kRoutes[] = {
+    {"postfix", "postfix", "example.org", "postfix"},
+    {"exim", "exim", "example.org", "exim"},
+    {"postfix_relay", "postfix", "relay.example.org", "relayed"},
+    {"exim_relay", "exim", "relay.example.org", "relayed"},
+};
+
+// A delivered message is written once the server has taken it; a second,
+// forged message would follow within the same moment.
+const std::chrono::milliseconds kSettle(1500);
+
+std::string Recipient(const Route& route, const std::string& what)
+{
+    return what + "-" + route.name + "-" + std::to_string(getpid()) + "@" + route.domain;
+}
+
+int SendThrough(const Route& route, CMimeMessage& message)
+{
+    CSmtpClient client(new CSmtpClientWrapper());
+    client.SetMimeMessage(&message);
+    client.SetHost(W("127.0.0.1").c_str());
+    client.SetPort(ServerPort(route.server));
+    client.SetUseTls(false);
+    const int rc = client.Send();
+    client.SetMimeMessage(nullptr);
+    return rc;
+}
+
+// As describe_mail.py prints a text: JSON, non-ASCII as it is.
+std::string Json(const std::string& text)
+{
+    std::string json = "\"";
+    for (char c : text) {
+        switch (c) {
+        case '"': json += "\\\""; break;
+        case '\\': json += "\\\\"; break;
+        case '\n': json += "\\n"; break;
+        case '\r': json += "\\r"; break;
+        case '\t': json += "\\t"; break;
+        default: json += c;
+        }
+    }
+    return json + "\"";
+}
+
+// Every line end as LF: a Maildir keeps its mail with LF line ends, while the
+// relay keeps CR LF as it came over SMTP.
+std::string WithLfLineEnds(const std::string& text)
+{
+    std::string result;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            result += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+std::string Outline(const std::string& rawPath)
+{
+    std::string outline = DescribeMail(rawPath);
+    for (size_t at; (at = outline.find("\\r\\n")) != std::string::npos;)
+        outline.replace(at, 4, "\\n");
+    return outline;
+}
+
+// The single message delivered to recipient, as outlined; "" when none or
+// more than one arrived.
+std::string DeliveredOnce(const Route& route, const std::string& recipient)
+{
+    if (WaitForDeliveryTo(route.deliverer, recipient).empty())
+        return "";
+    std::this_thread::sleep_for(kSettle);
+    const std::vector<std::string> paths = DeliveredTo(route.deliverer, recipient);
+    EXPECT_EQ(1u, paths.size()) << recipient;
+    return paths.size() == 1 ? Outline(paths[0]) : "";
+}
+
+// A body with Unix line ends whose "." line would end the DATA at a server
+// that takes a bare LF for a line end; the lines after it are SMTP commands
+// for a second, forged message.
+TEST(MailServers, SmugglingBodyArrivesWholeAndAlone)
+{
+    for (const Route& route : kRoutes) {
+        SCOPED_TRACE(route.name);
+        const std::string recipient = Recipient(route, "smuggling");
+        const std::string forged = Recipient(route, "forged");
+        const std::string body = "Dear Bob,\n.\nMAIL FROM:<mallory@example.com>\nRCPT TO:<" + forged +
+                                 ">\nDATA\nFrom: Your Bank <bank@example.com>\nSubject: Urgent\n\n"
+                                 "Send money.\n.\nQUIT\n";
+        CMimeMessage m;
+        m.SetFrom(W("sender@example.com").c_str(), nullptr);
+        m.AddTo(W(recipient).c_str(), nullptr);
+        m.SetSubject(W("Smuggling").c_str());
+        m.SetTextBody(W(body).c_str());
+        ASSERT_EQ(1, SendThrough(route, m));
+
+        const std::string outline = DeliveredOnce(route, recipient);
+        EXPECT_NE(std::string::npos, outline.find("text: " + Json(body) + "\n")) << outline;
+        EXPECT_TRUE(DeliveredTo(route.deliverer, forged).empty());
+    }
+}
+
+std::string Repeated(const std::string& text, int times)
+{
+    std::string result;
+    for (int i = 0; i < times; ++i)
+        result += text;
+    return result;
+}
+
+// Text with every kind of line end and a line far over 998 octets; HTML of
+// one 5,000-character line; a subject and a sender's name too long for one
+// header line; an attachment with a non-ASCII name; a blind copy.
+TEST(MailServers, LongLinesNamesAndBlindCopiesArriveIntact)
+{
+    const std::string text = "Line one\nline two\r\nline three\rline four\n" + Repeated("0123456789", 300) +
+                             "\nGrüße\n";
+    const std::string html = "<html><body><p>" + Repeated("Ünïcödé <b>markup</b> ", 230) + "</p></body></html>";
+    const std::string subject = "Report: " + Repeated("四半期の報告", 50);
+    const std::string sender = Repeated("Ångström ", 120);
+    const std::string fileName = "Grüße 報告 (1)%.txt";
+    for (const Route& route : kRoutes) {
+        SCOPED_TRACE(route.name);
+        const std::string recipient = Recipient(route, "long");
+        const std::string blind = Recipient(route, "blind");
+        TempFolder folder;
+        CMimeMessage m;
+        m.SetFrom(W("sender@example.com").c_str(), W(sender).c_str());
+        m.AddTo(W(recipient).c_str(), nullptr);
+        m.AddBcc(W(blind).c_str(), W("Blind Copy").c_str());
+        m.SetSubject(W(subject).c_str());
+        m.SetTextBody(W(text).c_str());
+        m.SetHtmlBody(W(html).c_str());
+        m.AddAttachment(W(folder.Write(fileName, "attached\n")).c_str());
+        ASSERT_EQ(1, SendThrough(route, m));
+
+        const std::string outline = DeliveredOnce(route, recipient);
+        for (const std::string& expected :
+             {"  From: " + sender + " <sender@example.com>\n", "  Subject: " + subject + "\n",
+              "text: " + Json(WithLfLineEnds(text)) + "\n", "text: " + Json(html) + "\n",
+              "        filename: " + fileName + "\n"})
+            EXPECT_NE(std::string::npos, outline.find(expected)) << expected << "\n" << outline;
+        EXPECT_EQ(std::string::npos, outline.find("defect")) << outline;
+        EXPECT_EQ(std::string::npos, outline.find("Blind")) << outline;
+        EXPECT_EQ(1u, WaitForDeliveryTo(route.deliverer, blind).size());
+    }
+}
+
+// The stateful charset: encoded words and the body each end back in ASCII.
+TEST(MailServers, Iso2022JpArrivesIntact)
+{
+    const std::string subject = "会議の お知らせ ABC " + Repeated("日程の変更について", 30);
+    const std::string text = "日本語の本文\n二行目 ABC\n";
+    for (const Route& route : kRoutes) {
+        SCOPED_TRACE(route.name);
+        const std::string recipient = Recipient(route, "iso2022jp");
+        CMimeMessage m;
+        m.SetCharset(W("ISO-2022-JP").c_str());
+        m.SetFrom(W("sender@example.com").c_str(), W("山田 太郎").c_str());
+        m.AddTo(W(recipient).c_str(), nullptr);
+        m.SetSubject(W(subject).c_str());
+        m.SetTextBody(W(text).c_str());
+        ASSERT_EQ(1, SendThrough(route, m));
+
+        const std::string outline = DeliveredOnce(route, recipient);
+        for (const std::string& expected :
+             {std::string("  From: 山田 太郎 <sender@example.com>\n"), "  Subject: " + subject + "\n",
+              "text: " + Json(text) + "\n"})
+            EXPECT_NE(std::string::npos, outline.find(expected)) << expected << "\n" << outline;
+        EXPECT_EQ(std::string::npos, outline.find("defect")) << outline;
+    }
+}
+
+} // namespace

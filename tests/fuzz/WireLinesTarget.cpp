@@ -1,0 +1,118 @@
+// What goes on the wire from fuzzed header text and bodies: the header block
+// and the text of each body part as handed to libcurl hold no CR or LF
+// outside a CR LF pair, and no line over 998 octets unless the part goes out
+// quoted-printable (whose encoder keeps lines short); the body text is the
+// host's text with CR LF line ends. Input: charset, subject, display name,
+// text body and HTML body, separated by 0x1F.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "FuzzInput.h"
+#include "smtpclient/SmtpClient.h"
+#include "smtpclient/SmtpClientWrapper.h"
+#include "smtpclient/encoding/CharsetConverter.h"
+#include "smtpclient/encoding/CodePage.h"
+#include "smtpclient/mime/BodyLines.h"
+#include "smtpclient/mime/HeaderBuilder.h"
+#include "smtpclient/mime/MimeMessage.h"
+
+namespace SMTPClientFuzz {
+
+namespace {
+
+using SMTPClientNS::WString;
+
+// Real charset names are short; a very long one could not fit its own
+// encoded word on a line.
+const size_t kMaxCharsetLength = 40;
+
+std::vector<std::string> Fields(const std::string& input, size_t count)
+{
+    std::vector<std::string> fields(1);
+    for (char c : input) {
+        if (c == '\x1F' && fields.size() < count)
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
+    fields.resize(count);
+    return fields;
+}
+
+// Checks the lines of text; false when a line is longer than the limit.
+bool CheckLineEnds(const std::string& text, const char* what)
+{
+    bool fits = true;
+    size_t lineStart = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        Expect(text.compare(i, 2, "\r\n") == 0, what);
+        fits = fits && i - lineStart <= SMTPClientNS::kMaxLineOctets;
+        lineStart = ++i + 1;
+    }
+    return fits && text.size() - lineStart <= SMTPClientNS::kMaxLineOctets;
+}
+
+std::string WithLfLineEnds(const std::string& text)
+{
+    std::string result;
+    for (size_t i = 0; i < text.size(); ++i) {
+        result += text[i] == '\r' ? '\n' : text[i];
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+    }
+    return result;
+}
+
+void CheckBody(const std::string& charset, const WString& body)
+{
+    char* converted = nullptr;
+    size_t length = 0;
+    if (body.empty() || SMTPClientNS::ConvertUtf16ToCharset(SMTPClientNS::GetSharedConverter(), charset,
+                                                            body.c_str(), &converted, &length) != 0)
+        return;
+    // The part's data ends at the first zero byte.
+    const std::string given(converted, std::strlen(converted));
+    SMTPClientNS::FreeConverted(converted);
+    const SMTPClientNS::WireText wire = SMTPClientNS::TextForTheWire(given.data(), given.size());
+    const std::string& sent = wire.rewritten ? wire.text : given;
+    const bool fits = CheckLineEnds(sent, "lone CR or LF in a body part");
+    Expect(fits || wire.quotedPrintable, "long body line without quoted-printable");
+    Expect(fits == !wire.quotedPrintable, "quoted-printable for a body whose lines fit");
+    Expect(WithLfLineEnds(sent) == WithLfLineEnds(given), "body text changed beyond its line ends");
+}
+
+} // namespace
+
+int FuzzWireLines(const uint8_t* data, size_t size)
+{
+    const std::vector<std::string> fields = Fields(std::string(reinterpret_cast<const char*>(data), size), 5);
+    const WString charset = FuzzedText(fields[0].substr(0, kMaxCharsetLength));
+    SMTPClientNS::CMimeMessage message;
+    message.SetCharset(charset.c_str());
+    message.SetSubject(FuzzedText(fields[1]).c_str());
+    const WString name = FuzzedText(fields[2]);
+    message.SetFrom(FuzzedText("sender@example.com").c_str(), name.c_str());
+    message.AddTo(FuzzedText("first@example.org").c_str(), FuzzedText("First").c_str());
+    message.AddTo(FuzzedText("second@example.org").c_str(), name.c_str());
+    message.AddCc(FuzzedText("copy@example.org").c_str(), name.c_str());
+    message.SetTextBody(FuzzedText(fields[3]).c_str());
+    message.SetHtmlBody(FuzzedText(fields[4]).c_str());
+
+    SMTPClientNS::CSmtpClient client(new SMTPClientNS::CSmtpClientWrapper());
+    client.SetMimeMessage(&message);
+    std::string block;
+    SMTPClientNS::BuildHeaderBlock(&client, block);
+    client.SetMimeMessage(nullptr);
+    Expect(CheckLineEnds(block, "lone CR or LF in the header block"), "header line over 998 octets");
+
+    std::string charsetName;
+    SMTPClientNS::WideToAnsi(charset.c_str(), charsetName);
+    CheckBody(charsetName, FuzzedText(fields[3]));
+    CheckBody(charsetName, FuzzedText(fields[4]));
+    return 0;
+}
+
+} // namespace SMTPClientFuzz
