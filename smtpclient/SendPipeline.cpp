@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "NoThrow.h"
 #include "ProxyValues.h"
 #include "encoding/CodePage.h"
 #include "mime/HeaderBuilder.h"
@@ -85,7 +86,7 @@ int SetHeaderBlock(CURL* curlHandle, curl_slist** headerList, ISmtpClient* clien
     const int rc = BuildHeaderBlock(client, header);
     if (rc < 0)
         return rc;
-    *headerList = curl_slist_append(*headerList, header.c_str());
+    *headerList = ThrowIfNull(curl_slist_append(*headerList, header.c_str()));
     curl_easy_setopt(curlHandle, CURLOPT_HTTPHEADER, *headerList);
     return rc;
 }
@@ -126,11 +127,9 @@ void SetOAuth2Option(CURL* curlHandle, ISmtpClient* client);
 int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* client);
 void CollectRecipients(ISmtpClient* client, std::vector<WString>& addresses);
 
-} // namespace
-
-int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
-                 curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
-                 curl_mime** alternativeMime, ISmtpClient* client)
+int BuildRequestSteps(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
+                      curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
+                      curl_mime** alternativeMime, ISmtpClient* client)
 {
     if (curlHandle == nullptr || client == nullptr || *rootMime == nullptr
         || *mixedMime == nullptr || *relatedMime == nullptr || *alternativeMime == nullptr)
@@ -144,7 +143,7 @@ int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** head
     const SmtpChar* sender = message->GetFrom(0);
     if (IsEmptyText(sender))
         return kNoSender;
-    curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, ToAnsi(sender).c_str());
+    ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, ToAnsi(sender).c_str()));
     rc = SetRecipients(curlHandle, recipientList, client);
     if (rc != 0)
         return rc;
@@ -157,6 +156,21 @@ int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** head
     AddInlineImageParts(rootMime, relatedMime, client);
     AddAttachmentParts(rootMime, mixedMime, client);
     return curl_easy_setopt(curlHandle, CURLOPT_MIMEPOST, *rootMime);
+}
+
+} // namespace
+
+// Memory that runs out anywhere in the build, in the library or in libcurl,
+// fails the send like libcurl's own allocation failures; what was already
+// attached to the slots is freed with the transfer.
+int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
+                 curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
+                 curl_mime** alternativeMime, ISmtpClient* client)
+{
+    return NoThrow<int>(CURLE_OUT_OF_MEMORY, [&] {
+        return BuildRequestSteps(curlHandle, recipientList, headerList, rootMime, mixedMime,
+                                 relatedMime, alternativeMime, client);
+    });
 }
 
 void ReleaseTransfer(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
@@ -202,7 +216,8 @@ void SetProxyOptions(CURL* curlHandle, ISmtpClient* client)
 {
     if (!client->GetUseProxy())
         return;
-    curl_easy_setopt(curlHandle, CURLOPT_PROXY, ReadProxyValue(client, kProxyHost).c_str());
+    ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_PROXY,
+                                        ReadProxyValue(client, kProxyHost).c_str()));
     curl_easy_setopt(curlHandle, CURLOPT_PROXYPORT,
                      ParseDecimal(ReadProxyValue(client, kProxyPort)));
     curl_easy_setopt(curlHandle, CURLOPT_PROXYTYPE,
@@ -211,8 +226,8 @@ void SetProxyOptions(CURL* curlHandle, ISmtpClient* client)
     const std::string user = ReadProxyValue(client, kProxyUser);
     if (user.empty() || password.empty())
         return;
-    curl_easy_setopt(curlHandle, CURLOPT_PROXYUSERNAME, user.c_str());
-    curl_easy_setopt(curlHandle, CURLOPT_PROXYPASSWORD, password.c_str());
+    ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_PROXYUSERNAME, user.c_str()));
+    ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_PROXYPASSWORD, password.c_str()));
 }
 
 // TLS comes from CURLOPT_USE_SSL, so the scheme is always smtp. The port is
@@ -251,7 +266,7 @@ void SetOAuth2Option(CURL* curlHandle, ISmtpClient* client)
 {
     const SmtpChar* token = client->GetOAuth2Token();
     if (token[0] != 0)
-        curl_easy_setopt(curlHandle, CURLOPT_XOAUTH2_BEARER, ToAnsi(token).c_str());
+        ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_XOAUTH2_BEARER, ToAnsi(token).c_str()));
 }
 
 int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* client)
@@ -262,11 +277,11 @@ int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* cli
     CollectRecipients(client, addresses);
     if (addresses.empty())
         return kNoRecipients;
+    // A list cut short would send to fewer recipients than asked: a failed
+    // append fails the build, and the slot keeps what was appended.
     curl_slist* last = LastNode(*recipientList);
     for (const WString& address : addresses) {
-        curl_slist* grown = curl_slist_append(last, ToAnsi(address.c_str()).c_str());
-        if (grown == nullptr)
-            break;
+        curl_slist* grown = ThrowIfNull(curl_slist_append(last, ToAnsi(address.c_str()).c_str()));
         if (*recipientList == nullptr)
             *recipientList = grown;
         last = LastNode(grown);

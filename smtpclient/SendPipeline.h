@@ -22,7 +22,8 @@ struct TransferHandles {
 };
 
 // 0 when the handle is ready to perform, otherwise the raw outcome that
-// stopped the build.
+// stopped the build: CURLE_OUT_OF_MEMORY when memory ran out. Never throws;
+// the steps below throw std::bad_alloc instead.
 int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
                  curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
                  curl_mime** alternativeMime, ISmtpClient* client);

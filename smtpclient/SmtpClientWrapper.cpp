@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
+#include <utility>
 
 #include "ProxyValues.h"
 #include "SendPipeline.h"
@@ -91,14 +92,18 @@ int CSmtpClientWrapper::SetProxy(const SmtpChar* host, int port, int type,
         useProxy = false;
         return 0;
     }
-    useProxy = true;
-    proxy.host = host;
-    proxy.port = port;
-    proxy.type = type;
+    // Every copy is made before anything changes, so a copy that finds no
+    // memory leaves the earlier proxy whole.
+    ProxySettings updated = proxy;
+    updated.host = host;
+    updated.port = port;
+    updated.type = type;
     if (!IsEmptyText(user) && !IsEmptyText(password)) {
-        proxy.user = user;
-        proxy.password = password;
+        updated.user = user;
+        updated.password = password;
     }
+    proxy = std::move(updated);
+    useProxy = true;
     return 1;
 }
 

@@ -88,8 +88,8 @@ int ConvertPiece(const std::string& charset, const WString& piece, std::string& 
     if (rc != 0) {
         return rc;
     }
-    bytes.assign(converted, convertedLength);
-    FreeConverted(converted);
+    const ConvertedText text(converted);
+    bytes.assign(text.get(), convertedLength);
     return 0;
 }
 
@@ -162,12 +162,12 @@ int EncodeDisplayName(std::string charset, const SmtpChar* text, std::string& ou
     if (rc != 0) {
         return rc;
     }
+    const ConvertedText bytes(converted);
     // The name ends at its first zero byte.
-    const size_t length = std::strlen(converted);
+    const size_t length = std::strlen(bytes.get());
     if (length > 0) {
-        out = EncodedWord(charset, converted, length);
+        out = EncodedWord(charset, bytes.get(), length);
     }
-    FreeConverted(converted);
     return 0;
 }
 
@@ -204,8 +204,8 @@ int EncodeWords(std::string charset, WString text, std::string& out)
         if (rc != 0) {
             return rc;
         }
-        out += EncodedWord(charset, converted, convertedLength);
-        FreeConverted(converted);
+        const ConvertedText bytes(converted);
+        out += EncodedWord(charset, bytes.get(), convertedLength);
     }
     return 1;
 }
