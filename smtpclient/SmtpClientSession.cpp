@@ -40,12 +40,12 @@ int CSmtpClientWrapper::Send()
     curl_easy_setopt(curlHandle, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(curlHandle, CURLOPT_DEBUGFUNCTION, GuardedTraceCallback);
     curl_easy_setopt(curlHandle, CURLOPT_DEBUGDATA, &traceLayoutFlag);
-    StartSessionDialogue(curlHandle);
+    char* errorBuffer = StartSessionDialogue(curlHandle);
     const int rc = BuildRequest(curlHandle, &recipientList, &headerList, &rootMime, &mixedMime,
                                 &relatedMime, &alternativeMime, this);
     lastResultCode = rc;
     if (rc == 0)
-        lastResultCode = PerformTransfer(curlHandle);
+        lastResultCode = PerformTransfer(curlHandle, errorBuffer);
     // The dialogue and the log file are diagnostics: when they find no
     // memory they are lost like a log that cannot be written, and the
     // send's outcome stands.

@@ -1,6 +1,7 @@
 #include "TransferTimeouts.h"
 
 #include <chrono>
+#include <cstdio>
 
 namespace SMTPClientNS {
 
@@ -19,7 +20,15 @@ struct TransferClock {
     Clock::time_point lastMove = Clock::now();
     curl_off_t uploaded = 0;
     bool expired = false;
+    bool expiredInData = false;  // the data bound ran out, not a reply's
 };
+
+// Message data is under way once some of it went out and until all of it
+// did; before and after, the client waits for a reply.
+bool MessageUnderWay(curl_off_t uploadTotal, curl_off_t uploaded)
+{
+    return uploaded > 0 && uploaded < uploadTotal;
+}
 
 // CURLOPT_XFERINFOFUNCTION: libcurl calls it at least about once a second,
 // also while nothing moves. Once expired, it stays so, and so ends the QUIT
@@ -33,8 +42,11 @@ int WatchProgress(void* data, curl_off_t, curl_off_t, curl_off_t uploadTotal,
         clock.uploaded = uploaded;
         clock.lastMove = now;
     }
-    if (now - clock.lastMove >= std::chrono::milliseconds(StallBoundMs(uploadTotal, uploaded)))
+    if (!clock.expired
+        && now - clock.lastMove >= std::chrono::milliseconds(StallBoundMs(uploadTotal, uploaded))) {
         clock.expired = true;
+        clock.expiredInData = MessageUnderWay(uploadTotal, uploaded);
+    }
     return clock.expired ? 1 : 0;
 }
 
@@ -70,24 +82,35 @@ void StopWatching(CURL* curlHandle)
     curl_easy_setopt(curlHandle, CURLOPT_SERVER_RESPONSE_TIMEOUT, 0L);
 }
 
-} // namespace
-
-// Message data is under way once some of it went out and until all of it
-// did; before and after, the client waits for a reply.
-long StallBoundMs(curl_off_t uploadTotal, curl_off_t uploaded)
+void DescribeExpiry(const TransferClock& clock, char* errorBuffer)
 {
-    const bool uploading = uploaded > 0 && uploaded < uploadTotal;
-    return uploading ? kTransferBounds.dataStallMs : kTransferBounds.replyWaitMs;
+    const long boundMs = clock.expiredInData ? kTransferBounds.dataStallMs
+                                             : kTransferBounds.replyWaitMs;
+    std::snprintf(errorBuffer, CURL_ERROR_SIZE, "%s for %ld seconds",
+                  clock.expiredInData ? "The server took no message data"
+                                      : "No reply came from the server",
+                  boundMs / 1000);
 }
 
-int PerformTransfer(CURL* curlHandle)
+} // namespace
+
+long StallBoundMs(curl_off_t uploadTotal, curl_off_t uploaded)
+{
+    return MessageUnderWay(uploadTotal, uploaded) ? kTransferBounds.dataStallMs
+                                                  : kTransferBounds.replyWaitMs;
+}
+
+int PerformTransfer(CURL* curlHandle, char* errorBuffer)
 {
     TransferClock clock;
     WatchTransfer(curlHandle, &clock);
     CURLcode result = curl_easy_perform(curlHandle);
     StopWatching(curlHandle);
-    if (result == CURLE_ABORTED_BY_CALLBACK && clock.expired)
+    if (result == CURLE_ABORTED_BY_CALLBACK && clock.expired) {
         result = CURLE_OPERATION_TIMEDOUT;
+        if (errorBuffer != nullptr)
+            DescribeExpiry(clock, errorBuffer);
+    }
     return result;
 }
 

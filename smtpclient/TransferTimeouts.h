@@ -22,8 +22,10 @@ extern const TransferBounds kTransferBounds;
 long StallBoundMs(curl_off_t uploadTotal, curl_off_t uploaded);
 
 // curl_easy_perform under the bounds: a transfer that stands still longer
-// ends in CURLE_OPERATION_TIMEDOUT.
-int PerformTransfer(CURL* curlHandle);
+// ends in CURLE_OPERATION_TIMEDOUT. errorBuffer, when not null, is the
+// handle's CURLOPT_ERRORBUFFER; such a transfer then says there which bound
+// it passed, where libcurl would only say that a callback aborted it.
+int PerformTransfer(CURL* curlHandle, char* errorBuffer);
 
 } // namespace SMTPClientNS
 

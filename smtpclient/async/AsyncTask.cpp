@@ -80,7 +80,7 @@ int32_t CAsyncTask::ExecuteTask(ISmtpClient* client)
             AsyncTaskRecord* task = GetTaskRecord();
             if (task == nullptr || task->result != 0)
                 return;
-            task->result = PerformTransfer(task->curlHandle);
+            task->result = PerformTransfer(task->curlHandle, nullptr);
         }
 
         // The callback is read now, not when the task was queued. A client

@@ -157,11 +157,12 @@ std::string FailureText(int rawOutcome, ResultTextOf toResultText)
 
 } // namespace
 
-void StartSessionDialogue(CURL* handle)
+char* StartSessionDialogue(CURL* handle)
 {
     CurrentDialogue = Dialogue();
     ErrorBuffer[0] = '\0';
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, ErrorBuffer);
+    return ErrorBuffer;
 }
 
 void NoteSessionDialogue(curl_infotype type, const char* data, size_t size)

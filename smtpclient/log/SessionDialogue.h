@@ -15,8 +15,9 @@
 namespace SMTPClientNS {
 
 // Forgets the dialogue of any earlier send and gives handle the buffer in
-// which libcurl describes a failure.
-void StartSessionDialogue(CURL* handle);
+// which libcurl describes a failure. Returns that buffer, for a caller that
+// ends the transfer on its own to say why.
+char* StartSessionDialogue(CURL* handle);
 
 // One libcurl trace report. Commands and replies become session entries;
 // message data, TLS records and libcurl's own text are left out.

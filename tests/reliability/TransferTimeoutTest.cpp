@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "ReliabilityTest.h"
+#include "TestText.h"
 #include "smtpclient/TransferTimeouts.h"
 
 using namespace SMTPClientNS;
@@ -23,6 +24,7 @@ struct Stall {
     const char* listener;
     size_t attachmentBytes;  // 0: a short text mail
     long boundMs;            // the bound that must end the send
+    const char* closingEntry;  // what the session log says of it
 };
 
 void PrintTo(const Stall& stall, std::ostream* out) { *out << stall.listener; }
@@ -34,8 +36,10 @@ class TransferTimeout : public ReliabilityTest, public testing::WithParamInterfa
 // The first attachment is far larger than the socket buffers, so the client
 // still has data to send when the server stops reading.
 const Stall kStalls[] = {
-    {"stop_reading_in_data", 12 * 1024 * 1024, kTransferBounds.dataStallMs},
-    {"silent_after_data", 0, kTransferBounds.replyWaitMs},
+    {"stop_reading_in_data", 12 * 1024 * 1024, kTransferBounds.dataStallMs,
+     "Send failed: The server took no message data for 1 seconds\n"},
+    {"silent_after_data", 0, kTransferBounds.replyWaitMs,
+     "Send failed: No reply came from the server for 4 seconds\n"},
 };
 
 std::string CaseName(const testing::TestParamInfo<Case>& info)
@@ -65,6 +69,7 @@ TEST_P(TransferTimeout, EndsInTimeOutAfterItsOwnBound)
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count());
     if (mode == SendMode::Sync) {
         EXPECT_EQ(CURLE_OPERATION_TIMEDOUT, client->GetLastResultCode());
+        EXPECT_EQ(stall.closingEntry, U8(client->GetLastLogEntry()));
     }
     EXPECT_GE(elapsedMs, stall.boundMs);
     ExpectRecovery(mode, "recovered-" + tag + "@example.test");
