@@ -12,8 +12,9 @@ set -uo pipefail
 source "$(dirname "$0")/lib/common.sh"
 
 build_root="${1:-$root}"
-# Tests that run code on more than one thread.
-threaded='Async|async|Concurren|SharedConverter|MessageQueue|Thread|soak'
+# Tests that run code on more than one thread (the allocation-failure run
+# pumps SendAsync too).
+threaded='Async|async|Concurren|SharedConverter|MessageQueue|Thread|soak|AllocationFailure'
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

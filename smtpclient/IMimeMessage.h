@@ -100,7 +100,9 @@ protected:
 } // namespace SMTPClientNS
 
 extern "C" {
-// Returns a new, empty message with charset "UTF-8"; give it up with Release.
+// Returns a new, empty message with charset "UTF-8", or null when memory runs
+// out; give it up with Release. No operation of the message throws: out of
+// memory, an adder returns -1 and a setter keeps the old value.
 SMTPCLIENT_API SMTPClientNS::IMimeMessage* SMTPCLIENT_CALL CreateMimeMessage(void);
 }
 

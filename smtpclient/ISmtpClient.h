@@ -32,6 +32,9 @@ protected:
 };
 
 // The order of these operations is the binary interface; never reorder them.
+// No operation throws: when memory runs out, Send returns -1, SendAsync -1
+// (no task was queued and none will complete), a setter keeps the old value
+// and a text getter returns "".
 class ISmtpClient {
 public:
 #if SMTPCLIENT_SLOT0_DELETING_DESTRUCTOR
@@ -89,7 +92,8 @@ protected:
 
 extern "C" {
 
-// Returns a new client; give it up with its Release.
+// Returns a new client, or null when memory runs out; give it up with its
+// Release.
 SMTPCLIENT_API SMTPClientNS::ISmtpClient* SMTPCLIENT_CALL CreateSmtpClient(void);
 
 // Selects the language of result messages (0 English, 1 Japanese, 2 Danish,
@@ -101,11 +105,12 @@ SMTPCLIENT_API void SMTPCLIENT_CALL SmtpClientSetMessageLanguage(int language);
 // For hosts without a system message loop: waits up to timeoutMs (0: no wait,
 // -1: until something arrives) for a message of the calling thread's queue,
 // then dispatches every waiting message, asynchronous completions included.
-// Returns how many messages were dispatched.
+// Returns how many messages were dispatched, or -1 when memory ran out.
 SMTPCLIENT_API int SMTPCLIENT_CALL SmtpClientDispatchMessages(int timeoutMs);
 
 // A descriptor of the calling thread's queue that is readable while messages
-// wait; poll it and call SmtpClientDispatchMessages(0) when it fires.
+// wait; poll it and call SmtpClientDispatchMessages(0) when it fires. -1 when
+// there is none.
 SMTPCLIENT_API int SMTPCLIENT_CALL SmtpClientMessageFd(void);
 
 } // extern "C"

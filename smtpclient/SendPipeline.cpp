@@ -2,25 +2,23 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "NoThrow.h"
+#include "ProxyValues.h"
 #include "encoding/CodePage.h"
 #include "mime/HeaderBuilder.h"
 #include "mime/MimeBodyTree.h"
+#include "mime/RecipientKinds.h"
 
 namespace SMTPClientNS {
 
 namespace {
 
-// Capacity of a GetProxyValue buffer, terminator included.
-const size_t kProxyValueCapacity = 256;
-
 // Raw outcomes of the pipeline's own checks.
 const int kBadState = -1;
 const int kNoSender = -2;
 const int kNoRecipients = -3;
-
-enum ProxyValueIndex { kProxyHost = 0, kProxyPort = 1, kProxyType = 2, kProxyUser = 3,
-                       kProxyPassword = 4 };
 
 // Proxy types as the client stores them, indexed by the stored number.
 const long kProxyTypes[] = { CURLPROXY_SOCKS4, CURLPROXY_SOCKS4A, CURLPROXY_SOCKS5,
@@ -35,13 +33,6 @@ const long kTlsVersions[] = {
     CURL_SSLVERSION_TLSv1_2 | CURL_SSLVERSION_MAX_TLSv1_2,
     CURL_SSLVERSION_TLSv1_3 | CURL_SSLVERSION_MAX_TLSv1_3,
 };
-
-std::string ToAnsi(const SmtpChar* text)
-{
-    std::string ansi;
-    WideToAnsi(text, ansi);
-    return ansi;
-}
 
 std::string ReadProxyValue(ISmtpClient* client, int index)
 {
@@ -95,18 +86,18 @@ int SetHeaderBlock(CURL* curlHandle, curl_slist** headerList, ISmtpClient* clien
     const int rc = BuildHeaderBlock(client, header);
     if (rc < 0)
         return rc;
-    *headerList = curl_slist_append(*headerList, header.c_str());
+    *headerList = ThrowIfNull(curl_slist_append(*headerList, header.c_str()));
     curl_easy_setopt(curlHandle, CURLOPT_HTTPHEADER, *headerList);
     return rc;
 }
 
 // The addresses of one recipient kind, in the message's order.
-void CollectRecipientKind(IMimeMessage* message, int count,
-                          const SmtpChar* (IMimeMessage::*getAddress)(int, int),
+void CollectRecipientKind(IMimeMessage* message, const RecipientKind& kind,
                           std::vector<WString>& addresses)
 {
+    const int count = (message->*kind.count)();
     for (int index = 1; index <= count; ++index)
-        addresses.push_back((message->*getAddress)(index, 0));
+        addresses.push_back((message->*kind.entry)(index, 0));
 }
 
 // curl_slist_append walks to the end of the list it is given; handing it the
@@ -127,11 +118,18 @@ void FreeSlot(Handle** slot, void (*release)(Handle*))
     *slot = nullptr;
 }
 
-} // namespace
+// The steps of BuildRequest, defined below it.
+int SetConnectionOptions(CURL* curlHandle, ISmtpClient* client);
+void SetProxyOptions(CURL* curlHandle, ISmtpClient* client);
+int SetServerOptions(CURL* curlHandle, ISmtpClient* client);
+int SetLoginOptions(CURL* curlHandle, ISmtpClient* client);
+void SetOAuth2Option(CURL* curlHandle, ISmtpClient* client);
+int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* client);
+void CollectRecipients(ISmtpClient* client, std::vector<WString>& addresses);
 
-int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
-                 curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
-                 curl_mime** alternativeMime, ISmtpClient* client)
+int BuildRequestSteps(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
+                      curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
+                      curl_mime** alternativeMime, ISmtpClient* client)
 {
     if (curlHandle == nullptr || client == nullptr || *rootMime == nullptr
         || *mixedMime == nullptr || *relatedMime == nullptr || *alternativeMime == nullptr)
@@ -143,9 +141,9 @@ int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** head
     if (message == nullptr)
         return kBadState;
     const SmtpChar* sender = message->GetFrom(0);
-    if (sender == nullptr || sender[0] == 0)
+    if (IsEmptyText(sender))
         return kNoSender;
-    curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, ToAnsi(sender).c_str());
+    ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, ToAnsi(sender).c_str()));
     rc = SetRecipients(curlHandle, recipientList, client);
     if (rc != 0)
         return rc;
@@ -158,6 +156,21 @@ int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** head
     AddInlineImageParts(rootMime, relatedMime, client);
     AddAttachmentParts(rootMime, mixedMime, client);
     return curl_easy_setopt(curlHandle, CURLOPT_MIMEPOST, *rootMime);
+}
+
+} // namespace
+
+// Memory that runs out anywhere in the build, in the library or in libcurl,
+// fails the send like libcurl's own allocation failures; what was already
+// attached to the slots is freed with the transfer.
+int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
+                 curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
+                 curl_mime** alternativeMime, ISmtpClient* client)
+{
+    return NoThrow<int>(CURLE_OUT_OF_MEMORY, [&] {
+        return BuildRequestSteps(curlHandle, recipientList, headerList, rootMime, mixedMime,
+                                 relatedMime, alternativeMime, client);
+    });
 }
 
 void ReleaseTransfer(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
@@ -174,6 +187,8 @@ void ReleaseTransfer(CURL* curlHandle, curl_slist** recipientList, curl_slist** 
     FreeSlot(rootMime, curl_mime_free);
     curl_easy_cleanup(curlHandle);
 }
+
+namespace {
 
 // Only the server and login results are checked.
 int SetConnectionOptions(CURL* curlHandle, ISmtpClient* client)
@@ -201,7 +216,8 @@ void SetProxyOptions(CURL* curlHandle, ISmtpClient* client)
 {
     if (!client->GetUseProxy())
         return;
-    curl_easy_setopt(curlHandle, CURLOPT_PROXY, ReadProxyValue(client, kProxyHost).c_str());
+    ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_PROXY,
+                                        ReadProxyValue(client, kProxyHost).c_str()));
     curl_easy_setopt(curlHandle, CURLOPT_PROXYPORT,
                      ParseDecimal(ReadProxyValue(client, kProxyPort)));
     curl_easy_setopt(curlHandle, CURLOPT_PROXYTYPE,
@@ -210,8 +226,8 @@ void SetProxyOptions(CURL* curlHandle, ISmtpClient* client)
     const std::string user = ReadProxyValue(client, kProxyUser);
     if (user.empty() || password.empty())
         return;
-    curl_easy_setopt(curlHandle, CURLOPT_PROXYUSERNAME, user.c_str());
-    curl_easy_setopt(curlHandle, CURLOPT_PROXYPASSWORD, password.c_str());
+    ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_PROXYUSERNAME, user.c_str()));
+    ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_PROXYPASSWORD, password.c_str()));
 }
 
 // TLS comes from CURLOPT_USE_SSL, so the scheme is always smtp. The port is
@@ -219,7 +235,7 @@ void SetProxyOptions(CURL* curlHandle, ISmtpClient* client)
 int SetServerOptions(CURL* curlHandle, ISmtpClient* client)
 {
     const SmtpChar* host = client->GetHost();
-    if (host == nullptr || host[0] == 0)
+    if (IsEmptyText(host))
         return CURLE_URL_MALFORMAT;
     const int port = client->GetPort();
     const std::string url = "smtp://" + ToAnsi(host);
@@ -250,7 +266,7 @@ void SetOAuth2Option(CURL* curlHandle, ISmtpClient* client)
 {
     const SmtpChar* token = client->GetOAuth2Token();
     if (token[0] != 0)
-        curl_easy_setopt(curlHandle, CURLOPT_XOAUTH2_BEARER, ToAnsi(token).c_str());
+        ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_XOAUTH2_BEARER, ToAnsi(token).c_str()));
 }
 
 int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* client)
@@ -261,11 +277,11 @@ int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* cli
     CollectRecipients(client, addresses);
     if (addresses.empty())
         return kNoRecipients;
+    // A list cut short would send to fewer recipients than asked: a failed
+    // append fails the build, and the slot keeps what was appended.
     curl_slist* last = LastNode(*recipientList);
     for (const WString& address : addresses) {
-        curl_slist* grown = curl_slist_append(last, ToAnsi(address.c_str()).c_str());
-        if (grown == nullptr)
-            break;
+        curl_slist* grown = ThrowIfNull(curl_slist_append(last, ToAnsi(address.c_str()).c_str()));
         if (*recipientList == nullptr)
             *recipientList = grown;
         last = LastNode(grown);
@@ -280,12 +296,10 @@ void CollectRecipients(ISmtpClient* client, std::vector<WString>& addresses)
     IMimeMessage* message = client->GetMimeMessage();
     if (message == nullptr)
         return;
-    const int toCount = message->GetToCount();
-    const int ccCount = message->GetCcCount();
-    const int bccCount = message->GetBccCount();
-    CollectRecipientKind(message, toCount, &IMimeMessage::GetTo, addresses);
-    CollectRecipientKind(message, ccCount, &IMimeMessage::GetCc, addresses);
-    CollectRecipientKind(message, bccCount, &IMimeMessage::GetBcc, addresses);
+    for (const RecipientKind& kind : kRecipientKinds)
+        CollectRecipientKind(message, kind, addresses);
 }
+
+} // namespace
 
 } // namespace SMTPClientNS

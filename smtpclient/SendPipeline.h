@@ -5,10 +5,7 @@
 
 #include <curl/curl.h>
 
-#include <vector>
-
 #include "ISmtpClient.h"
-#include "encoding/WideString.h"
 
 namespace SMTPClientNS {
 
@@ -25,7 +22,8 @@ struct TransferHandles {
 };
 
 // 0 when the handle is ready to perform, otherwise the raw outcome that
-// stopped the build.
+// stopped the build: CURLE_OUT_OF_MEMORY when memory ran out. Never throws;
+// the steps below throw std::bad_alloc instead.
 int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
                  curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
                  curl_mime** alternativeMime, ISmtpClient* client);
@@ -35,14 +33,6 @@ int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** head
 void ReleaseTransfer(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
                      curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
                      curl_mime** alternativeMime);
-
-int SetConnectionOptions(CURL* curlHandle, ISmtpClient* client);
-void SetProxyOptions(CURL* curlHandle, ISmtpClient* client);
-int SetServerOptions(CURL* curlHandle, ISmtpClient* client);
-int SetLoginOptions(CURL* curlHandle, ISmtpClient* client);
-void SetOAuth2Option(CURL* curlHandle, ISmtpClient* client);
-int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* client);
-void CollectRecipients(ISmtpClient* client, std::vector<WString>& addresses);
 
 } // namespace SMTPClientNS
 

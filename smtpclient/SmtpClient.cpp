@@ -1,8 +1,16 @@
 #include "SmtpClient.h"
 
+#include "NoThrow.h"
 #include "SmtpClientWrapper.h"
 
 namespace SMTPClientNS {
+
+namespace {
+
+const int kGeneralError = -1;
+const SmtpChar kEmptyText[] = SMTPCLIENT_TEXT("");
+
+} // namespace
 
 CSmtpClient::CSmtpClient(CSmtpClientWrapper* implementation)
     : implementation(implementation)
@@ -17,28 +25,52 @@ CSmtpClient::~CSmtpClient()
     implementation = nullptr;
 }
 
-int CSmtpClient::Send() { return implementation->Send(); }
-int CSmtpClient::SendAsync() { return implementation->SendAsync(); }
-int CSmtpClient::CancelAsync(int taskId) { return implementation->CancelAsync(taskId); }
-const SmtpChar* CSmtpClient::GetSessionLog() { return implementation->GetSessionLog(); }
+// Operations that allocate run under NoThrow: memory that runs out gives the
+// operation's failure value (-1 from Send, SendAsync and CancelAsync, "" from
+// a text getter, 0 from SetProxy) and leaves the client as usable as before.
+
+int CSmtpClient::Send()
+{
+    return NoThrow(kGeneralError, [this] { return implementation->Send(); });
+}
+
+// -1: no task was queued, and none will complete.
+int CSmtpClient::SendAsync()
+{
+    return NoThrow(kGeneralError, [this] { return implementation->SendAsync(); });
+}
+
+int CSmtpClient::CancelAsync(int taskId)
+{
+    return NoThrow(kGeneralError, [this, taskId] { return implementation->CancelAsync(taskId); });
+}
+
+const SmtpChar* CSmtpClient::GetSessionLog()
+{
+    return NoThrow(kEmptyText, [this] { return implementation->GetSessionLog(); });
+}
 
 void CSmtpClient::SetLogFile(const SmtpChar* path, bool append)
 {
-    implementation->SetLogFile(path, append);
+    NoThrow([this, path, append] { implementation->SetLogFile(path, append); });
 }
 
-const SmtpChar* CSmtpClient::GetLastLogEntry() { return implementation->GetLastLogEntry(); }
+const SmtpChar* CSmtpClient::GetLastLogEntry()
+{
+    return NoThrow(kEmptyText, [this] { return implementation->GetLastLogEntry(); });
+}
+
 int CSmtpClient::GetLastResultCode() { return implementation->GetLastResultCode(); }
 
 int CSmtpClient::SetProxy(const SmtpChar* host, int port, int type,
                           const SmtpChar* user, const SmtpChar* password)
 {
-    return implementation->SetProxy(host, port, type, user, password);
+    return NoThrow(0, [=] { return implementation->SetProxy(host, port, type, user, password); });
 }
 
 void CSmtpClient::GetProxyValue(SmtpChar* buffer, int index)
 {
-    implementation->GetProxyValue(buffer, index);
+    NoThrow([=] { implementation->GetProxyValue(buffer, index); });
 }
 
 void CSmtpClient::SetUseProxy(bool on) { implementation->SetUseProxy(on); }
@@ -74,7 +106,7 @@ int CSmtpClient::GetConnectTimeout() { return implementation->GetConnectTimeout(
 void CSmtpClient::SetUser(const SmtpChar* user)
 {
     if (user != nullptr)
-        implementation->SetUser(user);
+        NoThrow([=] { implementation->SetUser(user); });
 }
 
 const SmtpChar* CSmtpClient::GetUser() { return implementation->GetUser(); }
@@ -82,7 +114,7 @@ const SmtpChar* CSmtpClient::GetUser() { return implementation->GetUser(); }
 void CSmtpClient::SetPassword(const SmtpChar* password)
 {
     if (password != nullptr)
-        implementation->SetPassword(password);
+        NoThrow([=] { implementation->SetPassword(password); });
 }
 
 const SmtpChar* CSmtpClient::GetPassword() { return implementation->GetPassword(); }
@@ -90,7 +122,7 @@ const SmtpChar* CSmtpClient::GetPassword() { return implementation->GetPassword(
 // A null token clears the stored one.
 void CSmtpClient::SetOAuth2Token(const SmtpChar* token)
 {
-    implementation->SetOAuth2Token(TextOrEmpty(token));
+    NoThrow([=] { implementation->SetOAuth2Token(TextOrEmpty(token)); });
 }
 
 const SmtpChar* CSmtpClient::GetOAuth2Token() { return implementation->GetOAuth2Token(); }
@@ -98,7 +130,7 @@ const SmtpChar* CSmtpClient::GetOAuth2Token() { return implementation->GetOAuth2
 void CSmtpClient::SetHost(const SmtpChar* host)
 {
     if (host != nullptr)
-        implementation->SetHost(host);
+        NoThrow([=] { implementation->SetHost(host); });
 }
 
 const SmtpChar* CSmtpClient::GetHost() { return implementation->GetHost(); }

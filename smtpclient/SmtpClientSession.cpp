@@ -1,13 +1,27 @@
 // The synchronous send and the session log of the client.
 #include "SmtpClientWrapper.h"
 
+#include "NoThrow.h"
 #include "ResultTable.h"
 #include "SendPipeline.h"
+#include "TransferTimeouts.h"
 #include "encoding/CodePage.h"
 #include "log/SessionDialogue.h"
 #include "log/SessionLogFile.h"
 
 namespace SMTPClientNS {
+
+namespace {
+
+// No exception may unwind through libcurl: a trace line that finds no memory
+// is lost, and the transfer goes on.
+int GuardedTraceCallback(CURL* handle, curl_infotype type, char* data, size_t size,
+                         void* userData)
+{
+    return NoThrow(0, [&] { return TraceCallback(handle, type, data, size, userData); });
+}
+
+} // namespace
 
 int CSmtpClientWrapper::Send()
 {
@@ -15,24 +29,30 @@ int CSmtpClientWrapper::Send()
     ReleaseTransfer(curlHandle, &recipientList, &headerList, &rootMime, &mixedMime,
                     &relatedMime, &alternativeMime);
     curlHandle = curl_easy_init();
-    rootMime = curl_mime_init(curlHandle);
-    alternativeMime = curl_mime_init(curlHandle);
-    relatedMime = curl_mime_init(curlHandle);
-    mixedMime = curl_mime_init(curlHandle);
+    // Trees made without a handle would outlive every release.
+    if (curlHandle != nullptr) {
+        rootMime = curl_mime_init(curlHandle);
+        alternativeMime = curl_mime_init(curlHandle);
+        relatedMime = curl_mime_init(curlHandle);
+        mixedMime = curl_mime_init(curlHandle);
+    }
     ResetSessionLog(sessionEntries, traceEntries);
     curl_easy_setopt(curlHandle, CURLOPT_VERBOSE, 1L);
-    curl_easy_setopt(curlHandle, CURLOPT_DEBUGFUNCTION, TraceCallback);
+    curl_easy_setopt(curlHandle, CURLOPT_DEBUGFUNCTION, GuardedTraceCallback);
     curl_easy_setopt(curlHandle, CURLOPT_DEBUGDATA, &traceLayoutFlag);
-    StartSessionDialogue(curlHandle);
+    char* errorBuffer = StartSessionDialogue(curlHandle);
     const int rc = BuildRequest(curlHandle, &recipientList, &headerList, &rootMime, &mixedMime,
                                 &relatedMime, &alternativeMime, this);
     lastResultCode = rc;
     if (rc == 0)
-        lastResultCode = curl_easy_perform(curlHandle);
-    EndSessionDialogue();
+        lastResultCode = PerformTransfer(curlHandle, errorBuffer);
+    // The dialogue and the log file are diagnostics: when they find no
+    // memory they are lost like a log that cannot be written, and the
+    // send's outcome stands.
+    NoThrow([this] { EndSessionDialogue(); });
     if (rc == 0) {
         if (!logFilePath.empty())
-            WriteSessionLogFile();
+            NoThrow([this] { WriteSessionLogFile(); });
         // The log summary has already mapped a failure.
         if (lastResultCode < 0)
             return lastResultCode;
@@ -42,7 +62,7 @@ int CSmtpClientWrapper::Send()
 
 const SmtpChar* CSmtpClientWrapper::GetSessionLog()
 {
-    AppendLogSummary(lastResultCode);
+    AppendLogSummary(lastResultCode, ToResultCode);
     CollectSessionLog(sessionEntries, traceEntries);
     if (sessionEntries.empty())
         return SMTPCLIENT_TEXT("");
@@ -67,13 +87,13 @@ const SmtpChar* CSmtpClientWrapper::GetLastLogEntry()
 // nothing itself.
 void CSmtpClientWrapper::EndSessionDialogue()
 {
-    QueueClosingEntry(lastResultCode);
+    QueueClosingEntry(lastResultCode, ToResultText);
     CollectSessionLog(sessionEntries, traceEntries);
 }
 
 void CSmtpClientWrapper::WriteSessionLogFile()
 {
-    WriteLogFile(logFilePath, logAppend, lastResultCode, sessionEntries, traceEntries);
+    WriteLogFile(logFilePath, logAppend, lastResultCode, ToResultCode, sessionEntries, traceEntries);
 }
 
 } // namespace SMTPClientNS

@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
+#include <utility>
 
+#include "ProxyValues.h"
 #include "SendPipeline.h"
 #include "async/AsyncTask.h"
 
 namespace SMTPClientNS {
 
 namespace {
-
-// Capacity of a GetProxyValue buffer, terminator included.
-const size_t kProxyValueCapacity = 256;
 
 // lastResultCode before the first Send.
 const int32_t kNoSendYet = 999;
@@ -89,18 +88,22 @@ int CSmtpClientWrapper::GetLastResultCode() { return lastResultCode; }
 int CSmtpClientWrapper::SetProxy(const SmtpChar* host, int port, int type,
                                  const SmtpChar* user, const SmtpChar* password)
 {
-    if (host == nullptr || host[0] == 0 || port < 1) {
+    if (IsEmptyText(host) || port < 1) {
         useProxy = false;
         return 0;
     }
-    useProxy = true;
-    proxy.host = host;
-    proxy.port = port;
-    proxy.type = type;
-    if (user != nullptr && user[0] != 0 && password != nullptr && password[0] != 0) {
-        proxy.user = user;
-        proxy.password = password;
+    // Every copy is made before anything changes, so a copy that finds no
+    // memory leaves the earlier proxy whole.
+    ProxySettings updated = proxy;
+    updated.host = host;
+    updated.port = port;
+    updated.type = type;
+    if (!IsEmptyText(user) && !IsEmptyText(password)) {
+        updated.user = user;
+        updated.password = password;
     }
+    proxy = std::move(updated);
+    useProxy = true;
     return 1;
 }
 
@@ -109,11 +112,11 @@ void CSmtpClientWrapper::GetProxyValue(SmtpChar* buffer, int index)
     if (buffer == nullptr)
         return;
     switch (index) {
-    case 0: CopyBounded(buffer, proxy.host); break;
-    case 1: CopyBounded(buffer, DecimalText(proxy.port)); break;
-    case 2: CopyBounded(buffer, DecimalText(proxy.type)); break;
-    case 3: CopyBounded(buffer, proxy.user); break;
-    case 4: CopyBounded(buffer, proxy.password); break;
+    case kProxyHost: CopyBounded(buffer, proxy.host); break;
+    case kProxyPort: CopyBounded(buffer, DecimalText(proxy.port)); break;
+    case kProxyType: CopyBounded(buffer, DecimalText(proxy.type)); break;
+    case kProxyUser: CopyBounded(buffer, proxy.user); break;
+    case kProxyPassword: CopyBounded(buffer, proxy.password); break;
     default: break;
     }
 }

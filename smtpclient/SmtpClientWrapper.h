@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "ISmtpClient.h"
+#include "WideString.h"
 #include "async/AsyncThread.h"
-#include "encoding/WideString.h"
 #include "log/TraceLog.h"
 #include "platform/DestructorSlot.h"
 

@@ -1,9 +1,13 @@
 #include "AsyncTask.h"
 
+#include <memory>
+
+#include "../NoThrow.h"
 #include "../ResultTable.h"
 #include "../SendPipeline.h"
 #include "../SmtpClientWrapper.h"
-#include "../encoding/WideString.h"
+#include "../TransferTimeouts.h"
+#include "../WideString.h"
 
 namespace SMTPClientNS {
 
@@ -23,11 +27,17 @@ bool CreateTransfer(AsyncTaskRecord& record)
            record.relatedMime != nullptr && record.alternativeMime != nullptr;
 }
 
+// The result table is built on first use; without memory for it the host
+// still hears of the task, as a general error.
 void ReportCompletion(IAsyncCallback& callback, const AsyncTaskRecord& record)
 {
-    const WString message = ToResultText(record.result);
-    const int32_t resultCode = ToResultCode(record.result);
-    callback.OnSendComplete(record.taskId, resultCode, message.c_str());
+    const SmtpChar* message = SMTPCLIENT_TEXT("");
+    int32_t resultCode = -1;
+    NoThrow([&] {
+        message = ToResultText(record.result);
+        resultCode = ToResultCode(record.result);
+    });
+    callback.OnSendComplete(record.taskId, resultCode, message);
 }
 
 // Everything but the nesting object, which its caller still runs on.
@@ -70,7 +80,7 @@ int32_t CAsyncTask::ExecuteTask(ISmtpClient* client)
             AsyncTaskRecord* task = GetTaskRecord();
             if (task == nullptr || task->result != 0)
                 return;
-            task->result = curl_easy_perform(task->curlHandle);
+            task->result = PerformTransfer(task->curlHandle, nullptr);
         }
 
         // The callback is read now, not when the task was queued. A client
@@ -92,10 +102,14 @@ int32_t CAsyncTask::ExecuteTask(ISmtpClient* client)
         AsyncTaskRecord* record;
     };
 
-    AsyncTaskRecord* record = new AsyncTaskRecord();
+    std::unique_ptr<AsyncTaskRecord> record(new AsyncTaskRecord());
     record->client = client;
-    INesting* nesting = new CNestingImp();
-    return ThreadOf(client).PostTask(nesting, record);
+    std::unique_ptr<INesting> nesting(new CNestingImp());
+    // PostTask owns both once it returns; when it throws it has taken neither.
+    const int32_t taskId = ThreadOf(client).PostTask(nesting.get(), record.get());
+    nesting.release();
+    record.release();
+    return taskId;
 }
 
 CAsyncThread& CAsyncTask::ThreadOf(ISmtpClient* client)

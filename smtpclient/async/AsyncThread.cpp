@@ -1,5 +1,6 @@
 #include "AsyncThread.h"
 
+#include "../NoThrow.h"
 #include "AsyncTestHooks.h"
 #include "HostThreadEnd.h"
 
@@ -17,6 +18,9 @@ const uint32_t kStopTimeoutMs = 1000;
 
 // Raw outcome of a task that no worker could run: reported as a general error.
 const int32_t kNoWorkerOutcome = -1;
+
+// What SendAsync returns for a task that could not be queued.
+const int32_t kNotQueued = -1;
 
 // A task whose completion cannot reach the host gives its reference on the
 // client back at once; whoever finishes it gives back the rest. The caller
@@ -51,6 +55,8 @@ CAsyncThread::~CAsyncThread()
     windowName.clear();
 }
 
+// Whatever throws comes before Prepare, while the caller still owns the task;
+// after it, a step that finds no memory gives the task back.
 int32_t CAsyncThread::PostTask(INesting* nesting, AsyncTaskRecord* record)
 {
     className = kWindowClassName;
@@ -64,8 +70,14 @@ int32_t CAsyncThread::PostTask(INesting* nesting, AsyncTaskRecord* record)
     const int32_t taskId = ++lastTaskId;
     if (!tasks->HasWindow())
         LeaveUnreported(*record);
-    tasks->Add(taskId, record);
-    if (workerId == 0 || !Platform::PostThreadMessageTo(workerId, WM_TASK_POSTED, 0, taskId))
+    if (!NoThrow(false, [&] { tasks->Add(taskId, record); return true; })) {
+        DiscardTask(record);
+        return kNotQueued;
+    }
+    const bool posted = workerId != 0 && NoThrow(false, [&] {
+        return Platform::PostThreadMessageTo(workerId, WM_TASK_POSTED, 0, taskId);
+    });
+    if (!posted)
         CompleteWithoutWorker(taskId);
     return taskId;
 }

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "../encoding/WideString.h"
+#include "../WideString.h"
 #include "../platform/MessageQueue.h"
 #include "../platform/Thread.h"
 #include "AsyncTask.h"

@@ -1,5 +1,7 @@
 #include "TaskTable.h"
 
+#include "../NoThrow.h"
+
 #include <algorithm>
 
 namespace SMTPClientNS {
@@ -81,8 +83,14 @@ bool TaskTable::Finish(AsyncTaskRecord* record, uint32_t doneMessage)
         running = nullptr;
     if (record->client == nullptr)
         return false;
-    finished.push_back(record);
-    Platform::PostWindowMessage(window, doneMessage, 0, reinterpret_cast<intptr_t>(record));
+    // Without memory for the notice, the task of the host stays here (or, if
+    // not even that fits, nowhere) rather than being given back off the
+    // host's thread: its reference then keeps the client, and a host thread
+    // that ends gives back what waits here.
+    NoThrow([&] {
+        finished.push_back(record);
+        Platform::PostWindowMessage(window, doneMessage, 0, reinterpret_cast<intptr_t>(record));
+    });
     return true;
 }
 

@@ -1,4 +1,4 @@
-#include "CharsetBackend.h"
+#include "../platform/CharsetBackend.h"
 
 #include <iconv.h>
 

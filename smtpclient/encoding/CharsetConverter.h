@@ -3,11 +3,12 @@
 #define SMTPCLIENT_ENCODING_CHARSETCONVERTER_H
 
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <string>
 
-#include "CharsetBackend.h"
-#include "WideString.h"
+#include "../WideString.h"
+#include "../platform/CharsetBackend.h"
 
 namespace SMTPClientNS {
 
@@ -45,6 +46,13 @@ int ConvertBytesToCharset(CharsetConverter& converter, const char* input,
 
 // Releases a buffer handed out by a conversion.
 void FreeConverted(char* buffer);
+
+struct FreeConvertedText {
+    void operator()(char* buffer) const { FreeConverted(buffer); }
+};
+
+// Owns a converted buffer, so that it is freed on every way out.
+typedef std::unique_ptr<char, FreeConvertedText> ConvertedText;
 
 } // namespace SMTPClientNS
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../platform/CodePage.h"
+#include "../platform/SystemCodePage.h"
 
 namespace SMTPClientNS {
 
@@ -35,6 +35,13 @@ void WideToAnsi(const SmtpChar* text, std::string& out)
     out.assign(static_cast<size_t>(needed), '\0');
     Platform::WideToMultiByte(kAnsiCodePage, text, &out[0], needed);
     out.resize(std::strlen(out.c_str()));
+}
+
+std::string ToAnsi(const SmtpChar* text)
+{
+    std::string ansi;
+    WideToAnsi(text, ansi);
+    return ansi;
 }
 
 void CodePageToWide(const char* text, WString& out, uint32_t codePage)

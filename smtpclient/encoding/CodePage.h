@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "WideString.h"
+#include "../WideString.h"
 
 namespace SMTPClientNS {
 
@@ -12,6 +12,9 @@ namespace SMTPClientNS {
 // cannot size, leaves out unchanged; unrepresentable characters become the
 // system's replacement character.
 void WideToAnsi(const SmtpChar* text, std::string& out);
+
+// WideToAnsi into a new string.
+std::string ToAnsi(const SmtpChar* text);
 
 // Narrow text in codePage (kAnsiCodePage or kUtf8CodePage) to UTF-16. A null
 // or empty text leaves out unchanged; a failed conversion empties it.

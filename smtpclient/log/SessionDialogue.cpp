@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "../ResultTable.h"
 #include "../encoding/CodePage.h"
 #include "TraceLog.h"
 
@@ -145,24 +144,25 @@ bool IsRefusal(const std::string& reply)
 
 // What libcurl said went wrong; for an outcome of the send pipeline itself,
 // the library's own message for it.
-std::string FailureText(int rawOutcome)
+std::string FailureText(int rawOutcome, ResultTextOf toResultText)
 {
     if (ErrorBuffer[0] != '\0')
         return Readable(ErrorBuffer);
     if (rawOutcome > 0)
         return curl_easy_strerror(static_cast<CURLcode>(rawOutcome));
     std::string text;
-    WideToAnsi(ToResultText(rawOutcome), text);
+    WideToAnsi(toResultText(rawOutcome), text);
     return text;
 }
 
 } // namespace
 
-void StartSessionDialogue(CURL* handle)
+char* StartSessionDialogue(CURL* handle)
 {
     CurrentDialogue = Dialogue();
     ErrorBuffer[0] = '\0';
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, ErrorBuffer);
+    return ErrorBuffer;
 }
 
 void NoteSessionDialogue(curl_infotype type, const char* data, size_t size)
@@ -185,7 +185,7 @@ void NoteSessionDialogue(curl_infotype type, const char* data, size_t size)
     }
 }
 
-void QueueClosingEntry(int rawOutcome)
+void QueueClosingEntry(int rawOutcome, ResultTextOf toResultText)
 {
     const Dialogue& dialogue = CurrentDialogue;
     std::string entry;
@@ -194,7 +194,7 @@ void QueueClosingEntry(int rawOutcome)
     else if (IsRefusal(dialogue.lastReply))
         entry = "Refused " + dialogue.lastReplyStep + ": " + dialogue.lastReply;
     else
-        entry = "Send failed: " + FailureText(rawOutcome);
+        entry = "Send failed: " + FailureText(rawOutcome, toResultText);
     QueueSessionEntry(entry + "\n");
 }
 

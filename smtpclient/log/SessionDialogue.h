@@ -8,21 +8,29 @@
 #include <curl/curl.h>
 
 #include <cstddef>
+#include <cstdint>
+
+#include "../IMimeMessage.h"
 
 namespace SMTPClientNS {
 
 // Forgets the dialogue of any earlier send and gives handle the buffer in
-// which libcurl describes a failure.
-void StartSessionDialogue(CURL* handle);
+// which libcurl describes a failure. Returns that buffer, for a caller that
+// ends the transfer on its own to say why.
+char* StartSessionDialogue(CURL* handle);
 
 // One libcurl trace report. Commands and replies become session entries;
 // message data, TLS records and libcurl's own text are left out.
 void NoteSessionDialogue(curl_infotype type, const char* data, size_t size);
 
+// The library's message for a raw outcome.
+typedef const SmtpChar* (*ResultTextOf)(int32_t rawOutcome);
+
 // Queues the closing entry of a send that ended in rawOutcome: the server's
 // final reply on success; the refused command and its whole reply; or, when
-// no reply refused anything, libcurl's description of the failure.
-void QueueClosingEntry(int rawOutcome);
+// no reply refused anything, libcurl's description of the failure (for an
+// outcome of the send pipeline itself, toResultText's).
+void QueueClosingEntry(int rawOutcome, ResultTextOf toResultText);
 
 } // namespace SMTPClientNS
 

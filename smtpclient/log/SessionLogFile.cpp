@@ -21,9 +21,9 @@ std::string JoinEntries(const LogQueue& entries)
 // The file is held exclusively while it is written; a file that cannot be
 // opened, or is held by another writer, gets nothing and nobody is told.
 void WriteLogFile(const WString& logFilePath, bool logAppend, int32_t& lastResultCode,
-                  LogQueue& sessionEntries, LogQueue& traceEntries)
+                  ResultCodeOf toResultCode, LogQueue& sessionEntries, LogQueue& traceEntries)
 {
-    AppendLogSummary(lastResultCode);
+    AppendLogSummary(lastResultCode, toResultCode);
     CollectSessionLog(sessionEntries, traceEntries);
     Platform::WriteFileExclusive(logFilePath.c_str(), logAppend, JoinEntries(traceEntries));
 }

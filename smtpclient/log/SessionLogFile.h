@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "../encoding/WideString.h"
+#include "../WideString.h"
 #include "TraceLog.h"
 
 namespace SMTPClientNS {
@@ -12,7 +12,7 @@ namespace SMTPClientNS {
 // Summary, collection, then every trace entry written to the file in one
 // write (replacing or appending). Failures to open or write are silent.
 void WriteLogFile(const WString& logFilePath, bool logAppend, int32_t& lastResultCode,
-                  LogQueue& sessionEntries, LogQueue& traceEntries);
+                  ResultCodeOf toResultCode, LogQueue& sessionEntries, LogQueue& traceEntries);
 
 } // namespace SMTPClientNS
 

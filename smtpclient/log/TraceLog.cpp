@@ -7,7 +7,6 @@
 #include <string>
 #include <utility>
 
-#include "../ResultTable.h"
 #include "../encoding/Digits.h"
 #include "../platform/LocalTime.h"
 #include "SessionDialogue.h"
@@ -161,7 +160,7 @@ void ResetSessionLog(LogQueue& sessionEntries, LogQueue& traceEntries)
 
 // Maps a non-zero code every time it runs, so a second summary maps the
 // already mapped value again.
-void AppendLogSummary(int32_t& code)
+void AppendLogSummary(int32_t& code, ResultCodeOf toResultCode)
 {
     TraceEntryBuffer.clear();
     const std::string time = FormatLocalTime();
@@ -171,7 +170,7 @@ void AppendLogSummary(int32_t& code)
         TraceEntryBuffer += kErrorPrefix;
         TraceEntryBuffer += curl_easy_strerror(static_cast<CURLcode>(code));
         TraceEntryBuffer += '\n';
-        code = ToResultCode(code);
+        code = toResultCode(code);
     }
     TraceEntryBuffer += kEndPrefix + time + "\n\n" + kSeparator + "\n\n";
     PendingTraceEntries.push_back(TraceEntryBuffer);

@@ -14,6 +14,10 @@ namespace SMTPClientNS {
 
 typedef std::deque<std::string> LogQueue;
 
+// Maps a raw send outcome to the library's result code; the log is told how
+// by its caller, which owns the result table.
+typedef int32_t (*ResultCodeOf)(int32_t rawOutcome);
+
 // CURLOPT_DEBUGFUNCTION; userData points to the one-byte layout flag.
 int TraceCallback(CURL* handle, curl_infotype type, char* data, size_t size, void* userData);
 
@@ -24,8 +28,8 @@ void DumpTraceData(const char* label, const unsigned char* data, size_t size, un
 // Empties the client's two queues, the pending queues and the entry buffer.
 void ResetSessionLog(LogQueue& sessionEntries, LogQueue& traceEntries);
 
-// Queues the summary entry; a non-zero code is replaced by its result code.
-void AppendLogSummary(int32_t& code);
+// Queues the summary entry; a non-zero code is replaced by toResultCode(code).
+void AppendLogSummary(int32_t& code, ResultCodeOf toResultCode);
 
 // Appends one entry to the pending session entries.
 void QueueSessionEntry(const std::string& entry);

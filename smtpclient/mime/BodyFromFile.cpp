@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "../WideString.h"
 #include "../encoding/CodePage.h"
-#include "../encoding/WideString.h"
 #include "../platform/FileSystem.h"
 
 namespace SMTPClientNS {

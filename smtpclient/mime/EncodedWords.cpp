@@ -1,7 +1,9 @@
 #include "EncodedWords.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "../encoding/Base64.h"
@@ -12,6 +14,24 @@
 namespace SMTPClientNS {
 
 namespace {
+
+struct WordPiece {
+    int32_t index;
+    bool nonAscii;
+    WString text;  // the word with the single space that ended it
+};
+
+typedef std::map<int32_t, WordPiece> WordPieces;
+
+// Appends the words of text, each non-ASCII one as an encoded word. Returns 1
+// or the negative conversion code of the word that failed.
+int EncodeWords(std::string charset, WString text, std::string& out);
+
+// Cuts text after every space.
+void SplitWords(WString text, WordPieces& words);
+
+// out becomes the Base64 text of the bytes (empty for null bytes).
+void Base64Encode(const unsigned char* bytes, uint32_t length, std::string& out);
 
 const char kSpecials[] = "\".,;:\\()<>[]@";
 
@@ -68,8 +88,8 @@ int ConvertPiece(const std::string& charset, const WString& piece, std::string& 
     if (rc != 0) {
         return rc;
     }
-    bytes.assign(converted, convertedLength);
-    FreeConverted(converted);
+    const ConvertedText text(converted);
+    bytes.assign(text.get(), convertedLength);
     return 0;
 }
 
@@ -142,12 +162,12 @@ int EncodeDisplayName(std::string charset, const SmtpChar* text, std::string& ou
     if (rc != 0) {
         return rc;
     }
+    const ConvertedText bytes(converted);
     // The name ends at its first zero byte.
-    const size_t length = std::strlen(converted);
+    const size_t length = std::strlen(bytes.get());
     if (length > 0) {
-        out = EncodedWord(charset, converted, length);
+        out = EncodedWord(charset, bytes.get(), length);
     }
-    FreeConverted(converted);
     return 0;
 }
 
@@ -164,6 +184,8 @@ int EncodeSubjectText(std::string charset, const SmtpChar* text, std::string& ou
     out += encoded;
     return 1;
 }
+
+namespace {
 
 int EncodeWords(std::string charset, WString text, std::string& out)
 {
@@ -182,8 +204,8 @@ int EncodeWords(std::string charset, WString text, std::string& out)
         if (rc != 0) {
             return rc;
         }
-        out += EncodedWord(charset, converted, convertedLength);
-        FreeConverted(converted);
+        const ConvertedText bytes(converted);
+        out += EncodedWord(charset, bytes.get(), convertedLength);
     }
     return 1;
 }
@@ -209,6 +231,8 @@ void SplitWords(WString text, WordPieces& words)
     }
 }
 
+} // namespace
+
 bool QuoteIfSpecial(std::string& text)
 {
     if (text.find_first_of(kSpecials) == std::string::npos) {
@@ -226,6 +250,8 @@ bool QuoteIfSpecial(std::string& text)
     return true;
 }
 
+namespace {
+
 void Base64Encode(const unsigned char* bytes, uint32_t length, std::string& out)
 {
     out.clear();
@@ -234,5 +260,7 @@ void Base64Encode(const unsigned char* bytes, uint32_t length, std::string& out)
     }
     AppendBase64(bytes, length, out);
 }
+
+} // namespace
 
 } // namespace SMTPClientNS

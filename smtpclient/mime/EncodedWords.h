@@ -2,21 +2,11 @@
 #ifndef SMTPCLIENT_MIME_ENCODEDWORDS_H
 #define SMTPCLIENT_MIME_ENCODEDWORDS_H
 
-#include <cstdint>
-#include <map>
 #include <string>
 
-#include "../encoding/WideString.h"
+#include "../WideString.h"
 
 namespace SMTPClientNS {
-
-struct WordPiece {
-    int32_t index;
-    bool nonAscii;
-    WString text;  // the word with the single space that ended it
-};
-
-typedef std::map<int32_t, WordPiece> WordPieces;
 
 // out becomes the name as ASCII text or as one encoded word. Returns 0 or the
 // negative conversion code (out then unchanged).
@@ -24,10 +14,6 @@ int EncodeDisplayName(std::string charset, const SmtpChar* text, std::string& ou
 
 // Appends the subject as plain and encoded words; always returns 1.
 int EncodeSubjectText(std::string charset, const SmtpChar* text, std::string& out);
-
-// Appends the words of text, each non-ASCII one as an encoded word. Returns 1
-// or the negative conversion code of the word that failed.
-int EncodeWords(std::string charset, WString text, std::string& out);
 
 // Appends text as encoded words for a header line that would be too long
 // otherwise: each word at most 75 characters, the second and later ones on
@@ -37,16 +23,9 @@ int EncodeWords(std::string charset, WString text, std::string& out);
 // conversion code (the words before the failing one stay).
 int FoldedEncodedWords(const std::string& charset, const WString& text, std::string& out);
 
-// Cuts text after every space.
-void SplitWords(WString text, WordPieces& words);
-
 // Escapes double quotes and backslashes when text holds one of the 13
 // specials; true when the caller must then enclose it in double quotes.
 bool QuoteIfSpecial(std::string& text);
-
-// out becomes the Base64 text of the bytes (empty for null bytes).
-void Base64Encode(const unsigned char* bytes, uint32_t length, std::string& out);
-
 } // namespace SMTPClientNS
 
 #endif

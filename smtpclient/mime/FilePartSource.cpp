@@ -1,5 +1,7 @@
 #include "FilePartSource.h"
 
+#include "../NoThrow.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -43,9 +45,11 @@ void SetFilePartSource(curl_mimepart* part, const std::string& path)
     const curl_off_t length = Platform::RegularFileSize(path.c_str(), size)
                                   ? static_cast<curl_off_t>(Base64LinesLength(size))
                                   : -1;
-    FilePartSource* source = new FilePartSource(path);
-    if (curl_mime_data_cb(part, length, ReadSource, SeekSource, FreeSource, source) != CURLE_OK)
-        delete source;
+    std::unique_ptr<FilePartSource> source(new FilePartSource(path));
+    const CURLcode rc = curl_mime_data_cb(part, length, ReadSource, SeekSource, FreeSource,
+                                          source.get());
+    if (ThrowIfOutOfMemory(rc) == CURLE_OK)
+        source.release();
 }
 
 FilePartSource::FilePartSource(std::string path) : path(std::move(path)) {}

@@ -10,20 +10,11 @@
 #include "../platform/LocalTime.h"
 #include "BodyLines.h"
 #include "EncodedWords.h"
+#include "RecipientKinds.h"
 
 namespace SMTPClientNS {
 
 namespace {
-
-// What tells the To and Cc lines apart.
-struct RecipientKind {
-    const char* lineStart;
-    int (IMimeMessage::*count)();
-    const SmtpChar* (IMimeMessage::*entry)(int index, int what);
-};
-
-const RecipientKind kToKind = {"To: ", &IMimeMessage::GetToCount, &IMimeMessage::GetTo};
-const RecipientKind kCcKind = {"Cc: ", &IMimeMessage::GetCcCount, &IMimeMessage::GetCc};
 
 struct PriorityLine {
     int priority;
@@ -39,11 +30,6 @@ const PriorityLine kPriorityLines[] = {
 const char* const kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 const char* const kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
-bool IsEmpty(const SmtpChar* text)
-{
-    return text == nullptr || text[0] == 0;
-}
 
 // "name <address>", the name quoted as needed.
 std::string NamedMailbox(std::string displayName, const std::string& address)
@@ -63,7 +49,7 @@ int FormatMailbox(const SmtpChar* address, const SmtpChar* name, const std::stri
 {
     std::string ansiAddress;
     WideToAnsi(address, ansiAddress);
-    if (IsEmpty(name)) {
+    if (IsEmptyText(name)) {
         mailbox = ansiAddress;
         return 0;
     }
@@ -101,7 +87,7 @@ int AppendRecipientHeader(IMimeMessage* message, std::string& header,
     for (int i = 1; i <= count; ++i) {
         const SmtpChar* address = (message->*kind.entry)(i, 0);
         const SmtpChar* name = (message->*kind.entry)(i, 1);
-        if (IsEmpty(address) && IsEmpty(name)) {
+        if (IsEmptyText(address) && IsEmptyText(name)) {
             continue;
         }
         // The entry shares its line with what follows the last line break;
@@ -150,32 +136,6 @@ std::string FormatGuid(const Platform::Guid& guid)
     return text;
 }
 
-} // namespace
-
-int BuildHeaderBlock(ISmtpClient* client, std::string& header)
-{
-    IMimeMessage* message = client ? client->GetMimeMessage() : nullptr;
-    if (message == nullptr) {
-        return 0;
-    }
-    std::string charset;
-    WideToAnsi(message->GetCharset(), charset);
-
-    typedef int (*AddressBuilder)(IMimeMessage*, std::string&, const std::string&);
-    const AddressBuilder addressBuilders[] = {AppendFromHeader, AppendToHeader, AppendCcHeader};
-    for (AddressBuilder build : addressBuilders) {
-        const int rc = build(message, header, charset);
-        if (rc < 0) {
-            return rc;
-        }
-    }
-    AppendPriorityHeader(message->GetPriority(), header);
-    AppendDateHeader(header);
-    AppendSubjectHeader(message, header, charset);
-    AppendMessageIdHeader(message, header);
-    return 0;
-}
-
 int AppendFromHeader(IMimeMessage* message, std::string& header, const std::string& charset)
 {
     if (message == nullptr) {
@@ -183,7 +143,7 @@ int AppendFromHeader(IMimeMessage* message, std::string& header, const std::stri
     }
     const SmtpChar* address = message->GetFrom(0);
     const SmtpChar* name = message->GetFrom(1);
-    if (IsEmpty(address) && IsEmpty(name)) {
+    if (IsEmptyText(address) && IsEmptyText(name)) {
         return 0;
     }
     static const char kFrom[] = "From: ";
@@ -194,16 +154,6 @@ int AppendFromHeader(IMimeMessage* message, std::string& header, const std::stri
     }
     header += kFrom + mailbox + "\r\n";
     return 0;
-}
-
-int AppendToHeader(IMimeMessage* message, std::string& header, const std::string& charset)
-{
-    return AppendRecipientHeader(message, header, charset, kToKind);
-}
-
-int AppendCcHeader(IMimeMessage* message, std::string& header, const std::string& charset)
-{
-    return AppendRecipientHeader(message, header, charset, kCcKind);
 }
 
 void AppendDateHeader(std::string& header)
@@ -238,6 +188,37 @@ void AppendMessageIdHeader(IMimeMessage* message, std::string& header)
     Platform::Guid guid;
     const std::string guidText = Platform::CreateGuid(guid) ? FormatGuid(guid) : std::string();
     header += "Message - ID: <" + guidText + "@" + Platform::ComputerName() + ">\r\n";
+}
+
+} // namespace
+
+int BuildHeaderBlock(ISmtpClient* client, std::string& header)
+{
+    IMimeMessage* message = client ? client->GetMimeMessage() : nullptr;
+    if (message == nullptr) {
+        return 0;
+    }
+    std::string charset;
+    WideToAnsi(message->GetCharset(), charset);
+
+    int rc = AppendFromHeader(message, header, charset);
+    if (rc < 0) {
+        return rc;
+    }
+    for (const RecipientKind& kind : kRecipientKinds) {
+        if (kind.lineStart == nullptr) {
+            continue;
+        }
+        rc = AppendRecipientHeader(message, header, charset, kind);
+        if (rc < 0) {
+            return rc;
+        }
+    }
+    AppendPriorityHeader(message->GetPriority(), header);
+    AppendDateHeader(header);
+    AppendSubjectHeader(message, header, charset);
+    AppendMessageIdHeader(message, header);
+    return 0;
 }
 
 std::string FormatHeaderDate()

@@ -14,13 +14,6 @@ namespace SMTPClientNS {
 // an address header (the lines built before it stay).
 int BuildHeaderBlock(ISmtpClient* client, std::string& header);
 
-int AppendFromHeader(IMimeMessage* message, std::string& header, const std::string& charset);
-int AppendToHeader(IMimeMessage* message, std::string& header, const std::string& charset);
-int AppendCcHeader(IMimeMessage* message, std::string& header, const std::string& charset);
-void AppendDateHeader(std::string& header);
-void AppendSubjectHeader(IMimeMessage* message, std::string& header, const std::string& charset);
-void AppendMessageIdHeader(IMimeMessage* message, std::string& header);
-
 // "%a, %d %b %Y %H:%M:%S %z" of the local time, classic locale.
 std::string FormatHeaderDate();
 

@@ -3,7 +3,7 @@
 #ifndef SMTPCLIENT_MIME_HEADERTEXT_H
 #define SMTPCLIENT_MIME_HEADERTEXT_H
 
-#include "../encoding/WideString.h"
+#include "../WideString.h"
 
 namespace SMTPClientNS {
 

@@ -3,15 +3,19 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "../encoding/CharsetConverter.h"
 #include "../encoding/CodePage.h"
+#include "../NoThrow.h"
 #include "../platform/FileInfo.h"
 #include "BodyLines.h"
 #include "FileContentType.h"
 #include "FilePartSource.h"
 #include "HeaderText.h"
+#include "MimeMessage.h"
 #include "PartFileName.h"
 
 namespace SMTPClientNS {
@@ -44,13 +48,6 @@ IMimeMessage* MessageOf(ISmtpClient* client)
     return client ? client->GetMimeMessage() : nullptr;
 }
 
-std::string Ansi(const SmtpChar* text)
-{
-    std::string ansi;
-    WideToAnsi(text, ansi);
-    return ansi;
-}
-
 // Gives a part the converted body, up to its first zero byte. Every line end
 // goes out as CR LF: a lone LF or CR would reach the server as it is, where a
 // "." line after a bare LF may end the DATA and the rest run as commands. A
@@ -59,12 +56,12 @@ void SetBodyData(curl_mimepart* part, const char* converted)
 {
     const WireText wire = TextForTheWire(converted, std::strlen(converted));
     if (wire.rewritten) {
-        curl_mime_data(part, wire.text.data(), wire.text.size());
+        ThrowIfOutOfMemory(curl_mime_data(part, wire.text.data(), wire.text.size()));
     } else {
-        curl_mime_data(part, converted, CURL_ZERO_TERMINATED);
+        ThrowIfOutOfMemory(curl_mime_data(part, converted, CURL_ZERO_TERMINATED));
     }
     if (wire.quotedPrintable) {
-        curl_mime_encoder(part, "quoted-printable");
+        ThrowIfOutOfMemory(curl_mime_encoder(part, "quoted-printable"));
     }
 }
 
@@ -79,28 +76,47 @@ int AddTextPart(curl_mime* mime, const SmtpChar* body, const char* typeFormat,
     if (rc != 0) {
         return rc;
     }
-    curl_mimepart* part = curl_mime_addpart(mime);
-    SetBodyData(part, converted);
+    const ConvertedText text(converted);
+    curl_mimepart* part = ThrowIfNull(curl_mime_addpart(mime));
+    SetBodyData(part, text.get());
     char type[56];
     std::snprintf(type, sizeof type, typeFormat, charset.c_str());
-    curl_mime_type(part, type);
-    FreeConverted(converted);
+    ThrowIfOutOfMemory(curl_mime_type(part, type));
     return 0;
+}
+
+// The non-empty lines as a part's header list, or an exception with nothing
+// left allocated.
+curl_slist* PartHeaders(const std::vector<const char*>& lines)
+{
+    curl_slist* headers = nullptr;
+    for (const char* line : lines) {
+        if (line[0] == 0) {
+            continue;
+        }
+        curl_slist* grown = curl_slist_append(headers, line);
+        if (grown == nullptr) {
+            curl_slist_free_all(headers);
+            throw std::bad_alloc();
+        }
+        headers = grown;
+    }
+    return headers;
 }
 
 // Hands subparts to a new container part of root.
 curl_mimepart* AddContainer(curl_mime* root, curl_mime* subparts, const char* type)
 {
-    curl_mimepart* container = curl_mime_addpart(root);
-    curl_mime_subparts(container, subparts);
-    curl_mime_type(container, type);
+    curl_mimepart* container = ThrowIfNull(curl_mime_addpart(root));
+    ThrowIfOutOfMemory(curl_mime_subparts(container, subparts));
+    ThrowIfOutOfMemory(curl_mime_type(container, type));
     return container;
 }
 
 // The name that the part's Content-Disposition carries: the path's base name.
 void SetPartFileName(curl_mimepart* part, const std::string& path)
 {
-    curl_mime_filename(part, Platform::BaseName(path.c_str()));
+    ThrowIfOutOfMemory(curl_mime_filename(part, Platform::BaseName(path.c_str())));
 }
 
 // A part whose body is the file's Base64 text, named after the file. Its
@@ -109,33 +125,31 @@ void SetPartFileName(curl_mimepart* part, const std::string& path)
 // with the encoding, where libcurl's encoder would have written it among
 // them, and go on with the non-empty lines of extraHeaders.
 void AddFilePart(curl_mime* mime, const std::string& path, const char* type,
-                 std::initializer_list<std::string> extraHeaders)
+                 std::initializer_list<const char*> extraHeaders)
 {
-    curl_mimepart* part = curl_mime_addpart(mime);
+    curl_mimepart* part = ThrowIfNull(curl_mime_addpart(mime));
     SetFilePartSource(part, path);
     SetPartFileName(part, path);
     if (type[0] != 0) {
-        curl_mime_type(part, type);
+        ThrowIfOutOfMemory(curl_mime_type(part, type));
     }
-    curl_slist* headers = curl_slist_append(nullptr, "Content-Transfer-Encoding: base64");
-    for (const std::string& line : extraHeaders) {
-        if (!line.empty()) {
-            headers = curl_slist_append(headers, line.c_str());
-        }
-    }
-    curl_mime_headers(part, headers, 1);
+    std::vector<const char*> lines = {"Content-Transfer-Encoding: base64"};
+    lines.insert(lines.end(), extraHeaders.begin(), extraHeaders.end());
+    curl_mime_headers(part, PartHeaders(lines), 1);
 }
 
 void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
 {
-    const std::string path = Ansi(image.path.c_str());
+    const std::string path = ToAnsi(image.path.c_str());
     const char* type = GetImageMimeType(path.c_str());
     // The identifier is the host's text in a part header line.
     const WString identifier = WithoutLineBreaks(image.contentId);
-    const std::string contentId = "Content-ID: <" + Ansi(identifier.c_str()) + ">";
+    const std::string contentId = "Content-ID: <" + ToAnsi(identifier.c_str()) + ">";
     AddFilePart(related, path, type[0] != 0 ? type : FileContentType(path.c_str()),
-                {contentId, "Content-Disposition: inline"});
+                {contentId.c_str(), "Content-Disposition: inline"});
 }
+
+void CollectInlineImages(IMimeMessage* message, std::vector<InlineImageEntry>& images);
 
 } // namespace
 
@@ -145,11 +159,11 @@ int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, ISmtpClient*
     if (message == nullptr) {
         return 0;
     }
-    const std::string charset = Ansi(message->GetCharset());
+    const std::string charset = ToAnsi(message->GetCharset());
     bool anyBody = false;
     for (const BodyKind& kind : kBodyKinds) {
         const SmtpChar* body = (message->*kind.body)();
-        if (body == nullptr || body[0] == 0) {
+        if (IsEmptyText(body)) {
             continue;
         }
         const int rc = AddTextPart(*alternativeMime, body, kind.typeFormat, charset);
@@ -160,9 +174,9 @@ int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, ISmtpClient*
     }
     if (anyBody) {
         curl_mimepart* container = AddContainer(*rootMime, *alternativeMime, "multipart/alternative");
-        curl_mime_headers(container, curl_slist_append(nullptr, "Content-Disposition: inline"), 1);
+        curl_mime_headers(container, PartHeaders({"Content-Disposition: inline"}), 1);
     } else {
-        curl_mime_data(curl_mime_addpart(*rootMime), nullptr, 0);
+        ThrowIfOutOfMemory(curl_mime_data(ThrowIfNull(curl_mime_addpart(*rootMime)), nullptr, 0));
     }
     return 0;
 }
@@ -174,7 +188,7 @@ void AddInlineImageParts(curl_mime** rootMime, curl_mime** relatedMime, ISmtpCli
         return;
     }
     const SmtpChar* html = message->GetHtmlBody();
-    if (html == nullptr || html[0] == 0) {
+    if (IsEmptyText(html)) {
         return;
     }
     std::vector<InlineImageEntry> images;
@@ -208,12 +222,14 @@ void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient
         if (path.empty()) {
             continue;
         }
-        const std::string ansiPath = Ansi(path.c_str());
-        AddFilePart(*mixedMime, ansiPath, FileContentType(ansiPath.c_str()),
-                    {ExtendedFileNameHeader(path)});
+        const std::string ansiPath = ToAnsi(path.c_str());
+        const std::string nameHeader = ExtendedFileNameHeader(path);
+        AddFilePart(*mixedMime, ansiPath, FileContentType(ansiPath.c_str()), {nameHeader.c_str()});
     }
     AddContainer(*rootMime, *mixedMime, "multipart/mixed");
 }
+
+namespace {
 
 void CollectInlineImages(IMimeMessage* message, std::vector<InlineImageEntry>& images)
 {
@@ -223,6 +239,8 @@ void CollectInlineImages(IMimeMessage* message, std::vector<InlineImageEntry>& i
                                           message->GetInlineImagePath(i)});
     }
 }
+
+} // namespace
 
 const char* GetImageMimeType(const char* path)
 {

@@ -5,10 +5,7 @@
 
 #include <curl/curl.h>
 
-#include <vector>
-
 #include "../ISmtpClient.h"
-#include "MimeMessage.h"
 
 namespace SMTPClientNS {
 
@@ -16,7 +13,6 @@ namespace SMTPClientNS {
 int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, ISmtpClient* client);
 void AddInlineImageParts(curl_mime** rootMime, curl_mime** relatedMime, ISmtpClient* client);
 void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient* client);
-void CollectInlineImages(IMimeMessage* message, std::vector<InlineImageEntry>& images);
 
 // "image/bmp", "image/png" or "" by the extension of path.
 const char* GetImageMimeType(const char* path);

@@ -1,7 +1,10 @@
 #include "MimeMessage.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 
+#include "../NoThrow.h"
 #include "../platform/FileSystem.h"
 #include "AddressCheck.h"
 #include "BodyFromFile.h"
@@ -17,6 +20,9 @@ const SmtpChar kEmptyText[] = SMTPCLIENT_TEXT("");
 // Selectors of GetTo, GetCc, GetBcc and GetFrom.
 const int kAddressField = 0;
 const int kNameField = 1;
+
+// What an adder returns for refused input, and when memory runs out.
+const int kRefused = -1;
 
 // Clear selectors.
 enum ClearSelector {
@@ -53,12 +59,16 @@ const SmtpChar* RecipientFieldAt(const std::vector<RecipientEntry>& list, int in
     return entry != nullptr ? RecipientField(*entry, what) : kEmptyText;
 }
 
+// The entry is made before the list grows, so a list that finds no memory
+// stays as it was.
 int AddRecipient(std::vector<RecipientEntry>& list, const SmtpChar* address, const SmtpChar* name)
 {
-    if (!IsValidAddress(address))
-        return -1;
-    list.push_back(RecipientEntry{TextOrEmpty(name), address});
-    return static_cast<int>(list.size());
+    return NoThrow(kRefused, [&] {
+        if (!IsValidAddress(address))
+            return kRefused;
+        list.push_back(RecipientEntry{TextOrEmpty(name), address});
+        return static_cast<int>(list.size());
+    });
 }
 
 // libcurl writes the file name into the part's header as it stands, so a
@@ -145,10 +155,12 @@ const SmtpChar* CMimeMessage::GetBcc(int index, int what)
 // disappears later.
 int CMimeMessage::AddAttachment(const SmtpChar* path)
 {
-    if (!IsUsablePath(path))
-        return -1;
-    attachments.push_back(path);
-    return static_cast<int>(attachments.size());
+    return NoThrow(kRefused, [&] {
+        if (!IsUsablePath(path))
+            return kRefused;
+        attachments.push_back(path);
+        return static_cast<int>(attachments.size());
+    });
 }
 
 int CMimeMessage::GetAttachmentCount() { return static_cast<int>(attachments.size()); }
@@ -161,10 +173,12 @@ const SmtpChar* CMimeMessage::GetAttachment(int index)
 
 int CMimeMessage::AddInlineImage(const SmtpChar* path, const SmtpChar* contentId)
 {
-    if (!IsUsablePath(path))
-        return -1;
-    inlineImages.push_back(InlineImageEntry{TextOrEmpty(contentId), path});
-    return static_cast<int>(inlineImages.size());
+    return NoThrow(kRefused, [&] {
+        if (!IsUsablePath(path))
+            return kRefused;
+        inlineImages.push_back(InlineImageEntry{TextOrEmpty(contentId), path});
+        return static_cast<int>(inlineImages.size());
+    });
 }
 
 int CMimeMessage::GetInlineImageCount() { return static_cast<int>(inlineImages.size()); }
@@ -181,40 +195,70 @@ const SmtpChar* CMimeMessage::GetInlineImageContentId(int index)
     return image != nullptr ? image->contentId.c_str() : kEmptyText;
 }
 
-// A null or empty name keeps the display name set earlier.
+// A null or empty name keeps the display name set earlier. The new sender is
+// made whole before it replaces the old one.
 int CMimeMessage::SetFrom(const SmtpChar* address, const SmtpChar* name)
 {
-    if (!IsValidAddress(address))
-        return -1;
-    sender.address = address;
-    if (name != nullptr && name[0] != 0)
-        sender.name = name;
-    return 1;
+    return NoThrow(kRefused, [&] {
+        if (!IsValidAddress(address))
+            return kRefused;
+        RecipientEntry updated{!IsEmptyText(name) ? WString(name) : sender.name, address};
+        sender = std::move(updated);
+        return 1;
+    });
 }
 
 const SmtpChar* CMimeMessage::GetFrom(int what) { return RecipientField(sender, what); }
 void CMimeMessage::SetPriority(int priority) { this->priority = priority; }
 int CMimeMessage::GetPriority() { return priority; }
-void CMimeMessage::SetSubject(const SmtpChar* subject) { this->subject = TextOrEmpty(subject); }
+// A text setter that finds no memory keeps the old value.
+void CMimeMessage::SetSubject(const SmtpChar* subject)
+{
+    NoThrow([&] { this->subject = TextOrEmpty(subject); });
+}
+
 const SmtpChar* CMimeMessage::GetSubject() { return subject.c_str(); }
 
 // The name is not checked here; a send reports a charset it cannot convert to.
 void CMimeMessage::SetCharset(const SmtpChar* charset)
 {
-    if (charset != nullptr && charset[0] != 0)
-        this->charset = charset;
+    if (!IsEmptyText(charset))
+        NoThrow([&] { this->charset = charset; });
 }
 
 const SmtpChar* CMimeMessage::GetCharset() { return charset.c_str(); }
 
+// A load that finds no memory half-way puts back the bodies and the inline
+// images it had changed; the copies it keeps for that are made first.
 void CMimeMessage::LoadBodyFromFile(const SmtpChar* path, int kind)
 {
-    SMTPClientNS::LoadBodyFromFile(*this, path, kind);
+    NoThrow([&] {
+        WString earlierHtml = htmlBody;
+        WString earlierText = textBody;
+        const size_t earlierImages = inlineImages.size();
+        try {
+            SMTPClientNS::LoadBodyFromFile(*this, path, kind);
+        } catch (...) {
+            htmlBody.swap(earlierHtml);
+            textBody.swap(earlierText);
+            inlineImages.erase(inlineImages.begin() + earlierImages, inlineImages.end());
+            throw;
+        }
+    });
 }
 
-void CMimeMessage::SetHtmlBody(const SmtpChar* html) { htmlBody = TextOrEmpty(html); }
+void CMimeMessage::SetHtmlBody(const SmtpChar* html)
+{
+    NoThrow([&] { htmlBody = TextOrEmpty(html); });
+}
+
 const SmtpChar* CMimeMessage::GetHtmlBody() { return htmlBody.c_str(); }
-void CMimeMessage::SetTextBody(const SmtpChar* text) { textBody = TextOrEmpty(text); }
+
+void CMimeMessage::SetTextBody(const SmtpChar* text)
+{
+    NoThrow([&] { textBody = TextOrEmpty(text); });
+}
+
 const SmtpChar* CMimeMessage::GetTextBody() { return textBody.c_str(); }
 
 } // namespace SMTPClientNS

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "../IMimeMessage.h"
-#include "../encoding/WideString.h"
+#include "../WideString.h"
 #include "../platform/DestructorSlot.h"
 
 namespace SMTPClientNS {

@@ -35,9 +35,8 @@ std::string Utf8(const WString& text)
     size_t length = 0;
     if (ConvertUtf16ToCharset(converter, "UTF-8", text.c_str(), &converted, &length) != 0)
         return std::string();
-    std::string utf8(converted, length);
-    FreeConverted(converted);
-    return utf8;
+    const ConvertedText utf8(converted);
+    return std::string(utf8.get(), length);
 }
 
 // "attachment; filename*=UTF-8''" and the percent-encoded UTF-8 of name.

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "../encoding/WideString.h"
+#include "../WideString.h"
 
 namespace SMTPClientNS {
 

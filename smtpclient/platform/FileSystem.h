@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../encoding/WideString.h"
+#include "../WideString.h"
 
 namespace SMTPClientNS {
 namespace Platform {

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "CodePage.h"
 #include "MoveAll_POSIX.h"
+#include "SystemCodePage.h"
 
 namespace SMTPClientNS {
 namespace Platform {

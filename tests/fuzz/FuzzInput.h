@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "smtpclient/encoding/WideString.h"
+#include "smtpclient/WideString.h"
 
 namespace SMTPClientFuzz {
 

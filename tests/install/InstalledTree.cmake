@@ -1,5 +1,6 @@
 # Script behind the install_tree test (cmake -P).
-# In: BUILD_DIR, WORK_DIR, HOST_SOURCE, LIBDIR, CXX, SANITIZE, NM, PKG_CONFIG.
+# In: BUILD_DIR, WORK_DIR, HOST_SOURCE, EXAMPLES_SOURCE, LIBDIR, CXX, SANITIZE,
+# NM, PKG_CONFIG. Leaves the examples built in WORK_DIR/examples.
 
 set(exports CreateMimeMessage CreateSmtpClient SmtpClientDispatchMessages
             SmtpClientMessageFd SmtpClientSetMessageLanguage)
@@ -41,20 +42,26 @@ if(NOT visible STREQUAL exports)
     message(FATAL_ERROR "exported symbols differ:\n  expected ${exports}\n  found ${visible}")
 endif()
 
-# Through the CMake package.
+# Through the CMake package: configures and builds the project in source_dir.
+function(build_with_package source_dir binary_dir)
+    run(${CMAKE_COMMAND} -S ${source_dir} -B ${binary_dir}
+        -DCMAKE_CXX_COMPILER=${CXX}
+        -DCMAKE_PREFIX_PATH=${prefix}
+        -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
+        "-DCMAKE_CXX_FLAGS=${sanitize_flag_text}"
+        "-DCMAKE_EXE_LINKER_FLAGS=${sanitize_flag_text}")
+    file(STRINGS ${binary_dir}/CMakeCache.txt package_dir REGEX "^SMTPClient_DIR:")
+    if(NOT package_dir MATCHES "=${prefix}/")
+        message(FATAL_ERROR "package found outside the scratch prefix: ${package_dir}")
+    endif()
+    run(${CMAKE_COMMAND} --build ${binary_dir})
+endfunction()
+
 set(cmake_host ${WORK_DIR}/host-cmake)
-run(${CMAKE_COMMAND} -S ${HOST_SOURCE} -B ${cmake_host}
-    -DCMAKE_CXX_COMPILER=${CXX}
-    -DCMAKE_PREFIX_PATH=${prefix}
-    -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
-    "-DCMAKE_CXX_FLAGS=${sanitize_flag_text}"
-    "-DCMAKE_EXE_LINKER_FLAGS=${sanitize_flag_text}")
-file(STRINGS ${cmake_host}/CMakeCache.txt package_dir REGEX "^SMTPClient_DIR:")
-if(NOT package_dir MATCHES "=${prefix}/")
-    message(FATAL_ERROR "package found outside the scratch prefix: ${package_dir}")
-endif()
-run(${CMAKE_COMMAND} --build ${cmake_host})
+build_with_package(${HOST_SOURCE} ${cmake_host})
 run(${cmake_host}/smtpclient_host)
+build_with_package(${EXAMPLES_SOURCE}/sync_send ${WORK_DIR}/examples/sync_send-build)
+file(COPY ${WORK_DIR}/examples/sync_send-build/sync_send DESTINATION ${WORK_DIR}/examples)
 
 # Through pkg-config.
 set(pkg_env ${CMAKE_COMMAND} -E env PKG_CONFIG_LIBDIR=${libdir}/pkgconfig PKG_CONFIG_PATH=)
@@ -63,3 +70,6 @@ separate_arguments(pc_flags UNIX_COMMAND "${run_output}")
 set(pc_host ${WORK_DIR}/host-pkgconfig)
 run(${CXX} -std=c++11 ${sanitize_flags} ${HOST_SOURCE}/Host.cpp ${pc_flags} -o ${pc_host})
 run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} ${pc_host})
+# The examples' header sits one folder above each example.
+run(${CXX} -std=c++11 ${sanitize_flags} -I${EXAMPLES_SOURCE} ${EXAMPLES_SOURCE}/async_poll/AsyncPoll.cpp
+    ${pc_flags} -o ${WORK_DIR}/examples/async_poll)

@@ -10,6 +10,7 @@
 
 #include "LoopbackPort.h"
 #include "SendTestClient.h"
+#include "smtpclient/ResultTable.h"
 #include "smtpclient/log/SessionDialogue.h"
 #include "smtpclient/log/TraceLog.h"
 #include "smtpclient/encoding/Base64.h"
@@ -98,7 +99,7 @@ TEST_P(Dialogue, BecomesSessionEntriesAndAClosingEntry)
     StartSessionDialogue(nullptr);
     for (const Report& report : GetParam().reports)
         TraceCallback(nullptr, report.type, const_cast<char*>(report.bytes.data()), report.bytes.size(), &textLayout);
-    QueueClosingEntry(GetParam().rawOutcome);
+    QueueClosingEntry(GetParam().rawOutcome, ToResultText);
     CollectSessionLog(session, trace);
     std::string log;
     for (const std::string& entry : session)

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "smtpclient/encoding/WideString.h"
+#include "smtpclient/WideString.h"
 
 namespace SMTPClientTest {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "smtpclient/platform/CodePage.h"
 #include "smtpclient/platform/ComputerName.h"
 #include "smtpclient/platform/Guid.h"
 #include "smtpclient/platform/LocalTime.h"
 #include "smtpclient/platform/MessageQueue.h"
+#include "smtpclient/platform/SystemCodePage.h"
 
 using namespace SMTPClientNS;
 

@@ -1,12 +1,12 @@
 // The operating system's code-page conversions, with the semantics of
 // WideCharToMultiByte and MultiByteToWideChar called without flags on a
 // zero-terminated source: the returned counts include the terminator.
-#ifndef SMTPCLIENT_PLATFORM_CODEPAGE_H
-#define SMTPCLIENT_PLATFORM_CODEPAGE_H
+#ifndef SMTPCLIENT_PLATFORM_SYSTEMCODEPAGE_H
+#define SMTPCLIENT_PLATFORM_SYSTEMCODEPAGE_H
 
 #include <cstdint>
 
-#include "../encoding/WideString.h"
+#include "../WideString.h"
 
 namespace SMTPClientNS {
 namespace Platform {

@@ -1,4 +1,4 @@
-#include "CodePage.h"
+#include "SystemCodePage.h"
 
 #include <windows.h>
 

@@ -54,9 +54,6 @@ const CharsetName kCharsets[] = {
     {"euc-kr", {51949, 949}}, {"euckr", {51949, 949}}, {"cp949", {949, 0}},
 };
 
-// Longest multibyte form of one code point, shift sequences included.
-const int kCodePointBytes = 16;
-
 struct Conversion {
     UINT codePage;
 };

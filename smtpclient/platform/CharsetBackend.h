@@ -2,8 +2,8 @@
 // named character set, dropping the characters the target lacks. One engine
 // is built in: iconv where the system or a library provides it, the Windows
 // code pages otherwise.
-#ifndef SMTPCLIENT_ENCODING_CHARSETBACKEND_H
-#define SMTPCLIENT_ENCODING_CHARSETBACKEND_H
+#ifndef SMTPCLIENT_PLATFORM_CHARSETBACKEND_H
+#define SMTPCLIENT_PLATFORM_CHARSETBACKEND_H
 
 #include <cstddef>
 

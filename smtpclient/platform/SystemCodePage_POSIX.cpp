@@ -1,7 +1,7 @@
 // The ANSI code page of a POSIX system is UTF-8, so both code pages convert
 // between UTF-16 and UTF-8. Ill-formed input becomes U+FFFD, one for each
 // maximal ill-formed subsequence, as the Windows conversions do.
-#include "CodePage.h"
+#include "SystemCodePage.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,11 +1,11 @@
 // The library's own UTF-16 string type and code-page numbers.
-#ifndef SMTPCLIENT_ENCODING_WIDESTRING_H
-#define SMTPCLIENT_ENCODING_WIDESTRING_H
+#ifndef SMTPCLIENT_WIDESTRING_H
+#define SMTPCLIENT_WIDESTRING_H
 
 #include <cstdint>
 #include <string>
 
-#include "../IMimeMessage.h"
+#include "IMimeMessage.h"
 
 namespace SMTPClientNS {
 
@@ -20,6 +20,12 @@ const uint32_t kUtf8CodePage = 65001;
 inline const SmtpChar* TextOrEmpty(const SmtpChar* text)
 {
     return text != nullptr ? text : SMTPCLIENT_TEXT("");
+}
+
+// True for a null pointer and for empty text alike.
+inline bool IsEmptyText(const SmtpChar* text)
+{
+    return text == nullptr || text[0] == 0;
 }
 
 } // namespace SMTPClientNS

@@ -1,0 +1,117 @@
+#include "TransferTimeouts.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace SMTPClientNS {
+
+namespace {
+
+typedef std::chrono::steady_clock Clock;
+
+// libcurl's own reply time-out, put out of the way while the clock below
+// keeps the bounds: libcurl 8 counts the wait for the reply to the final dot
+// from the 354 reply, so a long upload would shorten it.
+const long kLibcurlReplyWaitOffSeconds = 24L * 60 * 60;
+
+// When the transfer last moved: it started, a reply line came, or message
+// data went out.
+struct TransferClock {
+    Clock::time_point lastMove = Clock::now();
+    curl_off_t uploaded = 0;
+    bool expired = false;
+    bool expiredInData = false;  // the data bound ran out, not a reply's
+};
+
+// Message data is under way once some of it went out and until all of it
+// did; before and after, the client waits for a reply.
+bool MessageUnderWay(curl_off_t uploadTotal, curl_off_t uploaded)
+{
+    return uploaded > 0 && uploaded < uploadTotal;
+}
+
+// CURLOPT_XFERINFOFUNCTION: libcurl calls it at least about once a second,
+// also while nothing moves. Once expired, it stays so, and so ends the QUIT
+// wait that libcurl may still run.
+int WatchProgress(void* data, curl_off_t, curl_off_t, curl_off_t uploadTotal,
+                  curl_off_t uploaded)
+{
+    TransferClock& clock = *static_cast<TransferClock*>(data);
+    const Clock::time_point now = Clock::now();
+    if (uploaded != clock.uploaded) {
+        clock.uploaded = uploaded;
+        clock.lastMove = now;
+    }
+    if (!clock.expired
+        && now - clock.lastMove >= std::chrono::milliseconds(StallBoundMs(uploadTotal, uploaded))) {
+        clock.expired = true;
+        clock.expiredInData = MessageUnderWay(uploadTotal, uploaded);
+    }
+    return clock.expired ? 1 : 0;
+}
+
+// CURLOPT_HEADERFUNCTION: libcurl hands it every reply line of the server.
+size_t NoteReply(char*, size_t size, size_t count, void* data)
+{
+    static_cast<TransferClock*>(data)->lastMove = Clock::now();
+    return size * count;
+}
+
+// The connection is closed before the perform returns, so that the QUIT it
+// sends waits under the clock too, not later when the handle is freed, with
+// libcurl's reply time-out as it was during the transfer.
+void WatchTransfer(CURL* curlHandle, TransferClock* clock)
+{
+    curl_easy_setopt(curlHandle, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(curlHandle, CURLOPT_SERVER_RESPONSE_TIMEOUT, kLibcurlReplyWaitOffSeconds);
+    curl_easy_setopt(curlHandle, CURLOPT_XFERINFOFUNCTION, WatchProgress);
+    curl_easy_setopt(curlHandle, CURLOPT_XFERINFODATA, clock);
+    curl_easy_setopt(curlHandle, CURLOPT_HEADERFUNCTION, NoteReply);
+    curl_easy_setopt(curlHandle, CURLOPT_HEADERDATA, clock);
+    curl_easy_setopt(curlHandle, CURLOPT_NOPROGRESS, 0L);
+}
+
+// The clock lives only as long as the perform.
+void StopWatching(CURL* curlHandle)
+{
+    curl_easy_setopt(curlHandle, CURLOPT_NOPROGRESS, 1L);
+    curl_easy_setopt(curlHandle, CURLOPT_XFERINFOFUNCTION, nullptr);
+    curl_easy_setopt(curlHandle, CURLOPT_XFERINFODATA, nullptr);
+    curl_easy_setopt(curlHandle, CURLOPT_HEADERFUNCTION, nullptr);
+    curl_easy_setopt(curlHandle, CURLOPT_HEADERDATA, nullptr);
+    curl_easy_setopt(curlHandle, CURLOPT_SERVER_RESPONSE_TIMEOUT, 0L);
+}
+
+void DescribeExpiry(const TransferClock& clock, char* errorBuffer)
+{
+    const long boundMs = clock.expiredInData ? kTransferBounds.dataStallMs
+                                             : kTransferBounds.replyWaitMs;
+    std::snprintf(errorBuffer, CURL_ERROR_SIZE, "%s for %ld seconds",
+                  clock.expiredInData ? "The server took no message data"
+                                      : "No reply came from the server",
+                  boundMs / 1000);
+}
+
+} // namespace
+
+long StallBoundMs(curl_off_t uploadTotal, curl_off_t uploaded)
+{
+    return MessageUnderWay(uploadTotal, uploaded) ? kTransferBounds.dataStallMs
+                                                  : kTransferBounds.replyWaitMs;
+}
+
+int PerformTransfer(CURL* curlHandle, char* errorBuffer)
+{
+    TransferClock clock;
+    WatchTransfer(curlHandle, &clock);
+    CURLcode result = curl_easy_perform(curlHandle);
+    StopWatching(curlHandle);
+    if (result == CURLE_ABORTED_BY_CALLBACK && clock.expired) {
+        result = CURLE_OPERATION_TIMEDOUT;
+        if (errorBuffer != nullptr)
+            DescribeExpiry(clock, errorBuffer);
+    }
+    return result;
+}
+
+} // namespace SMTPClientNS

@@ -1,0 +1,90 @@
+// A server that stops moving ends the send with -11 on its own, after the
+// bound that fits where it stopped: the data bound while message data is
+// under way, the reply bound once the whole message went out. This program
+// runs with bounds of 1 and 4 seconds (ShortTransferBounds.cpp).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ostream>
+#include <string>
+#include <tuple>
+
+#include "ReliabilityTest.h"
+#include "TestText.h"
+#include "smtpclient/TransferTimeouts.h"
+
+using namespace SMTPClientNS;
+using namespace SMTPClientTest;
+
+namespace {
+
+typedef std::chrono::steady_clock Clock;
+
+struct Stall {
+    const char* listener;
+    size_t attachmentBytes;  // 0: a short text mail
+    long boundMs;            // the bound that must end the send
+    const char* closingEntry;  // what the session log says of it
+};
+
+void PrintTo(const Stall& stall, std::ostream* out) { *out << stall.listener; }
+
+typedef std::tuple<Stall, SendMode> Case;
+
+class TransferTimeout : public ReliabilityTest, public testing::WithParamInterface<Case> {};
+
+// The first attachment is far larger than the socket buffers, so the client
+// still has data to send when the server stops reading.
+const Stall kStalls[] = {
+    {"stop_reading_in_data", 12 * 1024 * 1024, kTransferBounds.dataStallMs,
+     "Send failed: The server took no message data for 1 seconds\n"},
+    {"silent_after_data", 0, kTransferBounds.replyWaitMs,
+     "Send failed: No reply came from the server for 4 seconds\n"},
+};
+
+std::string CaseName(const testing::TestParamInfo<Case>& info)
+{
+    const auto& [stall, mode] = info.param;
+    return std::string(stall.listener) + (mode == SendMode::Sync ? "_sync" : "_async");
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Stalls, TransferTimeout, testing::Combine(testing::ValuesIn(kStalls),
+                         testing::Values(SendMode::Sync, SendMode::Async)), CaseName);
+
+TEST_P(TransferTimeout, EndsInTimeOutAfterItsOwnBound)
+{
+    const auto& [stall, mode] = GetParam();
+    const std::string tag = CaseName(testing::TestParamInfo<Case>(GetParam(), 0));
+    Compose("stall-" + tag + "@example.test");
+    UseListener(stall.listener, false);
+    if (stall.attachmentBytes > 0) {
+        const std::string path = folder.Write("large.bin", std::string(stall.attachmentBytes, 'x'));
+        ASSERT_EQ(1, message->AddAttachment(W(path).c_str()));
+    }
+    const Clock::time_point started = Clock::now();
+    EXPECT_EQ(-11, SendIn(mode));
+    const long elapsedMs = static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count());
+    if (mode == SendMode::Sync) {
+        EXPECT_EQ(CURLE_OPERATION_TIMEDOUT, client->GetLastResultCode());
+        EXPECT_EQ(stall.closingEntry, U8(client->GetLastLogEntry()));
+    }
+    EXPECT_GE(elapsedMs, stall.boundMs);
+    ExpectRecovery(mode, "recovered-" + tag + "@example.test");
+}
+
+// Which bound a quiet transfer is under, by how much of the message went out
+// (total 0: libcurl does not know the size).
+TEST(StallBound, DataBoundOnlyWhileTheMessageIsUnderWay)
+{
+    const long data = kTransferBounds.dataStallMs;
+    const long reply = kTransferBounds.replyWaitMs;
+    const struct { curl_off_t total, sent; long bound; } cases[] = {
+        {0, 0, reply}, {5000, 0, reply}, {5000, 1, data}, {5000, 4999, data},
+        {5000, 5000, reply}, {5000, 5003, reply}, {0, 700, reply},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.bound, StallBoundMs(c.total, c.sent)) << c.sent << " of " << c.total;
+}
