@@ -1,5 +1,7 @@
 #include "AsyncThread.h"
 
+#include <memory>
+
 #include "../NoThrow.h"
 #include "AsyncTestHooks.h"
 #include "HostThreadEnd.h"
@@ -91,14 +93,15 @@ int32_t CAsyncThread::CancelTask(int32_t taskId)
     return withdrawn.empty() ? -1 : 1;
 }
 
-// The worker gets a table reference of its own.
+// The worker gets a table reference of its own; until a worker has taken it
+// (a start that fails or throws), it stays ours to free.
 void CAsyncThread::StartWorker()
 {
-    std::shared_ptr<TaskTable>* workerTasks = new std::shared_ptr<TaskTable>(tasks);
+    std::unique_ptr<std::shared_ptr<TaskTable>> workerTasks(new std::shared_ptr<TaskTable>(tasks));
     uint32_t startedId = 0;
-    worker = Platform::StartThread(ThreadProc, workerTasks, startedId);
-    if (worker == nullptr)
-        delete workerTasks;
+    worker = Platform::StartThread(ThreadProc, workerTasks.get(), startedId);
+    if (worker != nullptr)
+        workerTasks.release();
     workerId = worker != nullptr ? startedId : 0;
 }
 
