@@ -12,6 +12,7 @@ set -uo pipefail
 source "$(dirname "$0")/lib/common.sh"
 
 build_root="${1:-$root}"
+install_packages valgrind
 # Tests that run code on more than one thread (the allocation-failure run
 # pumps SendAsync too).
 threaded='Async|async|Concurren|SharedConverter|MessageQueue|Thread|soak|AllocationFailure'
