@@ -27,7 +27,7 @@ inline double ProcessCpuSeconds()
     rusage usage = {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // Peak resident set of the whole process so far, in kilobytes.

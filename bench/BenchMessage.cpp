@@ -22,9 +22,9 @@ std::string FormatDate()
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     char text[64];
     std::snprintf(text, sizeof text, "%s, %02d %s %d %02d:%02d:%02d %c%02ld%02ld",
-                  days[local.tm_wday], local.tm_mday, months[local.tm_mon],
-                  local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec,
-                  local.tm_gmtoff < 0 ? '-' : '+', offsetMinutes / 60, offsetMinutes % 60);
+                  days[local.tm_wday], local.tm_mday, months[local.tm_mon], local.tm_year + 1900,
+                  local.tm_hour, local.tm_min, local.tm_sec, local.tm_gmtoff < 0 ? '-' : '+',
+                  offsetMinutes / 60, offsetMinutes % 60);
     return text;
 }
 
@@ -50,18 +50,17 @@ MessageContent SmallMessage()
     content.fromName = "Bench Sender";
     content.toAddress = "rcpt@bench.test";
     content.subject = "Small benchmark message";
-    content.textBody = "Hello,\r\n\r\nthis is one of many small messages of the send benchmark.\r\n";
+    content.textBody =
+        "Hello,\r\n\r\nthis is one of many small messages of the send benchmark.\r\n";
     return content;
 }
 
 std::string HeaderBlock(const MessageContent& content)
 {
     return "From: " + content.fromName + " <" + content.fromAddress + ">\r\n"
-         + "To: " + content.toAddress + "\r\n"
-         + "X-Priority: 3 \r\n"
-         + "Date: " + FormatDate() + "\r\n"
-         + "Subject: " + content.subject + "\r\n\r\n"
-         + "Message - ID: <" + FormatMessageId() + ">\r\n";
+           + "To: " + content.toAddress + "\r\n" + "X-Priority: 3 \r\n" + "Date: " + FormatDate()
+           + "\r\n" + "Subject: " + content.subject + "\r\n\r\n" + "Message - ID: <"
+           + FormatMessageId() + ">\r\n";
 }
 
 } // namespace SMTPClientBench

@@ -14,7 +14,7 @@ struct MessageContent {
     std::string toAddress;
     std::string subject;
     std::string textBody;
-    std::string attachmentPath;  // empty: none
+    std::string attachmentPath; // empty: none
     // The attachment's Base64 text in lines, ready to send: the direct
     // transfer then reads it instead of having libcurl encode the file.
     std::string readyBase64Path;

@@ -105,9 +105,9 @@ double TimeBuildRequest(RecipientCase& testCase)
 {
     Transfer transfer;
     Stopwatch watch;
-    const int rc = BuildRequest(transfer.curl, &transfer.recipients, &transfer.header,
-                                &transfer.root, &transfer.mixed, &transfer.related,
-                                &transfer.alternative, testCase.client);
+    const int rc =
+        BuildRequest(transfer.curl, &transfer.recipients, &transfer.header, &transfer.root,
+                     &transfer.mixed, &transfer.related, &transfer.alternative, testCase.client);
     const double seconds = watch.Seconds();
     if (rc != 0)
         std::fprintf(stderr, "BuildRequest failed: %d\n", rc);
@@ -131,8 +131,8 @@ double TimeLibraryConversion(const WString& html)
     char* converted = nullptr;
     size_t length = 0;
     Stopwatch watch;
-    const int rc = ConvertUtf16ToCharset(GetSharedConverter(), "UTF-8", html.c_str(),
-                                         &converted, &length);
+    const int rc =
+        ConvertUtf16ToCharset(GetSharedConverter(), "UTF-8", html.c_str(), &converted, &length);
     const double seconds = watch.Seconds();
     if (rc != 0)
         std::fprintf(stderr, "conversion failed: %d\n", rc);

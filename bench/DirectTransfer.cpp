@@ -64,7 +64,8 @@ void AddAttachment(curl_mime* mixed, const MessageContent& content)
     std::fseek(text, 0, SEEK_SET);
     curl_mime_data_cb(file, length, ReadReadyText, nullptr, CloseReadyText, text);
     const size_t slash = content.attachmentPath.rfind('/');
-    curl_mime_filename(file, content.attachmentPath.c_str() + (slash == std::string::npos ? 0 : slash + 1));
+    curl_mime_filename(file, content.attachmentPath.c_str()
+                                 + (slash == std::string::npos ? 0 : slash + 1));
     curl_mime_type(file, "application/octet-stream");
     curl_mime_headers(file, curl_slist_append(nullptr, "Content-Transfer-Encoding: base64"), 1);
 }

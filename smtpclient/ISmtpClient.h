@@ -35,6 +35,8 @@ protected:
 // No operation throws: when memory runs out, Send returns -1, SendAsync -1
 // (no task was queued and none will complete), a setter keeps the old value
 // and a text getter returns "".
+// The slot numbers stay in one column.
+// clang-format off
 class ISmtpClient {
 public:
 #if SMTPCLIENT_SLOT0_DELETING_DESTRUCTOR
@@ -87,6 +89,7 @@ protected:
     ~ISmtpClient() {}
 #endif
 };
+// clang-format on
 
 } // namespace SMTPClientNS
 

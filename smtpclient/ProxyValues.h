@@ -7,8 +7,13 @@
 
 namespace SMTPClientNS {
 
-enum ProxyValueIndex { kProxyHost = 0, kProxyPort = 1, kProxyType = 2, kProxyUser = 3,
-                       kProxyPassword = 4 };
+enum ProxyValueIndex {
+    kProxyHost = 0,
+    kProxyPort = 1,
+    kProxyType = 2,
+    kProxyUser = 3,
+    kProxyPassword = 4
+};
 
 // Capacity of a GetProxyValue buffer, terminator included.
 const size_t kProxyValueCapacity = 256;

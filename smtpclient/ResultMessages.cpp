@@ -5,43 +5,43 @@
 namespace SMTPClientNS {
 
 const ResultRow ResultRows[ResultRowCount] = {
-    {0, 1},       // CURLE_OK
+    {0, 1}, // CURLE_OK
     {GeneralErrorKey, -1},
-    {2, -2},      // CURLE_FAILED_INIT
-    {5, -3},      // CURLE_COULDNT_RESOLVE_PROXY
-    {6, -4},      // CURLE_COULDNT_RESOLVE_HOST
-    {7, -5},      // CURLE_COULDNT_CONNECT
-    {3, -6},      // CURLE_URL_MALFORMAT
-    {1, -7},      // CURLE_UNSUPPORTED_PROTOCOL
-    {35, -8},     // CURLE_SSL_CONNECT_ERROR
-    {60, -9},     // CURLE_PEER_FAILED_VERIFICATION
-    {10, -10},    // CURLE_FTP_ACCEPT_FAILED
-    {28, -11},    // CURLE_OPERATION_TIMEDOUT
-    {67, -12},    // CURLE_LOGIN_DENIED
-    {55, -13},    // CURLE_SEND_ERROR
-    {56, -14},    // CURLE_RECV_ERROR
-    {94, -15},    // CURLE_AUTH_ERROR
-    {26, -16},    // CURLE_READ_ERROR
-    {-2, -17},    // pipeline: no sender
-    {-3, -18},    // pipeline: no recipients
-    {-19, -19},   // conversion: invalid parameter
-    {-20, -20},   // conversion: out of memory
-    {-21, -21},   // conversion: unsupported encoding
-    {-22, -22},   // conversion: any other failure
+    {2, -2},    // CURLE_FAILED_INIT
+    {5, -3},    // CURLE_COULDNT_RESOLVE_PROXY
+    {6, -4},    // CURLE_COULDNT_RESOLVE_HOST
+    {7, -5},    // CURLE_COULDNT_CONNECT
+    {3, -6},    // CURLE_URL_MALFORMAT
+    {1, -7},    // CURLE_UNSUPPORTED_PROTOCOL
+    {35, -8},   // CURLE_SSL_CONNECT_ERROR
+    {60, -9},   // CURLE_PEER_FAILED_VERIFICATION
+    {10, -10},  // CURLE_FTP_ACCEPT_FAILED
+    {28, -11},  // CURLE_OPERATION_TIMEDOUT
+    {67, -12},  // CURLE_LOGIN_DENIED
+    {55, -13},  // CURLE_SEND_ERROR
+    {56, -14},  // CURLE_RECV_ERROR
+    {94, -15},  // CURLE_AUTH_ERROR
+    {26, -16},  // CURLE_READ_ERROR
+    {-2, -17},  // pipeline: no sender
+    {-3, -18},  // pipeline: no recipients
+    {-19, -19}, // conversion: invalid parameter
+    {-20, -20}, // conversion: out of memory
+    {-21, -21}, // conversion: unsupported encoding
+    {-22, -22}, // conversion: any other failure
 };
 
 namespace {
 
 // Japanese has no wording of its own for the conversion failures and shows
 // these English texts.
-constexpr const SmtpChar* ConversionInvalidParameter =
-    SMTPCLIENT_TEXT("Failed to convert the parameter with its current encoding. The parameter is invalid.");
-constexpr const SmtpChar* ConversionOutOfMemory =
-    SMTPCLIENT_TEXT("Failed to convert the email with its current encoding due to insufficient memory.");
+constexpr const SmtpChar* ConversionInvalidParameter = SMTPCLIENT_TEXT(
+    "Failed to convert the parameter with its current encoding. The parameter is invalid.");
+constexpr const SmtpChar* ConversionOutOfMemory = SMTPCLIENT_TEXT(
+    "Failed to convert the email with its current encoding due to insufficient memory.");
 constexpr const SmtpChar* ConversionUnsupported =
     SMTPCLIENT_TEXT("Failed to send the email because its encoding is unsupported.");
-constexpr const SmtpChar* ConversionGeneralError =
-    SMTPCLIENT_TEXT("Failed to convert the email with its current encoding. A general error occurred.");
+constexpr const SmtpChar* ConversionGeneralError = SMTPCLIENT_TEXT(
+    "Failed to convert the email with its current encoding. A general error occurred.");
 
 constexpr const SmtpChar* English[] = {
     SMTPCLIENT_TEXT(""),
@@ -73,8 +73,10 @@ constexpr const SmtpChar* Japanese[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("一般的なエラーが発生しました。"),
     SMTPCLIENT_TEXT("プロキシ経由でサービスに接続できません。"),
-    SMTPCLIENT_TEXT("プロキシを解決できませんでした。指定されたプロキシ ホストを解決できませんでした。"),
-    SMTPCLIENT_TEXT("ホストを解決できませんでした。指定されたリモート ホストを解決できませんでした。"),
+    SMTPCLIENT_TEXT(
+        "プロキシを解決できませんでした。指定されたプロキシ ホストを解決できませんでした。"),
+    SMTPCLIENT_TEXT(
+        "ホストを解決できませんでした。指定されたリモート ホストを解決できませんでした。"),
     SMTPCLIENT_TEXT("ホストへの接続に失敗しました。"),
     SMTPCLIENT_TEXT("ホストの形式が正しくないか、ホストが指定されていません。"),
     SMTPCLIENT_TEXT("サポートされていないプロトコルです。"),
@@ -115,10 +117,13 @@ constexpr const SmtpChar* Danish[] = {
     SMTPCLIENT_TEXT("Fejl ved læsning af lokal fil."),
     SMTPCLIENT_TEXT("Der er ikke angivet nogen afsender."),
     SMTPCLIENT_TEXT("Der er ikke angivet nogen modtagere."),
-    SMTPCLIENT_TEXT("Parameteren kunne ikke konverteres med den aktuelle kodning. Parameteren er ugyldig."),
-    SMTPCLIENT_TEXT("E-mailen kunne ikke konverteres med den aktuelle kodning på grund af utilstrækkelig hukommelse."),
+    SMTPCLIENT_TEXT(
+        "Parameteren kunne ikke konverteres med den aktuelle kodning. Parameteren er ugyldig."),
+    SMTPCLIENT_TEXT("E-mailen kunne ikke konverteres med den aktuelle kodning på grund af "
+                    "utilstrækkelig hukommelse."),
     SMTPCLIENT_TEXT("E-mailen kunne ikke sendes, fordi dens kodning ikke understøttes."),
-    SMTPCLIENT_TEXT("E-mailen kunne ikke konverteres med den aktuelle kodning. Der opstod en generel fejl."),
+    SMTPCLIENT_TEXT(
+        "E-mailen kunne ikke konverteres med den aktuelle kodning. Der opstod en generel fejl."),
 };
 
 constexpr const SmtpChar* Dutch[] = {
@@ -126,7 +131,8 @@ constexpr const SmtpChar* Dutch[] = {
     SMTPCLIENT_TEXT("Er is een algemene fout opgetreden."),
     SMTPCLIENT_TEXT("Kan via de proxy geen verbinding maken met de service."),
     SMTPCLIENT_TEXT("Kan de proxy niet omzetten. De opgegeven proxyhost kan niet worden omgezet."),
-    SMTPCLIENT_TEXT("Kan de host niet omzetten. De opgegeven externe host kan niet worden omgezet."),
+    SMTPCLIENT_TEXT(
+        "Kan de host niet omzetten. De opgegeven externe host kan niet worden omgezet."),
     SMTPCLIENT_TEXT("Kan geen verbinding maken met de host."),
     SMTPCLIENT_TEXT("De host heeft een ongeldige indeling of ontbreekt."),
     SMTPCLIENT_TEXT("Niet-ondersteund protocol."),
@@ -141,18 +147,23 @@ constexpr const SmtpChar* Dutch[] = {
     SMTPCLIENT_TEXT("Fout bij het lezen van het lokale bestand."),
     SMTPCLIENT_TEXT("Er is geen afzender opgegeven."),
     SMTPCLIENT_TEXT("Er zijn geen ontvangers opgegeven."),
-    SMTPCLIENT_TEXT("Kan de parameter niet converteren met de huidige codering. De parameter is ongeldig."),
-    SMTPCLIENT_TEXT("Kan de e-mail niet converteren met de huidige codering wegens onvoldoende geheugen."),
+    SMTPCLIENT_TEXT(
+        "Kan de parameter niet converteren met de huidige codering. De parameter is ongeldig."),
+    SMTPCLIENT_TEXT(
+        "Kan de e-mail niet converteren met de huidige codering wegens onvoldoende geheugen."),
     SMTPCLIENT_TEXT("Kan de e-mail niet verzenden omdat de codering niet wordt ondersteund."),
-    SMTPCLIENT_TEXT("Kan de e-mail niet converteren met de huidige codering. Er is een algemene fout opgetreden."),
+    SMTPCLIENT_TEXT("Kan de e-mail niet converteren met de huidige codering. Er is een algemene "
+                    "fout opgetreden."),
 };
 
 constexpr const SmtpChar* French[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("Une erreur générale s'est produite."),
     SMTPCLIENT_TEXT("Impossible de se connecter au service via le proxy."),
-    SMTPCLIENT_TEXT("Impossible de résoudre le proxy. L'hôte proxy indiqué n'a pas pu être résolu."),
-    SMTPCLIENT_TEXT("Impossible de résoudre l'hôte. L'hôte distant indiqué n'a pas pu être résolu."),
+    SMTPCLIENT_TEXT(
+        "Impossible de résoudre le proxy. L'hôte proxy indiqué n'a pas pu être résolu."),
+    SMTPCLIENT_TEXT(
+        "Impossible de résoudre l'hôte. L'hôte distant indiqué n'a pas pu être résolu."),
     SMTPCLIENT_TEXT("Échec de la connexion à l'hôte."),
     SMTPCLIENT_TEXT("Format d'hôte incorrect ou non autorisé, ou hôte manquant."),
     SMTPCLIENT_TEXT("Protocole non pris en charge."),
@@ -167,18 +178,23 @@ constexpr const SmtpChar* French[] = {
     SMTPCLIENT_TEXT("Erreur de lecture du fichier local."),
     SMTPCLIENT_TEXT("Aucun expéditeur n'a été indiqué."),
     SMTPCLIENT_TEXT("Aucun destinataire n'a été indiqué."),
-    SMTPCLIENT_TEXT("Impossible de convertir le paramètre avec son encodage actuel. Le paramètre n'est pas valide."),
-    SMTPCLIENT_TEXT("Impossible de convertir l'e-mail avec son encodage actuel : mémoire insuffisante."),
+    SMTPCLIENT_TEXT("Impossible de convertir le paramètre avec son encodage actuel. Le paramètre "
+                    "n'est pas valide."),
+    SMTPCLIENT_TEXT(
+        "Impossible de convertir l'e-mail avec son encodage actuel : mémoire insuffisante."),
     SMTPCLIENT_TEXT("Impossible d'envoyer l'e-mail, car son encodage n'est pas pris en charge."),
-    SMTPCLIENT_TEXT("Impossible de convertir l'e-mail avec son encodage actuel. Une erreur générale s'est produite."),
+    SMTPCLIENT_TEXT("Impossible de convertir l'e-mail avec son encodage actuel. Une erreur "
+                    "générale s'est produite."),
 };
 
 constexpr const SmtpChar* German[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("Ein allgemeiner Fehler ist aufgetreten."),
     SMTPCLIENT_TEXT("Verbindung zum Dienst über den Proxy nicht möglich."),
-    SMTPCLIENT_TEXT("Proxy konnte nicht aufgelöst werden. Der angegebene Proxy-Host konnte nicht aufgelöst werden."),
-    SMTPCLIENT_TEXT("Host konnte nicht aufgelöst werden. Der angegebene Remote-Host konnte nicht aufgelöst werden."),
+    SMTPCLIENT_TEXT("Proxy konnte nicht aufgelöst werden. Der angegebene Proxy-Host konnte nicht "
+                    "aufgelöst werden."),
+    SMTPCLIENT_TEXT("Host konnte nicht aufgelöst werden. Der angegebene Remote-Host konnte nicht "
+                    "aufgelöst werden."),
     SMTPCLIENT_TEXT("Verbindung zum Host fehlgeschlagen."),
     SMTPCLIENT_TEXT("Host in ungültigem Format oder kein Host angegeben."),
     SMTPCLIENT_TEXT("Nicht unterstütztes Protokoll."),
@@ -193,18 +209,24 @@ constexpr const SmtpChar* German[] = {
     SMTPCLIENT_TEXT("Fehler beim Lesen der lokalen Datei."),
     SMTPCLIENT_TEXT("Es wurde kein Absender angegeben."),
     SMTPCLIENT_TEXT("Es wurden keine Empfänger angegeben."),
-    SMTPCLIENT_TEXT("Der Parameter konnte mit seiner aktuellen Codierung nicht konvertiert werden. Der Parameter ist ungültig."),
-    SMTPCLIENT_TEXT("Die E-Mail konnte wegen unzureichenden Speichers nicht mit ihrer aktuellen Codierung konvertiert werden."),
-    SMTPCLIENT_TEXT("Die E-Mail konnte nicht gesendet werden, da ihre Codierung nicht unterstützt wird."),
-    SMTPCLIENT_TEXT("Die E-Mail konnte nicht mit ihrer aktuellen Codierung konvertiert werden. Ein allgemeiner Fehler ist aufgetreten."),
+    SMTPCLIENT_TEXT("Der Parameter konnte mit seiner aktuellen Codierung nicht konvertiert werden. "
+                    "Der Parameter ist ungültig."),
+    SMTPCLIENT_TEXT("Die E-Mail konnte wegen unzureichenden Speichers nicht mit ihrer aktuellen "
+                    "Codierung konvertiert werden."),
+    SMTPCLIENT_TEXT(
+        "Die E-Mail konnte nicht gesendet werden, da ihre Codierung nicht unterstützt wird."),
+    SMTPCLIENT_TEXT("Die E-Mail konnte nicht mit ihrer aktuellen Codierung konvertiert werden. Ein "
+                    "allgemeiner Fehler ist aufgetreten."),
 };
 
 constexpr const SmtpChar* Italian[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("Si è verificato un errore generale."),
     SMTPCLIENT_TEXT("Impossibile connettersi al servizio tramite il proxy."),
-    SMTPCLIENT_TEXT("Impossibile risolvere il proxy. Non è stato possibile risolvere l'host proxy indicato."),
-    SMTPCLIENT_TEXT("Impossibile risolvere l'host. Non è stato possibile risolvere l'host remoto indicato."),
+    SMTPCLIENT_TEXT(
+        "Impossibile risolvere il proxy. Non è stato possibile risolvere l'host proxy indicato."),
+    SMTPCLIENT_TEXT(
+        "Impossibile risolvere l'host. Non è stato possibile risolvere l'host remoto indicato."),
     SMTPCLIENT_TEXT("Connessione all'host non riuscita."),
     SMTPCLIENT_TEXT("Formato dell'host errato o non valido, oppure host mancante."),
     SMTPCLIENT_TEXT("Protocollo non supportato."),
@@ -219,10 +241,13 @@ constexpr const SmtpChar* Italian[] = {
     SMTPCLIENT_TEXT("Errore durante la lettura del file locale."),
     SMTPCLIENT_TEXT("Non è stato specificato alcun mittente."),
     SMTPCLIENT_TEXT("Non è stato specificato alcun destinatario."),
-    SMTPCLIENT_TEXT("Impossibile convertire il parametro con la codifica corrente. Il parametro non è valido."),
-    SMTPCLIENT_TEXT("Impossibile convertire l'e-mail con la codifica corrente per memoria insufficiente."),
+    SMTPCLIENT_TEXT(
+        "Impossibile convertire il parametro con la codifica corrente. Il parametro non è valido."),
+    SMTPCLIENT_TEXT(
+        "Impossibile convertire l'e-mail con la codifica corrente per memoria insufficiente."),
     SMTPCLIENT_TEXT("Impossibile inviare l'e-mail perché la codifica non è supportata."),
-    SMTPCLIENT_TEXT("Impossibile convertire l'e-mail con la codifica corrente. Si è verificato un errore generale."),
+    SMTPCLIENT_TEXT("Impossibile convertire l'e-mail con la codifica corrente. Si è verificato un "
+                    "errore generale."),
 };
 
 constexpr const SmtpChar* Norwegian[] = {
@@ -245,10 +270,13 @@ constexpr const SmtpChar* Norwegian[] = {
     SMTPCLIENT_TEXT("Feil ved lesing av lokal fil."),
     SMTPCLIENT_TEXT("Ingen avsender er angitt."),
     SMTPCLIENT_TEXT("Ingen mottakere er angitt."),
-    SMTPCLIENT_TEXT("Kunne ikke konvertere parameteren med gjeldende koding. Parameteren er ugyldig."),
-    SMTPCLIENT_TEXT("Kunne ikke konvertere e-posten med gjeldende koding på grunn av for lite minne."),
+    SMTPCLIENT_TEXT(
+        "Kunne ikke konvertere parameteren med gjeldende koding. Parameteren er ugyldig."),
+    SMTPCLIENT_TEXT(
+        "Kunne ikke konvertere e-posten med gjeldende koding på grunn av for lite minne."),
     SMTPCLIENT_TEXT("Kunne ikke sende e-posten fordi kodingen ikke støttes."),
-    SMTPCLIENT_TEXT("Kunne ikke konvertere e-posten med gjeldende koding. En generell feil oppstod."),
+    SMTPCLIENT_TEXT(
+        "Kunne ikke konvertere e-posten med gjeldende koding. En generell feil oppstod."),
 };
 
 constexpr const SmtpChar* Spanish[] = {
@@ -271,18 +299,24 @@ constexpr const SmtpChar* Spanish[] = {
     SMTPCLIENT_TEXT("Error al leer el archivo local."),
     SMTPCLIENT_TEXT("No se ha especificado ningún remitente."),
     SMTPCLIENT_TEXT("No se ha especificado ningún destinatario."),
-    SMTPCLIENT_TEXT("No se pudo convertir el parámetro con su codificación actual. El parámetro no es válido."),
-    SMTPCLIENT_TEXT("No se pudo convertir el correo electrónico con su codificación actual por falta de memoria."),
-    SMTPCLIENT_TEXT("No se pudo enviar el correo electrónico porque su codificación no es compatible."),
-    SMTPCLIENT_TEXT("No se pudo convertir el correo electrónico con su codificación actual. Se produjo un error general."),
+    SMTPCLIENT_TEXT(
+        "No se pudo convertir el parámetro con su codificación actual. El parámetro no es válido."),
+    SMTPCLIENT_TEXT("No se pudo convertir el correo electrónico con su codificación actual por "
+                    "falta de memoria."),
+    SMTPCLIENT_TEXT(
+        "No se pudo enviar el correo electrónico porque su codificación no es compatible."),
+    SMTPCLIENT_TEXT("No se pudo convertir el correo electrónico con su codificación actual. Se "
+                    "produjo un error general."),
 };
 
 constexpr const SmtpChar* Swedish[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("Ett allmänt fel inträffade."),
     SMTPCLIENT_TEXT("Det går inte att ansluta till tjänsten via proxyn."),
-    SMTPCLIENT_TEXT("Det gick inte att slå upp proxyn. Den angivna proxyvärden kunde inte slås upp."),
-    SMTPCLIENT_TEXT("Det gick inte att slå upp värden. Den angivna fjärrvärden kunde inte slås upp."),
+    SMTPCLIENT_TEXT(
+        "Det gick inte att slå upp proxyn. Den angivna proxyvärden kunde inte slås upp."),
+    SMTPCLIENT_TEXT(
+        "Det gick inte att slå upp värden. Den angivna fjärrvärden kunde inte slås upp."),
     SMTPCLIENT_TEXT("Det gick inte att ansluta till värden."),
     SMTPCLIENT_TEXT("Värden har ett felaktigt eller otillåtet format, eller så saknas värden."),
     SMTPCLIENT_TEXT("Protokollet stöds inte."),
@@ -297,10 +331,13 @@ constexpr const SmtpChar* Swedish[] = {
     SMTPCLIENT_TEXT("Fel vid läsning av lokal fil."),
     SMTPCLIENT_TEXT("Ingen avsändare har angetts."),
     SMTPCLIENT_TEXT("Inga mottagare har angetts."),
-    SMTPCLIENT_TEXT("Det gick inte att konvertera parametern med dess aktuella kodning. Parametern är ogiltig."),
-    SMTPCLIENT_TEXT("Det gick inte att konvertera e-postmeddelandet med dess aktuella kodning på grund av otillräckligt minne."),
+    SMTPCLIENT_TEXT("Det gick inte att konvertera parametern med dess aktuella kodning. Parametern "
+                    "är ogiltig."),
+    SMTPCLIENT_TEXT("Det gick inte att konvertera e-postmeddelandet med dess aktuella kodning på "
+                    "grund av otillräckligt minne."),
     SMTPCLIENT_TEXT("Det gick inte att skicka e-postmeddelandet eftersom dess kodning inte stöds."),
-    SMTPCLIENT_TEXT("Det gick inte att konvertera e-postmeddelandet med dess aktuella kodning. Ett allmänt fel inträffade."),
+    SMTPCLIENT_TEXT("Det gick inte att konvertera e-postmeddelandet med dess aktuella kodning. Ett "
+                    "allmänt fel inträffade."),
 };
 
 constexpr const SmtpChar* Chinese[] = {
@@ -339,10 +376,9 @@ constexpr const SmtpChar* const* OnePerRow(const SmtpChar* const (&messages)[N])
 
 // Indexed by language number.
 constexpr const SmtpChar* const* Languages[] = {
-    OnePerRow(English), OnePerRow(Japanese), OnePerRow(Danish),
-    OnePerRow(Dutch), OnePerRow(French), OnePerRow(German),
-    OnePerRow(Italian), OnePerRow(Norwegian), OnePerRow(Spanish),
-    OnePerRow(Swedish), OnePerRow(Chinese),
+    OnePerRow(English), OnePerRow(Japanese), OnePerRow(Danish),  OnePerRow(Dutch),
+    OnePerRow(French),  OnePerRow(German),   OnePerRow(Italian), OnePerRow(Norwegian),
+    OnePerRow(Spanish), OnePerRow(Swedish),  OnePerRow(Chinese),
 };
 static_assert(sizeof(Languages) / sizeof(Languages[0]) == MessageLanguageCount,
               "one message list per selectable language");

@@ -17,8 +17,8 @@ const std::size_t ResultRowCount = 23;
 const int32_t MessageLanguageCount = 11;
 
 struct ResultRow {
-    int32_t key;         // raw outcome
-    int32_t resultCode;  // library result code
+    int32_t key;        // raw outcome
+    int32_t resultCode; // library result code
 };
 
 // Keys and result codes, shared by all languages, in insertion order.

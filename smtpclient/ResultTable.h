@@ -12,7 +12,7 @@ namespace SMTPClientNS {
 
 struct ResultEntry {
     int32_t resultCode;
-    const SmtpChar* message;  // static text, never copied
+    const SmtpChar* message; // static text, never copied
 };
 
 typedef std::map<int32_t, ResultEntry> ResultTable;

@@ -21,8 +21,8 @@ const int kNoSender = -2;
 const int kNoRecipients = -3;
 
 // Proxy types as the client stores them, indexed by the stored number.
-const long kProxyTypes[] = { CURLPROXY_SOCKS4, CURLPROXY_SOCKS4A, CURLPROXY_SOCKS5,
-                             CURLPROXY_SOCKS5_HOSTNAME };
+const long kProxyTypes[] = {CURLPROXY_SOCKS4, CURLPROXY_SOCKS4A, CURLPROXY_SOCKS5,
+                            CURLPROXY_SOCKS5_HOSTNAME};
 
 // CURLOPT_SSLVERSION by the client's TLS version; versions 1 to 4 pin both
 // the lowest and the highest version allowed.
@@ -49,7 +49,8 @@ long ParseDecimal(const std::string& text)
 long ToCurlProxyType(long storedType)
 {
     const long count = static_cast<long>(sizeof(kProxyTypes) / sizeof(kProxyTypes[0]));
-    return storedType >= 0 && storedType < count ? kProxyTypes[storedType] : static_cast<long>(CURLPROXY_SOCKS5);
+    return storedType >= 0 && storedType < count ? kProxyTypes[storedType]
+                                                 : static_cast<long>(CURLPROXY_SOCKS5);
 }
 
 void SetTlsOptions(CURL* curlHandle, ISmtpClient* client)
@@ -131,8 +132,8 @@ int BuildRequestSteps(CURL* curlHandle, curl_slist** recipientList, curl_slist**
                       curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
                       curl_mime** alternativeMime, ISmtpClient* client)
 {
-    if (curlHandle == nullptr || client == nullptr || *rootMime == nullptr
-        || *mixedMime == nullptr || *relatedMime == nullptr || *alternativeMime == nullptr)
+    if (curlHandle == nullptr || client == nullptr || *rootMime == nullptr || *mixedMime == nullptr
+        || *relatedMime == nullptr || *alternativeMime == nullptr)
         return kBadState;
     int rc = SetConnectionOptions(curlHandle, client);
     if (rc != 0)
@@ -216,8 +217,8 @@ void SetProxyOptions(CURL* curlHandle, ISmtpClient* client)
 {
     if (!client->GetUseProxy())
         return;
-    ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_PROXY,
-                                        ReadProxyValue(client, kProxyHost).c_str()));
+    ThrowIfOutOfMemory(
+        curl_easy_setopt(curlHandle, CURLOPT_PROXY, ReadProxyValue(client, kProxyHost).c_str()));
     curl_easy_setopt(curlHandle, CURLOPT_PROXYPORT,
                      ParseDecimal(ReadProxyValue(client, kProxyPort)));
     curl_easy_setopt(curlHandle, CURLOPT_PROXYTYPE,
@@ -266,7 +267,8 @@ void SetOAuth2Option(CURL* curlHandle, ISmtpClient* client)
 {
     const SmtpChar* token = client->GetOAuth2Token();
     if (token[0] != 0)
-        ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_XOAUTH2_BEARER, ToAnsi(token).c_str()));
+        ThrowIfOutOfMemory(
+            curl_easy_setopt(curlHandle, CURLOPT_XOAUTH2_BEARER, ToAnsi(token).c_str()));
 }
 
 int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* client)

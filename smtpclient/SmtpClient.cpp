@@ -12,10 +12,7 @@ const SmtpChar kEmptyText[] = SMTPCLIENT_TEXT("");
 
 } // namespace
 
-CSmtpClient::CSmtpClient(CSmtpClientWrapper* implementation)
-    : implementation(implementation)
-{
-}
+CSmtpClient::CSmtpClient(CSmtpClientWrapper* implementation) : implementation(implementation) {}
 
 // The client owns one reference; queued asynchronous sends may hold more, so
 // the implementation can outlive this object.
@@ -60,10 +57,13 @@ const SmtpChar* CSmtpClient::GetLastLogEntry()
     return NoThrow(kEmptyText, [this] { return implementation->GetLastLogEntry(); });
 }
 
-int CSmtpClient::GetLastResultCode() { return implementation->GetLastResultCode(); }
+int CSmtpClient::GetLastResultCode()
+{
+    return implementation->GetLastResultCode();
+}
 
-int CSmtpClient::SetProxy(const SmtpChar* host, int port, int type,
-                          const SmtpChar* user, const SmtpChar* password)
+int CSmtpClient::SetProxy(const SmtpChar* host, int port, int type, const SmtpChar* user,
+                          const SmtpChar* password)
 {
     return NoThrow(0, [=] { return implementation->SetProxy(host, port, type, user, password); });
 }
@@ -73,17 +73,32 @@ void CSmtpClient::GetProxyValue(SmtpChar* buffer, int index)
     NoThrow([=] { implementation->GetProxyValue(buffer, index); });
 }
 
-void CSmtpClient::SetUseProxy(bool on) { implementation->SetUseProxy(on); }
-bool CSmtpClient::GetUseProxy() { return implementation->GetUseProxy(); }
+void CSmtpClient::SetUseProxy(bool on)
+{
+    implementation->SetUseProxy(on);
+}
+bool CSmtpClient::GetUseProxy()
+{
+    return implementation->GetUseProxy();
+}
 
 void CSmtpClient::SetAsyncCallback(IAsyncCallback* callback)
 {
     implementation->SetAsyncCallback(callback);
 }
 
-IAsyncCallback* CSmtpClient::GetAsyncCallback() { return implementation->GetAsyncCallback(); }
-void CSmtpClient::SetVerifyCertificate(int on) { implementation->SetVerifyCertificate(on); }
-int CSmtpClient::GetVerifyCertificate() { return implementation->GetVerifyCertificate(); }
+IAsyncCallback* CSmtpClient::GetAsyncCallback()
+{
+    return implementation->GetAsyncCallback();
+}
+void CSmtpClient::SetVerifyCertificate(int on)
+{
+    implementation->SetVerifyCertificate(on);
+}
+int CSmtpClient::GetVerifyCertificate()
+{
+    return implementation->GetVerifyCertificate();
+}
 
 void CSmtpClient::SetVerifyCertificateStatus(bool on)
 {
@@ -95,12 +110,30 @@ bool CSmtpClient::GetVerifyCertificateStatus()
     return implementation->GetVerifyCertificateStatus();
 }
 
-void CSmtpClient::SetUseTls(bool on) { implementation->SetUseTls(on); }
-bool CSmtpClient::GetUseTls() { return implementation->GetUseTls(); }
-void CSmtpClient::SetTlsVersion(int version) { implementation->SetTlsVersion(version); }
-int CSmtpClient::GetTlsVersion() { return implementation->GetTlsVersion(); }
-void CSmtpClient::SetConnectTimeout(int seconds) { implementation->SetConnectTimeout(seconds); }
-int CSmtpClient::GetConnectTimeout() { return implementation->GetConnectTimeout(); }
+void CSmtpClient::SetUseTls(bool on)
+{
+    implementation->SetUseTls(on);
+}
+bool CSmtpClient::GetUseTls()
+{
+    return implementation->GetUseTls();
+}
+void CSmtpClient::SetTlsVersion(int version)
+{
+    implementation->SetTlsVersion(version);
+}
+int CSmtpClient::GetTlsVersion()
+{
+    return implementation->GetTlsVersion();
+}
+void CSmtpClient::SetConnectTimeout(int seconds)
+{
+    implementation->SetConnectTimeout(seconds);
+}
+int CSmtpClient::GetConnectTimeout()
+{
+    return implementation->GetConnectTimeout();
+}
 
 // A null user, password or host leaves the stored value alone.
 void CSmtpClient::SetUser(const SmtpChar* user)
@@ -109,7 +142,10 @@ void CSmtpClient::SetUser(const SmtpChar* user)
         NoThrow([=] { implementation->SetUser(user); });
 }
 
-const SmtpChar* CSmtpClient::GetUser() { return implementation->GetUser(); }
+const SmtpChar* CSmtpClient::GetUser()
+{
+    return implementation->GetUser();
+}
 
 void CSmtpClient::SetPassword(const SmtpChar* password)
 {
@@ -117,7 +153,10 @@ void CSmtpClient::SetPassword(const SmtpChar* password)
         NoThrow([=] { implementation->SetPassword(password); });
 }
 
-const SmtpChar* CSmtpClient::GetPassword() { return implementation->GetPassword(); }
+const SmtpChar* CSmtpClient::GetPassword()
+{
+    return implementation->GetPassword();
+}
 
 // A null token clears the stored one.
 void CSmtpClient::SetOAuth2Token(const SmtpChar* token)
@@ -125,7 +164,10 @@ void CSmtpClient::SetOAuth2Token(const SmtpChar* token)
     NoThrow([=] { implementation->SetOAuth2Token(TextOrEmpty(token)); });
 }
 
-const SmtpChar* CSmtpClient::GetOAuth2Token() { return implementation->GetOAuth2Token(); }
+const SmtpChar* CSmtpClient::GetOAuth2Token()
+{
+    return implementation->GetOAuth2Token();
+}
 
 void CSmtpClient::SetHost(const SmtpChar* host)
 {
@@ -133,19 +175,37 @@ void CSmtpClient::SetHost(const SmtpChar* host)
         NoThrow([=] { implementation->SetHost(host); });
 }
 
-const SmtpChar* CSmtpClient::GetHost() { return implementation->GetHost(); }
-void CSmtpClient::SetPort(int port) { implementation->SetPort(port); }
-int CSmtpClient::GetPort() { return implementation->GetPort(); }
-void CSmtpClient::AddRef() { implementation->AddRef(); }
+const SmtpChar* CSmtpClient::GetHost()
+{
+    return implementation->GetHost();
+}
+void CSmtpClient::SetPort(int port)
+{
+    implementation->SetPort(port);
+}
+int CSmtpClient::GetPort()
+{
+    return implementation->GetPort();
+}
+void CSmtpClient::AddRef()
+{
+    implementation->AddRef();
+}
 
 // Gives up the client itself; the destructor drops its one reference.
-void CSmtpClient::Release() { delete this; }
+void CSmtpClient::Release()
+{
+    delete this;
+}
 
 void CSmtpClient::SetMimeMessage(IMimeMessage* message)
 {
     implementation->SetMimeMessage(message);
 }
 
-IMimeMessage* CSmtpClient::GetMimeMessage() { return implementation->GetMimeMessage(); }
+IMimeMessage* CSmtpClient::GetMimeMessage()
+{
+    return implementation->GetMimeMessage();
+}
 
 } // namespace SMTPClientNS

@@ -22,8 +22,8 @@ public:
     void SetLogFile(const SmtpChar* path, bool append) override;
     const SmtpChar* GetLastLogEntry() override;
     int GetLastResultCode() override;
-    int SetProxy(const SmtpChar* host, int port, int type,
-                 const SmtpChar* user, const SmtpChar* password) override;
+    int SetProxy(const SmtpChar* host, int port, int type, const SmtpChar* user,
+                 const SmtpChar* password) override;
     void GetProxyValue(SmtpChar* buffer, int index) override;
     void SetUseProxy(bool on) override;
     bool GetUseProxy() override;

@@ -15,8 +15,7 @@ namespace {
 
 // No exception may unwind through libcurl: a trace line that finds no memory
 // is lost, and the transfer goes on.
-int GuardedTraceCallback(CURL* handle, curl_infotype type, char* data, size_t size,
-                         void* userData)
+int GuardedTraceCallback(CURL* handle, curl_infotype type, char* data, size_t size, void* userData)
 {
     return NoThrow(0, [&] { return TraceCallback(handle, type, data, size, userData); });
 }
@@ -26,8 +25,8 @@ int GuardedTraceCallback(CURL* handle, curl_infotype type, char* data, size_t si
 int CSmtpClientWrapper::Send()
 {
     lastResultCode = -1;
-    ReleaseTransfer(curlHandle, &recipientList, &headerList, &rootMime, &mixedMime,
-                    &relatedMime, &alternativeMime);
+    ReleaseTransfer(curlHandle, &recipientList, &headerList, &rootMime, &mixedMime, &relatedMime,
+                    &alternativeMime);
     curlHandle = curl_easy_init();
     // Trees made without a handle would outlive every release.
     if (curlHandle != nullptr) {
@@ -93,7 +92,8 @@ void CSmtpClientWrapper::EndSessionDialogue()
 
 void CSmtpClientWrapper::WriteSessionLogFile()
 {
-    WriteLogFile(logFilePath, logAppend, lastResultCode, ToResultCode, sessionEntries, traceEntries);
+    WriteLogFile(logFilePath, logAppend, lastResultCode, ToResultCode, sessionEntries,
+                 traceEntries);
 }
 
 } // namespace SMTPClientNS

@@ -33,28 +33,12 @@ void CopyBounded(SmtpChar* buffer, const WString& value)
 } // namespace
 
 CSmtpClientWrapper::CSmtpClientWrapper()
-    : mimeMessage(nullptr),
-      asyncCallback(nullptr),
-      curlHandle(nullptr),
-      rootMime(nullptr),
-      mixedMime(nullptr),
-      relatedMime(nullptr),
-      alternativeMime(nullptr),
-      recipientList(nullptr),
-      headerList(nullptr),
-      verifyCertificateStatus(false),
-      useProxy(false),
-      useTls(true),
-      logAppend(true),
-      tlsVersion(0),
-      port(-1),
-      verifyCertificate(0),
-      lastResultCode(kNoSendYet),
-      referenceCount(1),
-      connectTimeout(0),
-      traceLayoutFlag(1)
-{
-}
+    : mimeMessage(nullptr), asyncCallback(nullptr), curlHandle(nullptr), rootMime(nullptr),
+      mixedMime(nullptr), relatedMime(nullptr), alternativeMime(nullptr), recipientList(nullptr),
+      headerList(nullptr), verifyCertificateStatus(false), useProxy(false), useTls(true),
+      logAppend(true), tlsVersion(0), port(-1), verifyCertificate(0), lastResultCode(kNoSendYet),
+      referenceCount(1), connectTimeout(0), traceLayoutFlag(1)
+{}
 
 // Frees the last transfer; the members then go in reverse declaration order:
 // queues, proxy, strings, and the asynchronous worker last. The message and
@@ -68,8 +52,14 @@ CSmtpClientWrapper::~CSmtpClientWrapper()
     }
 }
 
-int CSmtpClientWrapper::SendAsync() { return CAsyncTask::ExecuteTask(this); }
-int CSmtpClientWrapper::CancelAsync(int taskId) { return asyncThread.CancelTask(taskId); }
+int CSmtpClientWrapper::SendAsync()
+{
+    return CAsyncTask::ExecuteTask(this);
+}
+int CSmtpClientWrapper::CancelAsync(int taskId)
+{
+    return asyncThread.CancelTask(taskId);
+}
 
 void CSmtpClientWrapper::SetLogFile(const SmtpChar* path, bool append)
 {
@@ -81,12 +71,15 @@ void CSmtpClientWrapper::SetLogFile(const SmtpChar* path, bool append)
         WriteSessionLogFile();
 }
 
-int CSmtpClientWrapper::GetLastResultCode() { return lastResultCode; }
+int CSmtpClientWrapper::GetLastResultCode()
+{
+    return lastResultCode;
+}
 
 // A missing host or a port below 1 switches the proxy off and keeps the
 // stored settings. Credentials change only when both are given.
-int CSmtpClientWrapper::SetProxy(const SmtpChar* host, int port, int type,
-                                 const SmtpChar* user, const SmtpChar* password)
+int CSmtpClientWrapper::SetProxy(const SmtpChar* host, int port, int type, const SmtpChar* user,
+                                 const SmtpChar* password)
 {
     if (IsEmptyText(host) || port < 1) {
         useProxy = false;
@@ -112,48 +105,131 @@ void CSmtpClientWrapper::GetProxyValue(SmtpChar* buffer, int index)
     if (buffer == nullptr)
         return;
     switch (index) {
-    case kProxyHost: CopyBounded(buffer, proxy.host); break;
-    case kProxyPort: CopyBounded(buffer, DecimalText(proxy.port)); break;
-    case kProxyType: CopyBounded(buffer, DecimalText(proxy.type)); break;
-    case kProxyUser: CopyBounded(buffer, proxy.user); break;
-    case kProxyPassword: CopyBounded(buffer, proxy.password); break;
-    default: break;
+    case kProxyHost:
+        CopyBounded(buffer, proxy.host);
+        break;
+    case kProxyPort:
+        CopyBounded(buffer, DecimalText(proxy.port));
+        break;
+    case kProxyType:
+        CopyBounded(buffer, DecimalText(proxy.type));
+        break;
+    case kProxyUser:
+        CopyBounded(buffer, proxy.user);
+        break;
+    case kProxyPassword:
+        CopyBounded(buffer, proxy.password);
+        break;
+    default:
+        break;
     }
 }
 
-void CSmtpClientWrapper::SetUseProxy(bool on) { useProxy = on; }
-bool CSmtpClientWrapper::GetUseProxy() { return useProxy; }
-void CSmtpClientWrapper::SetAsyncCallback(IAsyncCallback* callback) { asyncCallback = callback; }
-IAsyncCallback* CSmtpClientWrapper::GetAsyncCallback() { return asyncCallback; }
-void CSmtpClientWrapper::SetVerifyCertificate(int on) { verifyCertificate = on; }
-int CSmtpClientWrapper::GetVerifyCertificate() { return verifyCertificate; }
-void CSmtpClientWrapper::SetVerifyCertificateStatus(bool on) { verifyCertificateStatus = on; }
-bool CSmtpClientWrapper::GetVerifyCertificateStatus() { return verifyCertificateStatus; }
-void CSmtpClientWrapper::SetUseTls(bool on) { useTls = on; }
-bool CSmtpClientWrapper::GetUseTls() { return useTls; }
-void CSmtpClientWrapper::SetTlsVersion(int version) { tlsVersion = version; }
-int CSmtpClientWrapper::GetTlsVersion() { return tlsVersion; }
-void CSmtpClientWrapper::SetConnectTimeout(int seconds) { connectTimeout = seconds; }
-int CSmtpClientWrapper::GetConnectTimeout() { return connectTimeout; }
-void CSmtpClientWrapper::SetUser(const SmtpChar* user) { this->user = TextOrEmpty(user); }
-const SmtpChar* CSmtpClientWrapper::GetUser() { return user.c_str(); }
+void CSmtpClientWrapper::SetUseProxy(bool on)
+{
+    useProxy = on;
+}
+bool CSmtpClientWrapper::GetUseProxy()
+{
+    return useProxy;
+}
+void CSmtpClientWrapper::SetAsyncCallback(IAsyncCallback* callback)
+{
+    asyncCallback = callback;
+}
+IAsyncCallback* CSmtpClientWrapper::GetAsyncCallback()
+{
+    return asyncCallback;
+}
+void CSmtpClientWrapper::SetVerifyCertificate(int on)
+{
+    verifyCertificate = on;
+}
+int CSmtpClientWrapper::GetVerifyCertificate()
+{
+    return verifyCertificate;
+}
+void CSmtpClientWrapper::SetVerifyCertificateStatus(bool on)
+{
+    verifyCertificateStatus = on;
+}
+bool CSmtpClientWrapper::GetVerifyCertificateStatus()
+{
+    return verifyCertificateStatus;
+}
+void CSmtpClientWrapper::SetUseTls(bool on)
+{
+    useTls = on;
+}
+bool CSmtpClientWrapper::GetUseTls()
+{
+    return useTls;
+}
+void CSmtpClientWrapper::SetTlsVersion(int version)
+{
+    tlsVersion = version;
+}
+int CSmtpClientWrapper::GetTlsVersion()
+{
+    return tlsVersion;
+}
+void CSmtpClientWrapper::SetConnectTimeout(int seconds)
+{
+    connectTimeout = seconds;
+}
+int CSmtpClientWrapper::GetConnectTimeout()
+{
+    return connectTimeout;
+}
+void CSmtpClientWrapper::SetUser(const SmtpChar* user)
+{
+    this->user = TextOrEmpty(user);
+}
+const SmtpChar* CSmtpClientWrapper::GetUser()
+{
+    return user.c_str();
+}
 
 void CSmtpClientWrapper::SetPassword(const SmtpChar* password)
 {
     this->password = TextOrEmpty(password);
 }
 
-const SmtpChar* CSmtpClientWrapper::GetPassword() { return password.c_str(); }
-void CSmtpClientWrapper::SetOAuth2Token(const SmtpChar* token) { oauth2Token = TextOrEmpty(token); }
-const SmtpChar* CSmtpClientWrapper::GetOAuth2Token() { return oauth2Token.c_str(); }
-void CSmtpClientWrapper::SetHost(const SmtpChar* host) { this->host = TextOrEmpty(host); }
-const SmtpChar* CSmtpClientWrapper::GetHost() { return host.c_str(); }
-void CSmtpClientWrapper::SetPort(int port) { this->port = port; }
-int CSmtpClientWrapper::GetPort() { return port; }
+const SmtpChar* CSmtpClientWrapper::GetPassword()
+{
+    return password.c_str();
+}
+void CSmtpClientWrapper::SetOAuth2Token(const SmtpChar* token)
+{
+    oauth2Token = TextOrEmpty(token);
+}
+const SmtpChar* CSmtpClientWrapper::GetOAuth2Token()
+{
+    return oauth2Token.c_str();
+}
+void CSmtpClientWrapper::SetHost(const SmtpChar* host)
+{
+    this->host = TextOrEmpty(host);
+}
+const SmtpChar* CSmtpClientWrapper::GetHost()
+{
+    return host.c_str();
+}
+void CSmtpClientWrapper::SetPort(int port)
+{
+    this->port = port;
+}
+int CSmtpClientWrapper::GetPort()
+{
+    return port;
+}
 
 // The count is a plain integer: every AddRef and Release runs on the host's
 // thread.
-void CSmtpClientWrapper::AddRef() { ++referenceCount; }
+void CSmtpClientWrapper::AddRef()
+{
+    ++referenceCount;
+}
 
 void CSmtpClientWrapper::Release()
 {
@@ -161,7 +237,13 @@ void CSmtpClientWrapper::Release()
         delete this;
 }
 
-void CSmtpClientWrapper::SetMimeMessage(IMimeMessage* message) { mimeMessage = message; }
-IMimeMessage* CSmtpClientWrapper::GetMimeMessage() { return mimeMessage; }
+void CSmtpClientWrapper::SetMimeMessage(IMimeMessage* message)
+{
+    mimeMessage = message;
+}
+IMimeMessage* CSmtpClientWrapper::GetMimeMessage()
+{
+    return mimeMessage;
+}
 
 } // namespace SMTPClientNS

@@ -18,7 +18,7 @@ namespace SMTPClientNS {
 struct ProxySettings {
     WString password;
     WString user;
-    int32_t type = 2;    // 0 SOCKS4, 1 SOCKS4a, 2 SOCKS5, 3 SOCKS5 with proxy resolution
+    int32_t type = 2; // 0 SOCKS4, 1 SOCKS4a, 2 SOCKS5, 3 SOCKS5 with proxy resolution
     int32_t port = -1;
     WString host;
 };
@@ -37,8 +37,8 @@ public:
     void SetLogFile(const SmtpChar* path, bool append) override;
     const SmtpChar* GetLastLogEntry() override;
     int GetLastResultCode() override;
-    int SetProxy(const SmtpChar* host, int port, int type,
-                 const SmtpChar* user, const SmtpChar* password) override;
+    int SetProxy(const SmtpChar* host, int port, int type, const SmtpChar* user,
+                 const SmtpChar* password) override;
     void GetProxyValue(SmtpChar* buffer, int index) override;
     void SetUseProxy(bool on) override;
     bool GetUseProxy() override;

@@ -20,7 +20,7 @@ struct TransferClock {
     Clock::time_point lastMove = Clock::now();
     curl_off_t uploaded = 0;
     bool expired = false;
-    bool expiredInData = false;  // the data bound ran out, not a reply's
+    bool expiredInData = false; // the data bound ran out, not a reply's
 };
 
 // Message data is under way once some of it went out and until all of it
@@ -33,8 +33,7 @@ bool MessageUnderWay(curl_off_t uploadTotal, curl_off_t uploaded)
 // CURLOPT_XFERINFOFUNCTION: libcurl calls it at least about once a second,
 // also while nothing moves. Once expired, it stays so, and so ends the QUIT
 // wait that libcurl may still run.
-int WatchProgress(void* data, curl_off_t, curl_off_t, curl_off_t uploadTotal,
-                  curl_off_t uploaded)
+int WatchProgress(void* data, curl_off_t, curl_off_t, curl_off_t uploadTotal, curl_off_t uploaded)
 {
     TransferClock& clock = *static_cast<TransferClock*>(data);
     const Clock::time_point now = Clock::now();
@@ -84,8 +83,8 @@ void StopWatching(CURL* curlHandle)
 
 void DescribeExpiry(const TransferClock& clock, char* errorBuffer)
 {
-    const long boundMs = clock.expiredInData ? kTransferBounds.dataStallMs
-                                             : kTransferBounds.replyWaitMs;
+    const long boundMs =
+        clock.expiredInData ? kTransferBounds.dataStallMs : kTransferBounds.replyWaitMs;
     std::snprintf(errorBuffer, CURL_ERROR_SIZE, "%s for %ld seconds",
                   clock.expiredInData ? "The server took no message data"
                                       : "No reply came from the server",

@@ -8,8 +8,8 @@
 namespace SMTPClientNS {
 
 struct TransferBounds {
-    long dataStallMs;  // message data that has not moved
-    long replyWaitMs;  // a reply that has not come, each one on its own
+    long dataStallMs; // message data that has not moved
+    long replyWaitMs; // a reply that has not come, each one on its own
 };
 
 // The bounds every transfer runs under (TransferBounds.cpp). The suite's

@@ -78,7 +78,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "no completion within 30 s\n");
             break;
         }
-        SmtpClientDispatchMessages(0);   // runs OnSendComplete
+        SmtpClientDispatchMessages(0); // runs OnSendComplete
     }
 
     client->Release();

@@ -28,7 +28,7 @@ int main(int argc, char** argv)
     IMimeMessage* message = CreateMimeMessage();
 
     client->SetHost(Widen(argv[1]).c_str());
-    client->SetPort(std::atoi(argv[2]));   // there is no default port
+    client->SetPort(std::atoi(argv[2])); // there is no default port
     client->SetUseTls(!plain);
     client->SetConnectTimeout(10);
     // A server that asks for a login: client->SetUser(...), client->SetPassword(...).

@@ -6,7 +6,7 @@
 // "plain" sends without STARTTLS, for a local test server; by default the
 // client requires it. Link against SMTPClient_Dll and keep the DLL beside the
 // program.
-#include <windows.h>   // before ISmtpClient.h: its SetPort macro must rename both
+#include <windows.h> // before ISmtpClient.h: its SetPort macro must rename both
 
 #include <smtpclient/IMimeMessage.h>
 #include <smtpclient/ISmtpClient.h>
@@ -29,7 +29,7 @@ public:
     {
         std::printf("task %d: result %d %s\n", taskId, resultCode, Narrow(message).c_str());
         result = resultCode;
-        PostQuitMessage(0);   // ends the message loop
+        PostQuitMessage(0); // ends the message loop
         return 0;
     }
 

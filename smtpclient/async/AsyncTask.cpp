@@ -23,8 +23,8 @@ bool CreateTransfer(AsyncTaskRecord& record)
     record.mixedMime = curl_mime_init(record.curlHandle);
     record.relatedMime = curl_mime_init(record.curlHandle);
     record.alternativeMime = curl_mime_init(record.curlHandle);
-    return record.rootMime != nullptr && record.mixedMime != nullptr &&
-           record.relatedMime != nullptr && record.alternativeMime != nullptr;
+    return record.rootMime != nullptr && record.mixedMime != nullptr
+           && record.relatedMime != nullptr && record.alternativeMime != nullptr;
 }
 
 // The result table is built on first use; without memory for it the host
@@ -70,9 +70,9 @@ int32_t CAsyncTask::ExecuteTask(ISmtpClient* client)
                 task->result = -1;
                 return;
             }
-            task->result = BuildRequest(task->curlHandle, &task->recipientList,
-                                        &task->headerList, &task->rootMime, &task->mixedMime,
-                                        &task->relatedMime, &task->alternativeMime, task->client);
+            task->result = BuildRequest(task->curlHandle, &task->recipientList, &task->headerList,
+                                        &task->rootMime, &task->mixedMime, &task->relatedMime,
+                                        &task->alternativeMime, task->client);
         }
 
         void Execute() override

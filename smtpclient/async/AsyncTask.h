@@ -23,11 +23,11 @@ struct AsyncTaskRecord {
     curl_mime* alternativeMime;
     curl_slist* recipientList;
     curl_slist* headerList;
-    ISmtpClient* client;   // holds one reference from Prepare until Complete;
-                           // null for a task that can reach no host
+    ISmtpClient* client; // holds one reference from Prepare until Complete;
+                         // null for a task that can reach no host
     INesting* nesting;
     int32_t taskId;
-    int32_t result;        // raw outcome
+    int32_t result; // raw outcome
 };
 
 class INesting {

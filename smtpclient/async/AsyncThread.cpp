@@ -36,10 +36,8 @@ void LeaveUnreported(AsyncTaskRecord& record)
 
 } // namespace
 
-CAsyncThread::CAsyncThread()
-    : worker(nullptr), workerId(0), tasks(new TaskTable()), lastTaskId(0)
-{
-}
+CAsyncThread::CAsyncThread() : worker(nullptr), workerId(0), tasks(new TaskTable()), lastTaskId(0)
+{}
 
 // No task of the host is queued or running here: each one holds a
 // reference on the client that owns this object. Tasks left unreported may
@@ -72,13 +70,17 @@ int32_t CAsyncThread::PostTask(INesting* nesting, AsyncTaskRecord* record)
     const int32_t taskId = ++lastTaskId;
     if (!tasks->HasWindow())
         LeaveUnreported(*record);
-    if (!NoThrow(false, [&] { tasks->Add(taskId, record); return true; })) {
+    if (!NoThrow(false, [&] {
+            tasks->Add(taskId, record);
+            return true;
+        })) {
         DiscardTask(record);
         return kNotQueued;
     }
-    const bool posted = workerId != 0 && NoThrow(false, [&] {
-        return Platform::PostThreadMessageTo(workerId, WM_TASK_POSTED, 0, taskId);
-    });
+    const bool posted =
+        workerId != 0 && NoThrow(false, [&] {
+            return Platform::PostThreadMessageTo(workerId, WM_TASK_POSTED, 0, taskId);
+        });
     if (!posted)
         CompleteWithoutWorker(taskId);
     return taskId;
@@ -127,8 +129,8 @@ void CAsyncThread::CreateWindowOnce()
 {
     if (AsyncTestHooks::WindowCreationFails())
         return;
-    if (Platform::RegisterWindowClass(className.c_str(), WindowProc) ==
-        Platform::ClassRegistration::Failed)
+    if (Platform::RegisterWindowClass(className.c_str(), WindowProc)
+        == Platform::ClassRegistration::Failed)
         return;
     const Platform::WindowHandle window =
         Platform::CreateHiddenWindow(className.c_str(), windowName.c_str());

@@ -46,9 +46,10 @@ thread_local HostThread hostThread;
 void WatchHostThreadEnd(const std::shared_ptr<TaskTable>& tasks)
 {
     std::vector<std::weak_ptr<TaskTable>>& tables = hostThread.tables;
-    tables.erase(std::remove_if(tables.begin(), tables.end(),
-                                [](const std::weak_ptr<TaskTable>& entry) { return entry.expired(); }),
-                 tables.end());
+    tables.erase(
+        std::remove_if(tables.begin(), tables.end(),
+                       [](const std::weak_ptr<TaskTable>& entry) { return entry.expired(); }),
+        tables.end());
     tables.push_back(tasks);
 }
 

@@ -25,8 +25,8 @@ iconv_t AsIconv(Handle handle)
 // internal chunk in which it dropped one. Such a call has consumed input, so
 // it is resumed; the pass ends when the input is used up, or when a call
 // fails without consuming anything.
-int ConvertAll(iconv_t descriptor, const char* input, size_t inputLength,
-               char*& output, size_t& outputLeft)
+int ConvertAll(iconv_t descriptor, const char* input, size_t inputLength, char*& output,
+               size_t& outputLeft)
 {
     // iconv only reads through its input pointer; its signature is not const.
     char* next = const_cast<char*>(input);
@@ -66,8 +66,7 @@ void Close(Handle handle)
 // The closing call writes what brings a stateful charset back to its
 // initial state (ESC ( B after Japanese in ISO-2022-JP), so that every
 // converted text, a body or one encoded word, stands complete on its own.
-int Convert(Handle handle, const char* input, size_t inputLength,
-            char* output, size_t& outputLeft)
+int Convert(Handle handle, const char* input, size_t inputLength, char* output, size_t& outputLeft)
 {
     iconv_t descriptor = AsIconv(handle);
     iconv(descriptor, nullptr, nullptr, nullptr, nullptr);

@@ -71,11 +71,16 @@ void Close(CharsetConverter& converter)
 int MapConversionResult(int result)
 {
     switch (result) {
-    case 1: return 0;
-    case -1: return -19;
-    case -2: return -20;
-    case -3: return -21;
-    default: return -22;
+    case 1:
+        return 0;
+    case -1:
+        return -19;
+    case -2:
+        return -20;
+    case -3:
+        return -21;
+    default:
+        return -22;
     }
 }
 
@@ -95,8 +100,8 @@ CharsetConverter& GetSharedConverter()
     return shared;
 }
 
-int ConvertUtf16ToCharset(CharsetConverter& converter, std::string charset,
-                          const SmtpChar* text, char** out, size_t* outLength)
+int ConvertUtf16ToCharset(CharsetConverter& converter, std::string charset, const SmtpChar* text,
+                          char** out, size_t* outLength)
 {
     if (charset.empty() || out == nullptr || outLength == nullptr || text == nullptr)
         return -1;
@@ -119,17 +124,16 @@ int ConvertUtf16ToCharset(CharsetConverter& converter, std::string charset,
     }
 
     std::lock_guard<std::mutex> guard(converter.lock);
-    int result = ConvertBytesToCharset(converter, copy.get(), byteLength,
-                                       charset.c_str(), out, outLength);
+    int result =
+        ConvertBytesToCharset(converter, copy.get(), byteLength, charset.c_str(), out, outLength);
     return MapConversionResult(result);
 }
 
-int ConvertBytesToCharset(CharsetConverter& converter, const char* input,
-                          size_t inputLength, const char* charset,
-                          char** out, size_t* outLength)
+int ConvertBytesToCharset(CharsetConverter& converter, const char* input, size_t inputLength,
+                          const char* charset, char** out, size_t* outLength)
 {
-    if (input == nullptr || inputLength == 0 || charset == nullptr
-        || out == nullptr || outLength == nullptr)
+    if (input == nullptr || inputLength == 0 || charset == nullptr || out == nullptr
+        || outLength == nullptr)
         return -1;
 
     try {
@@ -148,8 +152,8 @@ int ConvertBytesToCharset(CharsetConverter& converter, const char* input,
             return -3;
 
         size_t outputLeft = outputSize;
-        int error = CharsetBackend::Convert(converter.handle, input, inputLength,
-                                            output.get(), outputLeft);
+        int error =
+            CharsetBackend::Convert(converter.handle, input, inputLength, output.get(), outputLeft);
         size_t produced = outputSize - outputLeft;
 
         // A failure before any byte was produced (the text starts with what

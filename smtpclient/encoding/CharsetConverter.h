@@ -19,8 +19,8 @@ struct CharsetConverter {
     CharsetConverter(const CharsetConverter&) = delete;
     CharsetConverter& operator=(const CharsetConverter&) = delete;
 
-    CharsetBackend::Handle handle;  // CharsetBackend::NoHandle() when none
-    std::string charset;            // empty when handle is none
+    CharsetBackend::Handle handle; // CharsetBackend::NoHandle() when none
+    std::string charset;           // empty when handle is none
     // Held for each whole conversion, so that a synchronous send on the
     // host's thread and an asynchronous one on a worker never share the
     // descriptor at the same time.
@@ -35,14 +35,13 @@ CharsetConverter& GetSharedConverter();
 // *outLength the produced byte count. Failures: -1 bad arguments or empty
 // text, -19 invalid parameter, -20 out of memory, -21 unsupported charset,
 // -22 conversion failed.
-int ConvertUtf16ToCharset(CharsetConverter& converter, std::string charset,
-                          const SmtpChar* text, char** out, size_t* outLength);
+int ConvertUtf16ToCharset(CharsetConverter& converter, std::string charset, const SmtpChar* text,
+                          char** out, size_t* outLength);
 
 // The inner step: 1 success, -1 bad arguments, -3 unknown charset, or the
 // errno of a failed conversion.
-int ConvertBytesToCharset(CharsetConverter& converter, const char* input,
-                          size_t inputLength, const char* charset,
-                          char** out, size_t* outLength);
+int ConvertBytesToCharset(CharsetConverter& converter, const char* input, size_t inputLength,
+                          const char* charset, char** out, size_t* outLength);
 
 // Releases a buffer handed out by a conversion.
 void FreeConverted(char* buffer);

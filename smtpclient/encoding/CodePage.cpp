@@ -56,8 +56,8 @@ void CodePageToWide(const char* text, WString& out, uint32_t codePage)
         return;
     }
     std::vector<SmtpChar> buffer(capacity, 0);
-    int converted = Platform::MultiByteToWide(codePage, text, buffer.data(),
-                                              static_cast<int>(capacity));
+    int converted =
+        Platform::MultiByteToWide(codePage, text, buffer.data(), static_cast<int>(capacity));
     if (converted == 0) {
         out.clear();
         return;

@@ -17,14 +17,14 @@ const char kChallengeCode[] = "334";
 // The dialogue of the send under way. Shared by every client of the process
 // and unguarded, like the trace queues: one traced send at a time.
 struct Dialogue {
-    std::string clientLine;               // bytes of a command not yet ended by a line break
-    std::string serverLine;               // the same for a reply line
-    std::vector<std::string> replyLines;  // lines of a multi-line reply not yet complete
-    std::string step;                     // the command that the next reply answers, masked
-    bool dataSent = false;                // message data went out after that command
-    bool challenged = false;              // the last reply was a login challenge
-    std::string lastReply;                // whole, its lines joined by LF
-    std::string lastReplyStep;            // "at RCPT TO:<x@y>", "after the message data", ...
+    std::string clientLine;              // bytes of a command not yet ended by a line break
+    std::string serverLine;              // the same for a reply line
+    std::vector<std::string> replyLines; // lines of a multi-line reply not yet complete
+    std::string step;                    // the command that the next reply answers, masked
+    bool dataSent = false;               // message data went out after that command
+    bool challenged = false;             // the last reply was a login challenge
+    std::string lastReply;               // whole, its lines joined by LF
+    std::string lastReplyStep;           // "at RCPT TO:<x@y>", "after the message data", ...
 };
 
 Dialogue CurrentDialogue;
@@ -76,7 +76,8 @@ void SplitLines(std::string& partial, const char* data, size_t size, Take take)
 {
     partial.append(data, size);
     size_t start = 0;
-    for (size_t end = partial.find('\n'); end != std::string::npos; end = partial.find('\n', start)) {
+    for (size_t end = partial.find('\n'); end != std::string::npos;
+         end = partial.find('\n', start)) {
         size_t length = end - start;
         if (length > 0 && partial[end - 1] == '\r')
             --length;

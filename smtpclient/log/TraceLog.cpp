@@ -69,8 +69,8 @@ void CopyPrintable(const unsigned char* data, size_t length, char* out)
 size_t AppendTraceLine(const char* prefix, size_t prefixLength, const unsigned char* data,
                        size_t size, size_t offset)
 {
-    const size_t lineBreak = FindLineBreak(data, size, offset,
-                                           std::min(offset + kBytesPerLine, size - 1));
+    const size_t lineBreak =
+        FindLineBreak(data, size, offset, std::min(offset + kBytesPerLine, size - 1));
     const size_t end = lineBreak < size ? lineBreak : std::min(offset + kBytesPerLine, size);
     const size_t length = end - offset;
     const size_t start = TraceEntryBuffer.size();

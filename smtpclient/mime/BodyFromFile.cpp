@@ -18,12 +18,8 @@ struct BodyFileKind {
 };
 
 const BodyFileKind kBodyFileKinds[] = {
-    {false, kAnsiCodePage, false},
-    {false, kUtf8CodePage, false},
-    {true, kAnsiCodePage, false},
-    {true, kUtf8CodePage, false},
-    {true, kAnsiCodePage, true},
-    {true, kUtf8CodePage, true},
+    {false, kAnsiCodePage, false}, {false, kUtf8CodePage, false}, {true, kAnsiCodePage, false},
+    {true, kUtf8CodePage, false},  {true, kAnsiCodePage, true},   {true, kUtf8CodePage, true},
 };
 
 const int kBodyFileKindCount = static_cast<int>(sizeof kBodyFileKinds / sizeof kBodyFileKinds[0]);
@@ -33,7 +29,7 @@ const int kBodyFileKindCount = static_cast<int>(sizeof kBodyFileKinds / sizeof k
 struct HtmlSegment {
     WString text;
     bool hasImage;
-    size_t quote;  // the opening double quote of the reference, within text
+    size_t quote; // the opening double quote of the reference, within text
 };
 
 bool IsImgTag(const WString& html, size_t open)
@@ -73,7 +69,8 @@ std::vector<HtmlSegment> CutSegments(const WString& html, std::vector<WString>& 
         const size_t open = html.find(SMTPCLIENT_TEXT('<'), start);
         if (open < close && IsImgTag(html, open)) {
             const size_t first = html.find(SMTPCLIENT_TEXT('"'), open);
-            const size_t second = first < close ? html.find(SMTPCLIENT_TEXT('"'), first + 1) : WString::npos;
+            const size_t second =
+                first < close ? html.find(SMTPCLIENT_TEXT('"'), first + 1) : WString::npos;
             if (second < close) {
                 paths.push_back(html.substr(first + 1, second - first - 1));
                 segment.hasImage = true;

@@ -5,8 +5,8 @@ namespace SMTPClientNS {
 namespace {
 
 struct BodyLines {
-    bool loneLineBreaks;  // a CR or an LF that is not part of a CR LF
-    bool longLines;       // a line longer than kMaxLineOctets
+    bool loneLineBreaks; // a CR or an LF that is not part of a CR LF
+    bool longLines;      // a line longer than kMaxLineOctets
 };
 
 // One pass over bytes; LF, CR and CR LF each end a line.

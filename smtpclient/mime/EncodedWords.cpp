@@ -18,7 +18,7 @@ namespace {
 struct WordPiece {
     int32_t index;
     bool nonAscii;
-    WString text;  // the word with the single space that ended it
+    WString text; // the word with the single space that ended it
 };
 
 typedef std::map<int32_t, WordPiece> WordPieces;
@@ -52,7 +52,8 @@ void AppendPlainText(const WString& text, std::string& out)
 std::string EncodedWord(const std::string& charset, const char* bytes, size_t length)
 {
     std::string base64;
-    Base64Encode(reinterpret_cast<const unsigned char*>(bytes), static_cast<uint32_t>(length), base64);
+    Base64Encode(reinterpret_cast<const unsigned char*>(bytes), static_cast<uint32_t>(length),
+                 base64);
     return "=?" + charset + "?b?" + base64 + "?=";
 }
 
@@ -72,7 +73,8 @@ bool IsHighSurrogate(SmtpChar unit)
 std::vector<size_t> CharacterStarts(const WString& text)
 {
     std::vector<size_t> starts;
-    for (size_t i = 0; i < text.size(); i += IsHighSurrogate(text[i]) && i + 1 < text.size() ? 2 : 1) {
+    for (size_t i = 0; i < text.size();
+         i += IsHighSurrogate(text[i]) && i + 1 < text.size() ? 2 : 1) {
         starts.push_back(i);
     }
     starts.push_back(text.size());
@@ -83,8 +85,8 @@ int ConvertPiece(const std::string& charset, const WString& piece, std::string& 
 {
     char* converted = nullptr;
     size_t convertedLength = 0;
-    const int rc = ConvertUtf16ToCharset(GetSharedConverter(), charset, piece.c_str(),
-                                         &converted, &convertedLength);
+    const int rc = ConvertUtf16ToCharset(GetSharedConverter(), charset, piece.c_str(), &converted,
+                                         &convertedLength);
     if (rc != 0) {
         return rc;
     }
@@ -118,7 +120,8 @@ int FoldedEncodedWords(const std::string& charset, const WString& hostText, std:
     // so the longest piece that fits is searched for: first by doubling from
     // a guess, then by halving. A character too long for a word of its own
     // still makes one.
-    const size_t guess = (kMaxEncodedWordLength - std::min(kMaxEncodedWordLength, charset.size() + 7)) / 4 * 3;
+    const size_t guess =
+        (kMaxEncodedWordLength - std::min(kMaxEncodedWordLength, charset.size() + 7)) / 4 * 3;
     std::string folded;
     int rc = 0;
     for (size_t first = 0; first < characters && rc == 0;) {
@@ -128,14 +131,18 @@ int FoldedEncodedWords(const std::string& charset, const WString& hostText, std:
         size_t probe = std::min(characters, first + std::max<size_t>(guess, 1));
         while (rc == 0 && fits + 1 < tooLong) {
             std::string bytes;
-            rc = ConvertPiece(charset, text.substr(starts[first], starts[probe] - starts[first]), bytes);
-            if (rc == 0 && (probe == first + 1 || EncodedWordLength(charset, bytes.size()) <= kMaxEncodedWordLength)) {
+            rc = ConvertPiece(charset, text.substr(starts[first], starts[probe] - starts[first]),
+                              bytes);
+            if (rc == 0
+                && (probe == first + 1
+                    || EncodedWordLength(charset, bytes.size()) <= kMaxEncodedWordLength)) {
                 fits = probe;
                 word = bytes;
             } else {
                 tooLong = probe;
             }
-            probe = tooLong > characters ? std::min(characters, first + 2 * (probe - first)) : (fits + tooLong) / 2;
+            probe = tooLong > characters ? std::min(characters, first + 2 * (probe - first))
+                                         : (fits + tooLong) / 2;
             if (fits == characters) {
                 break;
             }
@@ -157,8 +164,8 @@ int EncodeDisplayName(std::string charset, const SmtpChar* text, std::string& ou
     }
     char* converted = nullptr;
     size_t convertedLength = 0;
-    const int rc = ConvertUtf16ToCharset(GetSharedConverter(), charset, name.c_str(),
-                                         &converted, &convertedLength);
+    const int rc = ConvertUtf16ToCharset(GetSharedConverter(), charset, name.c_str(), &converted,
+                                         &convertedLength);
     if (rc != 0) {
         return rc;
     }

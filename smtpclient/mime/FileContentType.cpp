@@ -14,15 +14,9 @@ struct TypeByEnding {
 // The endings libcurl itself recognises for file parts, in its order. Its
 // guess text/plain is the default type of mail, which it does not write.
 const TypeByEnding kTypes[] = {
-    {".gif", "image/gif"},
-    {".jpg", "image/jpeg"},
-    {".jpeg", "image/jpeg"},
-    {".png", "image/png"},
-    {".svg", "image/svg+xml"},
-    {".txt", ""},
-    {".htm", "text/html"},
-    {".html", "text/html"},
-    {".pdf", "application/pdf"},
+    {".gif", "image/gif"},       {".jpg", "image/jpeg"},    {".jpeg", "image/jpeg"},
+    {".png", "image/png"},       {".svg", "image/svg+xml"}, {".txt", ""},
+    {".htm", "text/html"},       {".html", "text/html"},    {".pdf", "application/pdf"},
     {".xml", "application/xml"},
 };
 

@@ -46,8 +46,8 @@ void SetFilePartSource(curl_mimepart* part, const std::string& path)
                                   ? static_cast<curl_off_t>(Base64LinesLength(size))
                                   : -1;
     std::unique_ptr<FilePartSource> source(new FilePartSource(path));
-    const CURLcode rc = curl_mime_data_cb(part, length, ReadSource, SeekSource, FreeSource,
-                                          source.get());
+    const CURLcode rc =
+        curl_mime_data_cb(part, length, ReadSource, SeekSource, FreeSource, source.get());
     if (ThrowIfOutOfMemory(rc) == CURLE_OK)
         source.release();
 }
@@ -82,7 +82,8 @@ size_t FilePartSource::Read(char* buffer, size_t capacity)
         // Whole lines go straight into libcurl's buffer; a line that does
         // not fit is encoded aside and handed out in pieces.
         const size_t lines = (capacity - written) / kBase64BrokenLineChars;
-        const size_t bytes = std::min(std::max<size_t>(lines, 1) * kBase64LineBytes, blockEnd - blockAt);
+        const size_t bytes =
+            std::min(std::max<size_t>(lines, 1) * kBase64LineBytes, blockEnd - blockAt);
         if (lines > 0) {
             written += EncodeBase64Lines(block.get() + blockAt, bytes, afterLine, buffer + written);
         } else {

@@ -73,8 +73,8 @@ int FormatMailbox(const SmtpChar* address, const SmtpChar* name, const std::stri
 
 // One line for all entries of a list, each further entry on a continuation
 // line. A failing entry drops the whole line.
-int AppendRecipientHeader(IMimeMessage* message, std::string& header,
-                          const std::string& charset, const RecipientKind& kind)
+int AppendRecipientHeader(IMimeMessage* message, std::string& header, const std::string& charset,
+                          const RecipientKind& kind)
 {
     if (message == nullptr) {
         return 0;
@@ -93,8 +93,9 @@ int AppendRecipientHeader(IMimeMessage* message, std::string& header,
         // The entry shares its line with what follows the last line break;
         // all but the last entry end in a comma.
         const size_t lineBreak = line.rfind("\r\n");
-        const size_t lineLength = (lineBreak == std::string::npos ? line.size() : line.size() - lineBreak - 2)
-                                + (i != count ? 1 : 0);
+        const size_t lineLength =
+            (lineBreak == std::string::npos ? line.size() : line.size() - lineBreak - 2)
+            + (i != count ? 1 : 0);
         std::string mailbox;
         const int rc = FormatMailbox(address, name, charset, lineLength, mailbox);
         if (rc < 0) {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "../NoThrow.h"
 #include "../encoding/CharsetConverter.h"
 #include "../encoding/CodePage.h"
-#include "../NoThrow.h"
 #include "../platform/FileInfo.h"
 #include "BodyLines.h"
 #include "FileContentType.h"
@@ -71,8 +71,8 @@ int AddTextPart(curl_mime* mime, const SmtpChar* body, const char* typeFormat,
 {
     char* converted = nullptr;
     size_t convertedLength = 0;
-    const int rc = ConvertUtf16ToCharset(GetSharedConverter(), charset, body,
-                                         &converted, &convertedLength);
+    const int rc =
+        ConvertUtf16ToCharset(GetSharedConverter(), charset, body, &converted, &convertedLength);
     if (rc != 0) {
         return rc;
     }
@@ -173,7 +173,8 @@ int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, ISmtpClient*
         anyBody = true;
     }
     if (anyBody) {
-        curl_mimepart* container = AddContainer(*rootMime, *alternativeMime, "multipart/alternative");
+        curl_mimepart* container =
+            AddContainer(*rootMime, *alternativeMime, "multipart/alternative");
         curl_mime_headers(container, PartHeaders({"Content-Disposition: inline"}), 1);
     } else {
         ThrowIfOutOfMemory(curl_mime_data(ThrowIfNull(curl_mime_addpart(*rootMime)), nullptr, 0));
@@ -235,8 +236,8 @@ void CollectInlineImages(IMimeMessage* message, std::vector<InlineImageEntry>& i
 {
     const int count = message->GetInlineImageCount();
     for (int i = 1; i <= count; ++i) {
-        images.push_back(InlineImageEntry{message->GetInlineImageContentId(i),
-                                          message->GetInlineImagePath(i)});
+        images.push_back(
+            InlineImageEntry{message->GetInlineImageContentId(i), message->GetInlineImagePath(i)});
     }
 }
 

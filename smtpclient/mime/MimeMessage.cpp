@@ -47,9 +47,12 @@ const Entry* EntryAt(const std::vector<Entry>& list, int index)
 const SmtpChar* RecipientField(const RecipientEntry& entry, int what)
 {
     switch (what) {
-    case kAddressField: return entry.address.c_str();
-    case kNameField: return entry.name.c_str();
-    default: return kEmptyText;
+    case kAddressField:
+        return entry.address.c_str();
+    case kNameField:
+        return entry.name.c_str();
+    default:
+        return kEmptyText;
     }
 }
 
@@ -80,10 +83,7 @@ bool IsUsablePath(const SmtpChar* path)
 
 } // namespace
 
-CMimeMessage::CMimeMessage()
-    : priority(0), charset(SMTPCLIENT_TEXT("UTF-8"))
-{
-}
+CMimeMessage::CMimeMessage() : priority(0), charset(SMTPCLIENT_TEXT("UTF-8")) {}
 
 CMimeMessage::~CMimeMessage() = default;
 
@@ -103,24 +103,43 @@ int CMimeMessage::Clear(int what)
         attachments.clear();
         inlineImages.clear();
         return 1;
-    case kClearTo: toList.clear(); return 1;
-    case kClearCc: ccList.clear(); return 1;
-    case kClearBcc: bccList.clear(); return 1;
-    case kClearAttachments: attachments.clear(); return 1;
-    case kClearInlineImages: inlineImages.clear(); return 1;
-    case kClearSender: sender = RecipientEntry(); return 1;
-    default: return -1;
+    case kClearTo:
+        toList.clear();
+        return 1;
+    case kClearCc:
+        ccList.clear();
+        return 1;
+    case kClearBcc:
+        bccList.clear();
+        return 1;
+    case kClearAttachments:
+        attachments.clear();
+        return 1;
+    case kClearInlineImages:
+        inlineImages.clear();
+        return 1;
+    case kClearSender:
+        sender = RecipientEntry();
+        return 1;
+    default:
+        return -1;
     }
 }
 
-void CMimeMessage::Release() { delete this; }
+void CMimeMessage::Release()
+{
+    delete this;
+}
 
 int CMimeMessage::AddTo(const SmtpChar* address, const SmtpChar* name)
 {
     return AddRecipient(toList, address, name);
 }
 
-int CMimeMessage::GetToCount() { return static_cast<int>(toList.size()); }
+int CMimeMessage::GetToCount()
+{
+    return static_cast<int>(toList.size());
+}
 
 const SmtpChar* CMimeMessage::GetTo(int index, int what)
 {
@@ -132,7 +151,10 @@ int CMimeMessage::AddCc(const SmtpChar* address, const SmtpChar* name)
     return AddRecipient(ccList, address, name);
 }
 
-int CMimeMessage::GetCcCount() { return static_cast<int>(ccList.size()); }
+int CMimeMessage::GetCcCount()
+{
+    return static_cast<int>(ccList.size());
+}
 
 const SmtpChar* CMimeMessage::GetCc(int index, int what)
 {
@@ -144,7 +166,10 @@ int CMimeMessage::AddBcc(const SmtpChar* address, const SmtpChar* name)
     return AddRecipient(bccList, address, name);
 }
 
-int CMimeMessage::GetBccCount() { return static_cast<int>(bccList.size()); }
+int CMimeMessage::GetBccCount()
+{
+    return static_cast<int>(bccList.size());
+}
 
 const SmtpChar* CMimeMessage::GetBcc(int index, int what)
 {
@@ -163,7 +188,10 @@ int CMimeMessage::AddAttachment(const SmtpChar* path)
     });
 }
 
-int CMimeMessage::GetAttachmentCount() { return static_cast<int>(attachments.size()); }
+int CMimeMessage::GetAttachmentCount()
+{
+    return static_cast<int>(attachments.size());
+}
 
 const SmtpChar* CMimeMessage::GetAttachment(int index)
 {
@@ -181,7 +209,10 @@ int CMimeMessage::AddInlineImage(const SmtpChar* path, const SmtpChar* contentId
     });
 }
 
-int CMimeMessage::GetInlineImageCount() { return static_cast<int>(inlineImages.size()); }
+int CMimeMessage::GetInlineImageCount()
+{
+    return static_cast<int>(inlineImages.size());
+}
 
 const SmtpChar* CMimeMessage::GetInlineImagePath(int index)
 {
@@ -208,16 +239,28 @@ int CMimeMessage::SetFrom(const SmtpChar* address, const SmtpChar* name)
     });
 }
 
-const SmtpChar* CMimeMessage::GetFrom(int what) { return RecipientField(sender, what); }
-void CMimeMessage::SetPriority(int priority) { this->priority = priority; }
-int CMimeMessage::GetPriority() { return priority; }
+const SmtpChar* CMimeMessage::GetFrom(int what)
+{
+    return RecipientField(sender, what);
+}
+void CMimeMessage::SetPriority(int priority)
+{
+    this->priority = priority;
+}
+int CMimeMessage::GetPriority()
+{
+    return priority;
+}
 // A text setter that finds no memory keeps the old value.
 void CMimeMessage::SetSubject(const SmtpChar* subject)
 {
     NoThrow([&] { this->subject = TextOrEmpty(subject); });
 }
 
-const SmtpChar* CMimeMessage::GetSubject() { return subject.c_str(); }
+const SmtpChar* CMimeMessage::GetSubject()
+{
+    return subject.c_str();
+}
 
 // The name is not checked here; a send reports a charset it cannot convert to.
 void CMimeMessage::SetCharset(const SmtpChar* charset)
@@ -226,7 +269,10 @@ void CMimeMessage::SetCharset(const SmtpChar* charset)
         NoThrow([&] { this->charset = charset; });
 }
 
-const SmtpChar* CMimeMessage::GetCharset() { return charset.c_str(); }
+const SmtpChar* CMimeMessage::GetCharset()
+{
+    return charset.c_str();
+}
 
 // A load that finds no memory half-way puts back the bodies and the inline
 // images it had changed; the copies it keeps for that are made first.
@@ -252,13 +298,19 @@ void CMimeMessage::SetHtmlBody(const SmtpChar* html)
     NoThrow([&] { htmlBody = TextOrEmpty(html); });
 }
 
-const SmtpChar* CMimeMessage::GetHtmlBody() { return htmlBody.c_str(); }
+const SmtpChar* CMimeMessage::GetHtmlBody()
+{
+    return htmlBody.c_str();
+}
 
 void CMimeMessage::SetTextBody(const SmtpChar* text)
 {
     NoThrow([&] { textBody = TextOrEmpty(text); });
 }
 
-const SmtpChar* CMimeMessage::GetTextBody() { return textBody.c_str(); }
+const SmtpChar* CMimeMessage::GetTextBody()
+{
+    return textBody.c_str();
+}
 
 } // namespace SMTPClientNS

@@ -16,7 +16,7 @@ const char kAttributeChars[] = "!#$&+-.^_`|~";
 bool IsAttributeChar(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
-        || (c != 0 && std::strchr(kAttributeChars, c) != nullptr);
+           || (c != 0 && std::strchr(kAttributeChars, c) != nullptr);
 }
 
 // The name after the last folder separator; both count, as in Windows paths.

@@ -9,7 +9,7 @@
 namespace SMTPClientNS {
 
 struct RecipientKind {
-    const char* lineStart;  // "To: ", "Cc: ", or null where no line is written
+    const char* lineStart; // "To: ", "Cc: ", or null where no line is written
     int (IMimeMessage::*count)();
     const SmtpChar* (IMimeMessage::*entry)(int index, int what);
 };

@@ -26,8 +26,7 @@ void Close(Handle handle);
 // produced.
 // Returns 0, or an errno value when part of the input could not be
 // converted (what was converted before it stays in the output).
-int Convert(Handle handle, const char* input, size_t inputLength,
-            char* output, size_t& outputLeft);
+int Convert(Handle handle, const char* input, size_t inputLength, char* output, size_t& outputLeft);
 
 } // namespace CharsetBackend
 } // namespace SMTPClientNS

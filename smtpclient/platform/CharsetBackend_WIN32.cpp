@@ -20,38 +20,30 @@ struct CharsetName {
 };
 
 const CharsetName kCharsets[] = {
-    {"utf-8", {65001, 0}}, {"utf8", {65001, 0}},
-    {"us-ascii", {20127, 0}}, {"ascii", {20127, 0}},
-    {"iso-8859-1", {28591, 0}}, {"iso8859-1", {28591, 0}}, {"latin1", {28591, 0}},
-    {"iso-8859-2", {28592, 0}}, {"iso8859-2", {28592, 0}}, {"latin2", {28592, 0}},
-    {"iso-8859-3", {28593, 0}}, {"iso8859-3", {28593, 0}},
-    {"iso-8859-4", {28594, 0}}, {"iso8859-4", {28594, 0}},
-    {"iso-8859-5", {28595, 0}}, {"iso8859-5", {28595, 0}},
-    {"iso-8859-6", {28596, 0}}, {"iso8859-6", {28596, 0}},
-    {"iso-8859-7", {28597, 0}}, {"iso8859-7", {28597, 0}},
-    {"iso-8859-8", {28598, 0}}, {"iso8859-8", {28598, 0}},
-    {"iso-8859-9", {28599, 0}}, {"iso8859-9", {28599, 0}}, {"latin5", {28599, 0}},
-    {"iso-8859-11", {874, 0}}, {"iso8859-11", {874, 0}}, {"tis-620", {874, 0}},
-    {"iso-8859-13", {28603, 0}}, {"iso8859-13", {28603, 0}},
-    {"iso-8859-15", {28605, 0}}, {"iso8859-15", {28605, 0}}, {"latin9", {28605, 0}},
-    {"windows-874", {874, 0}}, {"cp874", {874, 0}},
-    {"windows-1250", {1250, 0}}, {"cp1250", {1250, 0}},
-    {"windows-1251", {1251, 0}}, {"cp1251", {1251, 0}},
-    {"windows-1252", {1252, 0}}, {"cp1252", {1252, 0}},
-    {"windows-1253", {1253, 0}}, {"cp1253", {1253, 0}},
-    {"windows-1254", {1254, 0}}, {"cp1254", {1254, 0}},
-    {"windows-1255", {1255, 0}}, {"cp1255", {1255, 0}},
-    {"windows-1256", {1256, 0}}, {"cp1256", {1256, 0}},
-    {"windows-1257", {1257, 0}}, {"cp1257", {1257, 0}},
-    {"windows-1258", {1258, 0}}, {"cp1258", {1258, 0}},
-    {"koi8-r", {20866, 0}}, {"koi8-u", {21866, 0}},
-    {"shift_jis", {932, 0}}, {"shift-jis", {932, 0}}, {"sjis", {932, 0}}, {"cp932", {932, 0}},
-    {"euc-jp", {20932, 0}}, {"eucjp", {20932, 0}},
-    {"iso-2022-jp", {50220, 0}},
-    {"gb2312", {936, 0}}, {"gbk", {936, 0}}, {"cp936", {936, 0}},
-    {"gb18030", {54936, 0}},
-    {"big5", {950, 0}}, {"cp950", {950, 0}},
-    {"euc-kr", {51949, 949}}, {"euckr", {51949, 949}}, {"cp949", {949, 0}},
+    {"utf-8", {65001, 0}},       {"utf8", {65001, 0}},        {"us-ascii", {20127, 0}},
+    {"ascii", {20127, 0}},       {"iso-8859-1", {28591, 0}},  {"iso8859-1", {28591, 0}},
+    {"latin1", {28591, 0}},      {"iso-8859-2", {28592, 0}},  {"iso8859-2", {28592, 0}},
+    {"latin2", {28592, 0}},      {"iso-8859-3", {28593, 0}},  {"iso8859-3", {28593, 0}},
+    {"iso-8859-4", {28594, 0}},  {"iso8859-4", {28594, 0}},   {"iso-8859-5", {28595, 0}},
+    {"iso8859-5", {28595, 0}},   {"iso-8859-6", {28596, 0}},  {"iso8859-6", {28596, 0}},
+    {"iso-8859-7", {28597, 0}},  {"iso8859-7", {28597, 0}},   {"iso-8859-8", {28598, 0}},
+    {"iso8859-8", {28598, 0}},   {"iso-8859-9", {28599, 0}},  {"iso8859-9", {28599, 0}},
+    {"latin5", {28599, 0}},      {"iso-8859-11", {874, 0}},   {"iso8859-11", {874, 0}},
+    {"tis-620", {874, 0}},       {"iso-8859-13", {28603, 0}}, {"iso8859-13", {28603, 0}},
+    {"iso-8859-15", {28605, 0}}, {"iso8859-15", {28605, 0}},  {"latin9", {28605, 0}},
+    {"windows-874", {874, 0}},   {"cp874", {874, 0}},         {"windows-1250", {1250, 0}},
+    {"cp1250", {1250, 0}},       {"windows-1251", {1251, 0}}, {"cp1251", {1251, 0}},
+    {"windows-1252", {1252, 0}}, {"cp1252", {1252, 0}},       {"windows-1253", {1253, 0}},
+    {"cp1253", {1253, 0}},       {"windows-1254", {1254, 0}}, {"cp1254", {1254, 0}},
+    {"windows-1255", {1255, 0}}, {"cp1255", {1255, 0}},       {"windows-1256", {1256, 0}},
+    {"cp1256", {1256, 0}},       {"windows-1257", {1257, 0}}, {"cp1257", {1257, 0}},
+    {"windows-1258", {1258, 0}}, {"cp1258", {1258, 0}},       {"koi8-r", {20866, 0}},
+    {"koi8-u", {21866, 0}},      {"shift_jis", {932, 0}},     {"shift-jis", {932, 0}},
+    {"sjis", {932, 0}},          {"cp932", {932, 0}},         {"euc-jp", {20932, 0}},
+    {"eucjp", {20932, 0}},       {"iso-2022-jp", {50220, 0}}, {"gb2312", {936, 0}},
+    {"gbk", {936, 0}},           {"cp936", {936, 0}},         {"gb18030", {54936, 0}},
+    {"big5", {950, 0}},          {"cp950", {950, 0}},         {"euc-kr", {51949, 949}},
+    {"euckr", {51949, 949}},     {"cp949", {949, 0}},
 };
 
 struct Conversion {
@@ -88,8 +80,14 @@ std::wstring FromUtf16LeBytes(const char* input, size_t inputLength)
     return text;
 }
 
-bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool IsHighSurrogate(wchar_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(wchar_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 // Code units of the code point at index: 1 or 2, or 0 for an unpaired
 // surrogate.
@@ -190,14 +188,13 @@ void Close(Handle handle)
     delete static_cast<Conversion*>(handle);
 }
 
-int Convert(Handle handle, const char* input, size_t inputLength,
-            char* output, size_t& outputLeft)
+int Convert(Handle handle, const char* input, size_t inputLength, char* output, size_t& outputLeft)
 {
     UINT codePage = static_cast<Conversion*>(handle)->codePage;
     std::wstring text = FromUtf16LeBytes(input, inputLength);
     size_t wellFormed = WellFormedPrefix(text);
-    int error = Encode(codePage, KeepRepresentable(codePage, text.substr(0, wellFormed)),
-                       output, outputLeft);
+    int error = Encode(codePage, KeepRepresentable(codePage, text.substr(0, wellFormed)), output,
+                       outputLeft);
     if (error != 0 || wellFormed == text.size())
         return error;
     return SurrogateError(text, wellFormed);

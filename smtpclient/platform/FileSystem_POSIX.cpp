@@ -102,8 +102,7 @@ bool WriteFileExclusive(const SmtpChar* path, bool append, const std::string& by
     if (!file.valid() || flock(file.get(), LOCK_EX | LOCK_NB) != 0)
         return false;
 
-    bool positioned = append ? lseek(file.get(), 0, SEEK_END) >= 0
-                             : ftruncate(file.get(), 0) == 0;
+    bool positioned = append ? lseek(file.get(), 0, SEEK_END) >= 0 : ftruncate(file.get(), 0) == 0;
     return positioned && WriteFully(file.get(), bytes.data(), bytes.size());
 }
 

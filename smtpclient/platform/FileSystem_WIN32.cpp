@@ -37,8 +37,8 @@ bool ReadWholeFile(const SmtpChar* path, std::vector<char>& bytes)
     bytes.clear();
     if (path == nullptr)
         return false;
-    FileHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(
+        CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
     if (!file.valid() || !GetFileSizeEx(file.get(), &size))
         return false;
@@ -60,8 +60,8 @@ bool WriteFileExclusive(const SmtpChar* path, bool append, const std::string& by
         return false;
     bool toEnd = append && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
     FileHandle file(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                toEnd ? OPEN_EXISTING : CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+                                toEnd ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
     if (!file.valid())
         return false;
     if (toEnd && SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER
@@ -70,7 +70,7 @@ bool WriteFileExclusive(const SmtpChar* path, bool append, const std::string& by
 
     DWORD written = 0;
     return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
-        && written == bytes.size();
+           && written == bytes.size();
 }
 
 } // namespace Platform

@@ -8,8 +8,8 @@ namespace SMTPClientNS {
 namespace Platform {
 
 struct LocalTime {
-    std::tm fields;          // broken-down local time (tm_year from 1900, ...)
-    long utcOffsetSeconds;   // local time minus UTC
+    std::tm fields;        // broken-down local time (tm_year from 1900, ...)
+    long utcOffsetSeconds; // local time minus UTC
 };
 
 LocalTime LocalTimeNow();

@@ -20,19 +20,19 @@ namespace SMTPClientNS {
 namespace Platform {
 
 typedef void* WindowHandle;
-typedef intptr_t (SMTPCLIENT_WINDOW_CALL* WindowProcedure)(
-    WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+typedef intptr_t(SMTPCLIENT_WINDOW_CALL* WindowProcedure)(WindowHandle window, uint32_t message,
+                                                          uintptr_t wParam, intptr_t lParam);
 
 struct ThreadMessage {
-    WindowHandle window;  // null for a thread message
+    WindowHandle window; // null for a thread message
     uint32_t message;
     uintptr_t wParam;
     intptr_t lParam;
 };
 
-const uint32_t kWindowCreateMessage = 0x0001;  // WM_CREATE
-const uint32_t kQuitMessage = 0x0012;          // WM_QUIT
-const uint32_t kUserMessage = 0x0400;          // WM_USER
+const uint32_t kWindowCreateMessage = 0x0001; // WM_CREATE
+const uint32_t kQuitMessage = 0x0012;         // WM_QUIT
+const uint32_t kUserMessage = 0x0400;         // WM_USER
 
 // Creates the calling thread's queue if it has none yet.
 void EnsureMessageQueue();
@@ -63,8 +63,8 @@ void DestroyHiddenWindow(WindowHandle window);
 bool PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // The window procedure's default handling.
-intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message,
-                                uintptr_t wParam, intptr_t lParam);
+intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                intptr_t lParam);
 
 // Waits up to timeoutMs (0: no wait, -1: until one arrives) for a message
 // of the calling thread's queue, then dispatches every message waiting there

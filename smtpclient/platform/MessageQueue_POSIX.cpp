@@ -20,7 +20,7 @@ namespace Platform {
 namespace {
 
 struct QueuedMessage {
-    uint64_t sequence;  // posting order within the queue
+    uint64_t sequence; // posting order within the queue
     ThreadMessage message;
 };
 

@@ -7,7 +7,7 @@ namespace Platform {
 
 namespace {
 
-const WORD kArrowCursor = 32512;  // IDC_ARROW, named here without the ANSI/wide switch
+const WORD kArrowCursor = 32512; // IDC_ARROW, named here without the ANSI/wide switch
 
 HWND AsWindow(WindowHandle window)
 {
@@ -92,8 +92,8 @@ bool PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam, 
     return PostMessageW(AsWindow(window), message, wParam, lParam) != 0;
 }
 
-intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message,
-                                uintptr_t wParam, intptr_t lParam)
+intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                intptr_t lParam)
 {
     return DefWindowProcW(AsWindow(window), message, wParam, lParam);
 }

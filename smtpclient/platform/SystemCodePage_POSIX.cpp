@@ -24,7 +24,8 @@ class Sink {
 public:
     // A capacity of 0 asks for the size only.
     Sink(Unit* out, int capacity)
-        : out_(capacity > 0 ? out : nullptr), capacity_(out_ ? static_cast<size_t>(capacity) : 0) {}
+        : out_(capacity > 0 ? out : nullptr), capacity_(out_ ? static_cast<size_t>(capacity) : 0)
+    {}
 
     void Put(uint32_t unit)
     {
@@ -80,8 +81,14 @@ void PutUtf16(Sink<SmtpChar>& sink, char32_t code)
     }
 }
 
-bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool IsHighSurrogate(uint32_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(uint32_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 // Reads one character of zero-terminated UTF-16 at text[i] and advances i.
 char32_t NextFromUtf16(const SmtpChar* text, size_t& i)
@@ -108,14 +115,22 @@ struct Utf8Lead {
 
 Utf8Lead ClassifyLead(unsigned char lead)
 {
-    if (lead < 0x80) return {1, 0, 0};
-    if (lead >= 0xC2 && lead <= 0xDF) return {2, 0x80, 0xBF};
-    if (lead == 0xE0) return {3, 0xA0, 0xBF};
-    if (lead == 0xED) return {3, 0x80, 0x9F};
-    if (lead >= 0xE1 && lead <= 0xEF) return {3, 0x80, 0xBF};
-    if (lead == 0xF0) return {4, 0x90, 0xBF};
-    if (lead >= 0xF1 && lead <= 0xF3) return {4, 0x80, 0xBF};
-    if (lead == 0xF4) return {4, 0x80, 0x8F};
+    if (lead < 0x80)
+        return {1, 0, 0};
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return {2, 0x80, 0xBF};
+    if (lead == 0xE0)
+        return {3, 0xA0, 0xBF};
+    if (lead == 0xED)
+        return {3, 0x80, 0x9F};
+    if (lead >= 0xE1 && lead <= 0xEF)
+        return {3, 0x80, 0xBF};
+    if (lead == 0xF0)
+        return {4, 0x90, 0xBF};
+    if (lead >= 0xF1 && lead <= 0xF3)
+        return {4, 0x80, 0xBF};
+    if (lead == 0xF4)
+        return {4, 0x80, 0x8F};
     return {0, 0, 0};
 }
 

@@ -59,7 +59,8 @@ ThreadHandle StartThread(ThreadProcedure procedure, void* argument, uint32_t& th
     std::shared_ptr<ThreadSignals> signals = std::make_shared<ThreadSignals>();
     PosixThread* started = nullptr;
     try {
-        started = new PosixThread{std::thread(RunThread, procedure, argument, newId, signals), signals};
+        started =
+            new PosixThread{std::thread(RunThread, procedure, argument, newId, signals), signals};
     } catch (const std::system_error&) {
         return nullptr;
     }

@@ -35,12 +35,14 @@ TEST(AsyncDelivery, QueuedSendsOfTwoClientsCompleteOnceInOrderOnTheHostThread)
             UsePort(*clients[c], ServerPort("plain"));
             Compose(*messages[c], recipient, "");
             for (int send = 1; send <= kSends; ++send) {
-                messages[c]->SetSubject(W("Load " + std::to_string(c) + "-" + std::to_string(send)).c_str());
+                messages[c]->SetSubject(
+                    W("Load " + std::to_string(c) + "-" + std::to_string(send)).c_str());
                 EXPECT_EQ(send, clients[c]->SendAsync());
             }
         }
         clients[1]->Release();
-        EXPECT_TRUE(PumpUntil(callbacks[0], kSends, 120000) && PumpUntil(callbacks[1], kSends, 120000));
+        EXPECT_TRUE(PumpUntil(callbacks[0], kSends, 120000)
+                    && PumpUntil(callbacks[1], kSends, 120000));
         clients[0]->Release();
         messages[0]->Release();
         messages[1]->Release();

@@ -20,28 +20,31 @@ TEST(LoadBodyFromFile, FillsTheBodyOfItsKind)
     TempFolder folder;
     const std::string image = folder.Write("a.png", "png");
     const std::string page = "<p>Grüße</p><IMG SRC=\"" + image + "\"><img src=\"" + image + "\">";
-    const std::string body = "\xEF\xBB\xBFGrüße\r\nzweite Zeile <b>";  // the BOM stays
+    const std::string body = "\xEF\xBB\xBFGrüße\r\nzweite Zeile <b>"; // the BOM stays
     const struct {
         int kind;
-        std::string file;  // written unless "missing"
+        std::string file; // written unless "missing"
         std::string text, html;
         int images;
     } cases[] = {
         {1, body, body, "old", 0},
         {3, body, "old", body, 0},
-        {5, page, "old", "<p>Grüße</p><IMG SRC=\"cid:" + image + "\"><img src=\"cid:" + image + "\">", 2},
+        {5, page, "old",
+         "<p>Grüße</p><IMG SRC=\"cid:" + image + "\"><img src=\"cid:" + image + "\">", 2},
         {1, std::string("abc\0def", 7), "abc", "old", 0},
         {3, std::string("\0abc", 4), "old", "old", 0},
         {4, "", "old", "old", 0},
         {3, "missing", "old", "old", 0},
     };
     for (const auto& c : cases) {
-        const std::string path = c.file == "missing" ? folder.Path("missing") : folder.Write("body", c.file);
+        const std::string path =
+            c.file == "missing" ? folder.Path("missing") : folder.Write("body", c.file);
         CMimeMessage message;
         message.SetTextBody(W("old").c_str());
         message.SetHtmlBody(W("old").c_str());
         message.LoadBodyFromFile(W(path).c_str(), c.kind);
-        SCOPED_TRACE(testing::Message() << "kind " << c.kind << ", file " << testing::PrintToString(c.file));
+        SCOPED_TRACE(testing::Message()
+                     << "kind " << c.kind << ", file " << testing::PrintToString(c.file));
         EXPECT_EQ(c.text, U8(message.GetTextBody()));
         EXPECT_EQ(c.html, U8(message.GetHtmlBody()));
         EXPECT_EQ(c.images, message.GetInlineImageCount());

@@ -31,12 +31,12 @@ std::string HostName()
 // A well-formed Date reads <date>, every upper-case GUID <guid>.
 std::string MaskOutline(const std::string& outline)
 {
-    static const std::regex date(
-        "\\n  Date: (Mon|Tue|Wed|Thu|Fri|Sat|Sun), [0-3][0-9] "
-        "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [0-9]{4} "
-        "[0-2][0-9]:[0-5][0-9]:[0-6][0-9] [+-][0-9]{4}\\n");
+    static const std::regex date("\\n  Date: (Mon|Tue|Wed|Thu|Fri|Sat|Sun), [0-3][0-9] "
+                                 "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [0-9]{4} "
+                                 "[0-2][0-9]:[0-5][0-9]:[0-6][0-9] [+-][0-9]{4}\\n");
     static const std::regex guid("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
-    return std::regex_replace(std::regex_replace(outline, date, "\n  Date: <date>\n"), guid, "<guid>");
+    return std::regex_replace(std::regex_replace(outline, date, "\n  Date: <date>\n"), guid,
+                              "<guid>");
 }
 
 int Send(CMimeMessage& message)
@@ -76,44 +76,46 @@ void Everything(CMimeMessage& m, const TempFolder& folder)
     m.SetTextBody(W("Grüße, plain").c_str());
     m.AddInlineImage(W(png).c_str(), W("logo").c_str());
     m.AddInlineImage(W(folder.Write("photo.jpg", "JPEG bytes")).c_str(), W("photo").c_str());
-    m.AddInlineImage(W(png).c_str(), nullptr);  // no identifier: left out
+    m.AddInlineImage(W(png).c_str(), nullptr); // no identifier: left out
     m.AddAttachment(W(folder.Write("note.txt", "Hello, attachment\n")).c_str());
     m.AddAttachment(W(folder.Write("blob.bin", BinaryBytes(3 * 1024 * 1024 + 7))).c_str());
 }
 
 // The jpg part carries no type of its own; image/jpeg is libcurl's default
 // for the file name, as text/plain is for the .txt attachment.
-const char kEverything[] =
-    "    multipart/alternative\n"
-    "      disposition: inline\n"
-    "      text/html; charset=\"UTF-8\"\n"
-    "        transfer-encoding: 8bit\n"
-    "        text: \"<p>Grüße <img src=\\\"cid:logo\\\"></p>\"\n"
-    "      text/plain; charset=\"UTF-8\"\n"
-    "        transfer-encoding: 8bit\n"
-    "        text: \"Grüße, plain\"\n"
-    "    multipart/related\n"
-    "      image/png\n"
-    "        transfer-encoding: base64\n"
-    "        disposition: inline\n"
-    "        content-id: <logo>\n"
-    "        data: 15 bytes sha256 c9b4b9d43e8145266cbdca9343cb0704d06ee79d14d85cb3849f7a19131b34a1\n"
-    "      image/jpeg\n"
-    "        transfer-encoding: base64\n"
-    "        disposition: inline\n"
-    "        content-id: <photo>\n"
-    "        data: 10 bytes sha256 36c30dec48cedf24f592919b9f832b5d9dd1109a6b5193058fc0c6ce782b4b6c\n"
-    "    multipart/mixed\n"
-    "      text/plain\n"
-    "        transfer-encoding: base64\n"
-    "        disposition: attachment\n"
-    "        filename: note.txt\n"
-    "        text: \"Hello, attachment\\n\"\n"
-    "      application/octet-stream\n"
-    "        transfer-encoding: base64\n"
-    "        disposition: attachment\n"
-    "        filename: blob.bin\n"
-    "        data: 3145735 bytes sha256 76f9110b08715a9a986b60d4a35e16b8cd19b87c993195f9e9a68ffd1165e5b4\n";
+const char kEverything[] = "    multipart/alternative\n"
+                           "      disposition: inline\n"
+                           "      text/html; charset=\"UTF-8\"\n"
+                           "        transfer-encoding: 8bit\n"
+                           "        text: \"<p>Grüße <img src=\\\"cid:logo\\\"></p>\"\n"
+                           "      text/plain; charset=\"UTF-8\"\n"
+                           "        transfer-encoding: 8bit\n"
+                           "        text: \"Grüße, plain\"\n"
+                           "    multipart/related\n"
+                           "      image/png\n"
+                           "        transfer-encoding: base64\n"
+                           "        disposition: inline\n"
+                           "        content-id: <logo>\n"
+                           "        data: 15 bytes sha256 "
+                           "c9b4b9d43e8145266cbdca9343cb0704d06ee79d14d85cb3849f7a19131b34a1\n"
+                           "      image/jpeg\n"
+                           "        transfer-encoding: base64\n"
+                           "        disposition: inline\n"
+                           "        content-id: <photo>\n"
+                           "        data: 10 bytes sha256 "
+                           "36c30dec48cedf24f592919b9f832b5d9dd1109a6b5193058fc0c6ce782b4b6c\n"
+                           "    multipart/mixed\n"
+                           "      text/plain\n"
+                           "        transfer-encoding: base64\n"
+                           "        disposition: attachment\n"
+                           "        filename: note.txt\n"
+                           "        text: \"Hello, attachment\\n\"\n"
+                           "      application/octet-stream\n"
+                           "        transfer-encoding: base64\n"
+                           "        disposition: attachment\n"
+                           "        filename: blob.bin\n"
+                           "        data: 3145735 bytes sha256 "
+                           "76f9110b08715a9a986b60d4a35e16b8cd19b87c993195f9e9a68ffd1165e5b4\n";
 
 struct Tree {
     const char* name;
@@ -121,12 +123,13 @@ struct Tree {
     const char* sender;
     const char* subject;
     void (*fill)(CMimeMessage& message, const TempFolder& folder);
-    std::string body;  // the outline below the top-level container
+    std::string body; // the outline below the top-level container
 };
 
 const Tree kTrees[] = {
     {"everything", "UTF-8", "Jürgen Groß", "Grüße aus Köln", Everything, kEverything},
-    {"no_body", "UTF-8", "Sender", "No body", [](CMimeMessage& m, const TempFolder& folder) {
+    {"no_body", "UTF-8", "Sender", "No body",
+     [](CMimeMessage& m, const TempFolder& folder) {
          m.AddAttachment(W(folder.Write("data.bin", std::string("\x00\x01\xff", 3))).c_str());
      },
      "    text/plain\n"
@@ -136,7 +139,8 @@ const Tree kTrees[] = {
      "        transfer-encoding: base64\n"
      "        disposition: attachment\n"
      "        filename: data.bin\n"
-     "        data: 3 bytes sha256 26a66b061e8f48f39927c312f25293959729eee95978e2892d49d3512a5cc092\n"},
+     "        data: 3 bytes sha256 "
+     "26a66b061e8f48f39927c312f25293959729eee95978e2892d49d3512a5cc092\n"},
     // The related container holds no part: only its closing boundary goes
     // out, which Python reads as an empty multipart without a start boundary.
     {"unnamed_images", "ISO-8859-1", "Françoise Dupré", "Café crème à la carte",
@@ -155,7 +159,8 @@ const Tree kTrees[] = {
     {"iso_2022_jp", "ISO-2022-JP", "山田 太郎", "会議の お知らせ ABC 日程",
      [](CMimeMessage& m, const TempFolder& folder) {
          m.SetTextBody(W("日本語の本文").c_str());
-         m.AddInlineImage(W(folder.Write("a.png", "png")).c_str(), W("a").c_str());  // no HTML: left out
+         m.AddInlineImage(W(folder.Write("a.png", "png")).c_str(),
+                          W("a").c_str()); // no HTML: left out
      },
      "    multipart/alternative\n"
      "      disposition: inline\n"
@@ -170,8 +175,8 @@ TEST(DeliveredTree, ArrivesAsComposed)
 {
     for (const Tree& tree : kTrees) {
         SCOPED_TRACE(tree.name);
-        const std::string recipient =
-            std::string("composition-") + tree.name + "-" + std::to_string(getpid()) + "@example.org";
+        const std::string recipient = std::string("composition-") + tree.name + "-"
+                                      + std::to_string(getpid()) + "@example.org";
         TempFolder folder;
         CMimeMessage m;
         m.SetCharset(W(tree.charset).c_str());
@@ -182,14 +187,21 @@ TEST(DeliveredTree, ArrivesAsComposed)
         EXPECT_EQ("headers:\n"
                   "  Content-Type: multipart/mixed; boundary=<boundary>\n"
                   "  Mime-Version: 1.0\n"
-                  "  From: " + std::string(tree.sender) + " <sender@example.com>\n"
-                  "  To: " + recipient + "\n"
-                  "  X-Priority: 3 \n"
-                  "  Date: <date>\n"
-                  "  Subject: " + tree.subject + "\n"
-                  "body:\n"
-                  "  multipart/mixed\n"
-                  "    preamble: \"Message - ID: <<guid>@" + HostName() + ">\\r\\n\\r\\n\"\n" + tree.body,
+                  "  From: "
+                      + std::string(tree.sender)
+                      + " <sender@example.com>\n"
+                        "  To: "
+                      + recipient
+                      + "\n"
+                        "  X-Priority: 3 \n"
+                        "  Date: <date>\n"
+                        "  Subject: "
+                      + tree.subject
+                      + "\n"
+                        "body:\n"
+                        "  multipart/mixed\n"
+                        "    preamble: \"Message - ID: <<guid>@"
+                      + HostName() + ">\\r\\n\\r\\n\"\n" + tree.body,
                   Deliver(m, recipient));
     }
 }
@@ -218,13 +230,16 @@ TEST(DeliveredTree, LinesEndInCrLfAndFitTheLimit)
         }
     }
     const std::string outline = DescribeMail(mail.rawPath);
-    EXPECT_NE(std::string::npos, outline.find(
-        "      text/html; charset=\"UTF-8\"\n"
-        "        transfer-encoding: quoted-printable\n"
-        "        text: \"<p>" + std::string(3000, 'x') + " Grüße</p>\\r\\n<p>=end</p>\"\n"
-        "      text/plain; charset=\"UTF-8\"\n"
-        "        transfer-encoding: 8bit\n"
-        "        text: \"one\\r\\ntwo\\r\\nthree\\r\\n.\\r\\nfour\"\n")) << outline;
+    EXPECT_NE(std::string::npos,
+              outline.find("      text/html; charset=\"UTF-8\"\n"
+                           "        transfer-encoding: quoted-printable\n"
+                           "        text: \"<p>"
+                           + std::string(3000, 'x')
+                           + " Grüße</p>\\r\\n<p>=end</p>\"\n"
+                             "      text/plain; charset=\"UTF-8\"\n"
+                             "        transfer-encoding: 8bit\n"
+                             "        text: \"one\\r\\ntwo\\r\\nthree\\r\\n.\\r\\nfour\"\n"))
+        << outline;
 }
 
 // The text body cannot be converted: the send fails and nothing arrives.

@@ -29,7 +29,7 @@ namespace {
 // Every kind of file part: libcurl's known endings in either case, unknown
 // ones, none, and a name that needs quoting.
 const char* const kAttachments[] = {"note.txt", "LOG.TXT", "data.bin", "README", "Scan.PDF",
-                                    "a.gif", "b.jpeg", "c.htm", "d.xml", "say \"hi\".html"};
+                                    "a.gif",    "b.jpeg",  "c.htm",    "d.xml",  "say \"hi\".html"};
 const char* const kImages[] = {"logo.png", "icon.BMP", "photo.jpg", "vector.svg", "picture.webp"};
 
 struct Files {
@@ -117,7 +117,7 @@ int CollectSent(CURL*, curl_infotype type, char* data, size_t size, void* sent)
 
 struct Transfer {
     CURLcode result;
-    std::string sent;  // every byte the client sent, commands included
+    std::string sent; // every byte the client sent, commands included
 };
 
 // Sends the parts that build makes to the plain listener, as often as
@@ -194,9 +194,10 @@ std::string Difference(const std::string& expected, const std::string& actual)
     if (at == expected.size() && at == actual.size())
         return "";
     const size_t from = at < 300 ? 0 : at - 300;
-    return "first difference at byte " + std::to_string(at) + " of " + std::to_string(expected.size()) +
-           " and " + std::to_string(actual.size()) + "\nexpected: " + expected.substr(from, 400) +
-           "\nactual:   " + actual.substr(from, 400);
+    return "first difference at byte " + std::to_string(at) + " of "
+           + std::to_string(expected.size()) + " and " + std::to_string(actual.size())
+           + "\nexpected: " + expected.substr(from, 400)
+           + "\nactual:   " + actual.substr(from, 400);
 }
 
 // Whole and partial last lines, one line's worth, and a file that spans

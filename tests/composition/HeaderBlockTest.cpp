@@ -38,14 +38,15 @@ TEST(HeaderBlock, IsBuiltExactly)
     m.SetPriority(1);
     std::string block;
     EXPECT_EQ(0, BuildHeaderBlock(&client, block));
-    EXPECT_EQ("From: =?UTF-8?b?SsO8cmdlbiBHcm/Dnw==?= <j@example.com>\r\n"
-              "To: bob@example.org,\r\n =?UTF-8?b?Wm/DqyAiWiIgw4VuZ3N0csO2bQ==?= <z@example.org>,\r\n"
-              " Carol <carol@example.org>\r\n"
-              "Cc: \"J. Smith\" <js@example.org>,\r\n"
-              " \"Smith, \\\"Bob\\\" \\\\ Jr\" <bs@example.org>\r\n"
-              "X-Priority: 4 \r\n"
-              "Date: <masked>\r\nSubject: \r\nMessage - ID: <masked>\r\n",
-              std::regex_replace(block, std::regex("(Date|Message - ID): [^\r]*"), "$1: <masked>"));
+    EXPECT_EQ(
+        "From: =?UTF-8?b?SsO8cmdlbiBHcm/Dnw==?= <j@example.com>\r\n"
+        "To: bob@example.org,\r\n =?UTF-8?b?Wm/DqyAiWiIgw4VuZ3N0csO2bQ==?= <z@example.org>,\r\n"
+        " Carol <carol@example.org>\r\n"
+        "Cc: \"J. Smith\" <js@example.org>,\r\n"
+        " \"Smith, \\\"Bob\\\" \\\\ Jr\" <bs@example.org>\r\n"
+        "X-Priority: 4 \r\n"
+        "Date: <masked>\r\nSubject: \r\nMessage - ID: <masked>\r\n",
+        std::regex_replace(block, std::regex("(Date|Message - ID): [^\r]*"), "$1: <masked>"));
 }
 
 std::string Base64Decoded(const std::string& text)
@@ -78,8 +79,9 @@ std::string Utf8Of(const std::string& charset, std::string bytes)
     char* out = utf8.data();
     size_t inLeft = bytes.size();
     size_t outLeft = utf8.size();
-    const bool whole = iconv(descriptor, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1)
-                    && iconv(descriptor, nullptr, nullptr, &out, &outLeft) != static_cast<size_t>(-1);
+    const bool whole =
+        iconv(descriptor, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1)
+        && iconv(descriptor, nullptr, nullptr, &out, &outLeft) != static_cast<size_t>(-1);
     iconv_close(descriptor);
     utf8.resize(utf8.size() - outLeft);
     return whole ? utf8 : "<invalid>";
@@ -105,7 +107,7 @@ TEST(HeaderBlock, FoldsLinesThatWouldBeTooLong)
         SCOPED_TRACE(charset);
         // Only UTF-8 has the emoji, a surrogate pair in UTF-16.
         const std::string subject = "Q3 report: " + Repeated("会議の日程と議題 ", 40)
-                                  + (charset == "UTF-8" ? "😀 end" : "end");
+                                    + (charset == "UTF-8" ? "😀 end" : "end");
         CMimeMessage m;
         CSmtpClient client(new CSmtpClientWrapper());
         client.SetMimeMessage(&m);
@@ -118,7 +120,8 @@ TEST(HeaderBlock, FoldsLinesThatWouldBeTooLong)
         ASSERT_EQ(0, BuildHeaderBlock(&client, block));
         client.SetMimeMessage(nullptr);
 
-        for (size_t start = 0, end; (end = block.find("\r\n", start)) != std::string::npos; start = end + 2)
+        for (size_t start = 0, end; (end = block.find("\r\n", start)) != std::string::npos;
+             start = end + 2)
             EXPECT_LE(end - start, 998u);
         // The header, unfolded, as "name: words".
         std::vector<std::string> decoded;
@@ -131,7 +134,8 @@ TEST(HeaderBlock, FoldsLinesThatWouldBeTooLong)
                 value += block.substr(next + 2, block.find("\r\n", next + 2) - next - 2);
             std::string text;
             const std::regex word("=\\?([^?]+)\\?b\\?([^?]*)\\?=");
-            for (auto it = std::sregex_iterator(value.begin(), value.end(), word); it != std::sregex_iterator(); ++it) {
+            for (auto it = std::sregex_iterator(value.begin(), value.end(), word);
+                 it != std::sregex_iterator(); ++it) {
                 EXPECT_LE(it->length(), 75);
                 EXPECT_EQ(charset, (*it)[1].str());
                 const std::string bytes = Base64Decoded((*it)[2].str());
@@ -143,7 +147,7 @@ TEST(HeaderBlock, FoldsLinesThatWouldBeTooLong)
             decoded.push_back(text);
         }
         EXPECT_EQ(name, decoded[0]);
-        EXPECT_EQ(name, decoded[1]);  // the second To entry; the first is plain "A"
+        EXPECT_EQ(name, decoded[1]); // the second To entry; the first is plain "A"
         EXPECT_EQ(subject, decoded[2]);
     }
 }

@@ -26,9 +26,9 @@ namespace {
 // Where a route's mail is sent, and where what it delivers shows up.
 struct Route {
     const char* name;
-    const char* server;     // the mail server the library talks to
-    const char* domain;     // the recipients' domain
-    const char* deliverer;  // "postfix", "exim" or "relayed"
+    const char* server;    // the mail server the library talks to
+    const char* domain;    // the recipients' domain
+    const char* deliverer; // "postfix", "exim" or "relayed"
 };
 
 const Route kRoutes[] = {
@@ -65,12 +65,23 @@ std::string Json(const std::string& text)
     std::string json = "\"";
     for (char c : text) {
         switch (c) {
-        case '"': json += "\\\""; break;
-        case '\\': json += "\\\\"; break;
-        case '\n': json += "\\n"; break;
-        case '\r': json += "\\r"; break;
-        case '\t': json += "\\t"; break;
-        default: json += c;
+        case '"':
+            json += "\\\"";
+            break;
+        case '\\':
+            json += "\\\\";
+            break;
+        case '\n':
+            json += "\\n";
+            break;
+        case '\r':
+            json += "\\r";
+            break;
+        case '\t':
+            json += "\\t";
+            break;
+        default:
+            json += c;
         }
     }
     return json + "\"";
@@ -122,9 +133,10 @@ TEST(MailServers, SmugglingBodyArrivesWholeAndAlone)
         SCOPED_TRACE(route.name);
         const std::string recipient = Recipient(route, "smuggling");
         const std::string forged = Recipient(route, "forged");
-        const std::string body = "Dear Bob,\n.\nMAIL FROM:<mallory@example.com>\nRCPT TO:<" + forged +
-                                 ">\nDATA\nFrom: Your Bank <bank@example.com>\nSubject: Urgent\n\n"
-                                 "Send money.\n.\nQUIT\n";
+        const std::string body =
+            "Dear Bob,\n.\nMAIL FROM:<mallory@example.com>\nRCPT TO:<" + forged
+            + ">\nDATA\nFrom: Your Bank <bank@example.com>\nSubject: Urgent\n\n"
+              "Send money.\n.\nQUIT\n";
         CMimeMessage m;
         m.SetFrom(W("sender@example.com").c_str(), nullptr);
         m.AddTo(W(recipient).c_str(), nullptr);
@@ -151,9 +163,10 @@ std::string Repeated(const std::string& text, int times)
 // header line; an attachment with a non-ASCII name; a blind copy.
 TEST(MailServers, LongLinesNamesAndBlindCopiesArriveIntact)
 {
-    const std::string text = "Line one\nline two\r\nline three\rline four\n" + Repeated("0123456789", 300) +
-                             "\nGrüße\n";
-    const std::string html = "<html><body><p>" + Repeated("Ünïcödé <b>markup</b> ", 230) + "</p></body></html>";
+    const std::string text =
+        "Line one\nline two\r\nline three\rline four\n" + Repeated("0123456789", 300) + "\nGrüße\n";
+    const std::string html =
+        "<html><body><p>" + Repeated("Ünïcödé <b>markup</b> ", 230) + "</p></body></html>";
     const std::string subject = "Report: " + Repeated("四半期の報告", 50);
     const std::string sender = Repeated("Ångström ", 120);
     const std::string fileName = "Grüße 報告 (1)%.txt";
@@ -202,8 +215,8 @@ TEST(MailServers, Iso2022JpArrivesIntact)
 
         const std::string outline = DeliveredOnce(route, recipient);
         for (const std::string& expected :
-             {std::string("  From: 山田 太郎 <sender@example.com>\n"), "  Subject: " + subject + "\n",
-              "text: " + Json(text) + "\n"})
+             {std::string("  From: 山田 太郎 <sender@example.com>\n"),
+              "  Subject: " + subject + "\n", "text: " + Json(text) + "\n"})
             EXPECT_NE(std::string::npos, outline.find(expected)) << expected << "\n" << outline;
         EXPECT_EQ(std::string::npos, outline.find("defect")) << outline;
     }

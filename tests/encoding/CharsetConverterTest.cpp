@@ -86,7 +86,9 @@ TEST(SharedConverterConcurrency, ParallelConversionsWithDifferentCharsetsStayExa
                 ++wrong;
         }
     };
-    std::thread latin(run, "ISO-8859-1", W("Grüße"), std::string("Gr\xFC\xDF" "e"));
+    std::thread latin(run, "ISO-8859-1", W("Grüße"),
+                      std::string("Gr\xFC\xDF"
+                                  "e"));
     std::thread japanese(run, "Shift_JIS", W("日本"), std::string("\x93\xFA\x96\x7B"));
     latin.join();
     japanese.join();
@@ -110,10 +112,14 @@ TEST(CodePage, RoundTripsAndReplacesWhatIsNoText)
 
     const SmtpChar R = 0xFFFD;
     const std::pair<const char*, WString> invalid[] = {
-        {"a\x80" "b", WString({'a', R, 'b'})},
+        {"a\x80"
+         "b",
+         WString({'a', R, 'b'})},
         {"\xC0\xAF", WString({R, R})},
         {"\xED\xA0\x80", WString({R, R, R})},
-        {"\xE2\x82" "a", WString({R, 'a'})},
+        {"\xE2\x82"
+         "a",
+         WString({R, 'a'})},
         {"\xF0\x9F\x98", WString({R})},
     };
     for (const auto& c : invalid) {

@@ -17,7 +17,8 @@ namespace {
 
 // The body file of this process, removed when the process ends.
 struct BodyFile {
-    const std::filesystem::path path = std::filesystem::temp_directory_path()
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path()
         / ("smtpclient-fuzz-body-" + std::to_string(getpid()) + ".html");
     ~BodyFile() { Remove(); }
     void Remove() const
@@ -37,8 +38,9 @@ int FuzzBodyFromFile(const uint8_t* data, size_t size)
     // A fresh file each time: ext4 flushes a truncated and rewritten file to
     // disk when it is closed, which would slow every input down to the disk.
     file.Remove();
-    Expect(bool(std::ofstream(file.path, std::ios::binary).write(reinterpret_cast<const char*>(data + 1),
-                                                                  static_cast<std::streamsize>(size - 1))),
+    Expect(bool(std::ofstream(file.path, std::ios::binary)
+                    .write(reinterpret_cast<const char*>(data + 1),
+                           static_cast<std::streamsize>(size - 1))),
            "cannot write the body file");
     SMTPClientNS::WString path;
     SMTPClientNS::CodePageToWide(file.path.string().c_str(), path, SMTPClientNS::kUtf8CodePage);
@@ -50,8 +52,10 @@ int FuzzBodyFromFile(const uint8_t* data, size_t size)
     message.SetTextBody(oldText.c_str());
     message.SetHtmlBody(oldHtml.c_str());
     message.LoadBodyFromFile(path.c_str(), kind);
-    Expect(kind == 0 || kind == 1 || message.GetTextBody() == oldText, "a load of another kind changed the text body");
-    Expect((kind >= 2 && kind <= 5) || message.GetHtmlBody() == oldHtml, "a load of another kind changed the HTML body");
+    Expect(kind == 0 || kind == 1 || message.GetTextBody() == oldText,
+           "a load of another kind changed the text body");
+    Expect((kind >= 2 && kind <= 5) || message.GetHtmlBody() == oldHtml,
+           "a load of another kind changed the HTML body");
     return 0;
 }
 

@@ -21,9 +21,8 @@ void CheckConverted(char* out, size_t length)
 // Such a name would break the header line or content type it goes into.
 bool HasControlCharacter(const std::string& charset)
 {
-    return std::any_of(charset.begin(), charset.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    });
+    return std::any_of(charset.begin(), charset.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 void ConvertText(const std::string& charset, const std::string& rest)
@@ -31,8 +30,8 @@ void ConvertText(const std::string& charset, const std::string& rest)
     const SMTPClientNS::WString text = FuzzedText(rest).c_str();
     char* out = nullptr;
     size_t length = 0;
-    const int rc = SMTPClientNS::ConvertUtf16ToCharset(SMTPClientNS::GetSharedConverter(), charset, text.c_str(),
-                                                       &out, &length);
+    const int rc = SMTPClientNS::ConvertUtf16ToCharset(SMTPClientNS::GetSharedConverter(), charset,
+                                                       text.c_str(), &out, &length);
     Expect(rc == 0 || rc == -1 || (rc <= -19 && rc >= -22), "unexpected conversion code");
     if (rc != 0)
         return;
@@ -47,7 +46,9 @@ void ConvertBytes(const std::string& charset, const std::string& rest)
     std::lock_guard<std::mutex> guard(converter.lock);
     char* out = nullptr;
     size_t length = 0;
-    if (SMTPClientNS::ConvertBytesToCharset(converter, rest.data(), rest.size(), charset.c_str(), &out, &length) == 1)
+    if (SMTPClientNS::ConvertBytesToCharset(converter, rest.data(), rest.size(), charset.c_str(),
+                                            &out, &length)
+        == 1)
         CheckConverted(out, length);
 }
 
@@ -57,7 +58,8 @@ int FuzzCharsetConversion(const uint8_t* data, size_t size)
 {
     const std::string input(reinterpret_cast<const char*>(data), size);
     const size_t newline = input.find('\n');
-    const std::string rest = newline == std::string::npos ? std::string() : input.substr(newline + 1);
+    const std::string rest =
+        newline == std::string::npos ? std::string() : input.substr(newline + 1);
     ConvertText(input.substr(0, newline), rest);
     ConvertBytes(input.substr(0, newline), rest);
     return 0;

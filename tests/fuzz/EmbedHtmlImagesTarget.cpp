@@ -21,7 +21,8 @@ WString WithoutCids(const WString& text)
     WString reduced;
     for (SMTPClientNS::SmtpChar c : text) {
         reduced += c;
-        if (reduced.size() >= cid.size() && reduced.compare(reduced.size() - cid.size(), cid.size(), cid) == 0)
+        if (reduced.size() >= cid.size()
+            && reduced.compare(reduced.size() - cid.size(), cid.size(), cid) == 0)
             reduced.resize(reduced.size() - cid.size());
     }
     return reduced;

@@ -38,10 +38,15 @@ inline SMTPClientNS::WString FuzzedText(const std::string& bytes)
     SMTPClientNS::WString text;
     for (size_t i = 0; i < bytes.size();) {
         const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-        size_t length = lead > 0xF4 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
+        size_t length = lead > 0xF4    ? 1
+                        : lead >= 0xF0 ? 4
+                        : lead >= 0xE0 ? 3
+                        : lead >= 0xC2 ? 2
+                                       : 1;
         uint32_t code = lead & (0x7F >> length);
         for (size_t k = 1; k < length; ++k) {
-            const unsigned char next = i + k < bytes.size() ? static_cast<unsigned char>(bytes[i + k]) : 0;
+            const unsigned char next =
+                i + k < bytes.size() ? static_cast<unsigned char>(bytes[i + k]) : 0;
             code = (code << 6) | (next & 0x3F);
             if ((next & 0xC0) != 0x80)
                 length = 1;

@@ -29,10 +29,12 @@ TEST(FuzzCorpus, EverySeedPassesItsTarget)
     };
     for (const auto& [corpus, run] : targets) {
         size_t seeds = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(SMTPCLIENT_FUZZ_CORPUS) / corpus)) {
+        for (const auto& entry : std::filesystem::directory_iterator(
+                 std::filesystem::path(SMTPCLIENT_FUZZ_CORPUS) / corpus)) {
             SCOPED_TRACE(entry.path().string());
             std::ifstream file(entry.path(), std::ios::binary);
-            const std::string input{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+            const std::string input{std::istreambuf_iterator<char>(file),
+                                    std::istreambuf_iterator<char>()};
             run(reinterpret_cast<const uint8_t*>(input.data()), input.size());
             ++seeds;
         }
@@ -46,10 +48,12 @@ TEST(FuzzCorpus, EverySeedPassesItsTarget)
 // the targets. Such a name is now unsupported.
 TEST(FuzzFindings, CharsetNameWithControlCharacterIsUnsupported)
 {
-    for (const std::string name : {"iso\r8859-1", "utf-8//\r\nBcc: x@example.com", "utf\t-8", "utf-8\x7f"}) {
+    for (const std::string name :
+         {"iso\r8859-1", "utf-8//\r\nBcc: x@example.com", "utf\t-8", "utf-8\x7f"}) {
         char* out = nullptr;
         size_t length = 0;
-        EXPECT_EQ(-21, ConvertUtf16ToCharset(GetSharedConverter(), name, W("Grüße").c_str(), &out, &length))
+        EXPECT_EQ(-21, ConvertUtf16ToCharset(GetSharedConverter(), name, W("Grüße").c_str(), &out,
+                                             &length))
             << testing::PrintToString(name);
     }
 }

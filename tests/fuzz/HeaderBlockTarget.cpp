@@ -24,8 +24,8 @@ using SMTPClientNS::WString;
 const size_t kMaxRecipients = 16;
 
 // The builder's headers in its order; To, Cc and Bcc may continue.
-const std::vector<std::string> kHeaders = {"From: ", "To: ", "Cc: ", "Bcc: ", "X-Priority: ",
-                                           "Date: ", "Subject: ", "Message - ID: "};
+const std::vector<std::string> kHeaders = {
+    "From: ", "To: ", "Cc: ", "Bcc: ", "X-Priority: ", "Date: ", "Subject: ", "Message - ID: "};
 const size_t kSubject = 6;
 
 using SMTPClientNS::CMimeMessage;
@@ -55,7 +55,9 @@ void FillMessage(CMimeMessage& message, const std::string& input)
     message.SetSubject(FuzzedText(lines[3]).c_str());
     for (size_t i = 4; i < lines.size() && i < 4 + kMaxRecipients; ++i) {
         const char kind = lines[i].empty() ? 'T' : lines[i][0];
-        const Adder add = kind == 'C' ? &CMimeMessage::AddCc : kind == 'B' ? &CMimeMessage::AddBcc : &CMimeMessage::AddTo;
+        const Adder add = kind == 'C'   ? &CMimeMessage::AddCc
+                          : kind == 'B' ? &CMimeMessage::AddBcc
+                                        : &CMimeMessage::AddTo;
         AddMailbox(message, add, lines[i].substr(lines[i].empty() ? 0 : 1));
     }
 }
@@ -63,7 +65,8 @@ void FillMessage(CMimeMessage& message, const std::string& input)
 size_t HeaderOf(const std::string& line)
 {
     size_t header = 0;
-    while (header < kHeaders.size() && line.compare(0, kHeaders[header].size(), kHeaders[header]) != 0)
+    while (header < kHeaders.size()
+           && line.compare(0, kHeaders[header].size(), kHeaders[header]) != 0)
         ++header;
     return header;
 }
@@ -82,7 +85,8 @@ void CheckBlockLines(const std::string& block)
         } else if (line[0] == ' ') {
             // Recipient lists continue; a From or Subject line too long
             // for one line continues with folded encoded words.
-            Expect((next >= 1 && next <= 4) || next == kSubject + 1, "continuation of a line that does not continue");
+            Expect((next >= 1 && next <= 4) || next == kSubject + 1,
+                   "continuation of a line that does not continue");
         } else {
             const size_t header = HeaderOf(line);
             Expect(header < kHeaders.size(), "line that is no header of the builder");

@@ -22,7 +22,8 @@ void ForEachLabelledLine(const std::string& entry, Check check)
         end = entry.find('\n', start);
         Expect(end != std::string::npos, "log line without its newline");
         const std::string line = entry.substr(start, end - start);
-        Expect(line.compare(0, 3, "C: ") == 0 || line.compare(0, 3, "S: ") == 0, "log line without its label");
+        Expect(line.compare(0, 3, "C: ") == 0 || line.compare(0, 3, "S: ") == 0,
+               "log line without its label");
         check(line);
     }
 }
@@ -41,7 +42,8 @@ void CheckSessionEntry(const std::string& entry)
 {
     ForEachLabelledLine(entry, [](const std::string& line) {
         for (char c : line)
-            Expect(static_cast<unsigned char>(c) >= 32 && c != 127, "control byte in a session entry");
+            Expect(static_cast<unsigned char>(c) >= 32 && c != 127,
+                   "control byte in a session entry");
     });
 }
 

@@ -70,8 +70,10 @@ void CheckBody(const std::string& charset, const WString& body)
 {
     char* converted = nullptr;
     size_t length = 0;
-    if (body.empty() || SMTPClientNS::ConvertUtf16ToCharset(SMTPClientNS::GetSharedConverter(), charset,
-                                                            body.c_str(), &converted, &length) != 0)
+    if (body.empty()
+        || SMTPClientNS::ConvertUtf16ToCharset(SMTPClientNS::GetSharedConverter(), charset,
+                                               body.c_str(), &converted, &length)
+               != 0)
         return;
     // The part's data ends at the first zero byte.
     const std::string given(converted, std::strlen(converted));
@@ -88,7 +90,8 @@ void CheckBody(const std::string& charset, const WString& body)
 
 int FuzzWireLines(const uint8_t* data, size_t size)
 {
-    const std::vector<std::string> fields = Fields(std::string(reinterpret_cast<const char*>(data), size), 5);
+    const std::vector<std::string> fields =
+        Fields(std::string(reinterpret_cast<const char*>(data), size), 5);
     const WString charset = FuzzedText(fields[0].substr(0, kMaxCharsetLength));
     SMTPClientNS::CMimeMessage message;
     message.SetCharset(charset.c_str());
@@ -106,7 +109,8 @@ int FuzzWireLines(const uint8_t* data, size_t size)
     std::string block;
     SMTPClientNS::BuildHeaderBlock(&client, block);
     client.SetMimeMessage(nullptr);
-    Expect(CheckLineEnds(block, "lone CR or LF in the header block"), "header line over 998 octets");
+    Expect(CheckLineEnds(block, "lone CR or LF in the header block"),
+           "header line over 998 octets");
 
     std::string charsetName;
     SMTPClientNS::WideToAnsi(charset.c_str(), charsetName);

@@ -19,7 +19,8 @@ std::string MaskTimes(const std::string& text)
 
 void ExpectSummary(const std::string& outcome, const std::string& log)
 {
-    const std::string summary = outcome + "\nEnd Connnect: <time>\n\n" + std::string(82, '=') + "\n\n";
+    const std::string summary =
+        outcome + "\nEnd Connnect: <time>\n\n" + std::string(82, '=') + "\n\n";
     const std::string masked = MaskTimes(log);
     ASSERT_GT(masked.size(), summary.size());
     EXPECT_EQ(summary, masked.substr(masked.size() - summary.size()));

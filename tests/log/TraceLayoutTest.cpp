@@ -36,11 +36,13 @@ TEST(TraceLayout, EachBlockBecomesOneEntryOfLabelledLinesInCallbackOrder)
     const std::string full(96, 'x');
     const Block blocks[] = {
         // Lines are cut every 96 characters and at CR LF, which never prints.
-        {CURLINFO_DATA_OUT, block, "C: " + block.substr(0, 96) + "\nC: " + block.substr(96, 96) + "\nC: c\n"},
+        {CURLINFO_DATA_OUT, block,
+         "C: " + block.substr(0, 96) + "\nC: " + block.substr(96, 96) + "\nC: c\n"},
         {CURLINFO_HEADER_IN, "250-localhost\r\n250 OK\r\n", "S: 250-localhost\nS: 250 OK\n"},
         {CURLINFO_DATA_OUT, full + "\r\ny", "C: " + full + "\nC: y\n"},
         {CURLINFO_DATA_OUT, "\r\n\n", "C: \nC: .\n"},
-        {CURLINFO_DATA_IN, std::string("a\rb\nc\x7f") + '\0' + "\x80\xff\x1f", "S: a.b.c\x7f....\n"},
+        {CURLINFO_DATA_IN, std::string("a\rb\nc\x7f") + '\0' + "\x80\xff\x1f",
+         "S: a.b.c\x7f....\n"},
         {CURLINFO_SSL_DATA_IN, "x", "S: x\n"},
         {CURLINFO_SSL_DATA_OUT, "x", "C: x\n"},
         {CURLINFO_DATA_OUT, "", ""},

@@ -40,7 +40,7 @@ namespace {
 // same code on either thread.
 thread_local bool hostThread = false;
 long allocationsSeen = 0;
-long failingAllocation = 0;  // 0: none fails
+long failingAllocation = 0; // 0: none fails
 bool failed = false;
 
 std::atomic<long> liveCurlAllocations(0);
@@ -114,15 +114,42 @@ void* operator new(std::size_t size)
     return block;
 }
 
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void operator delete(void* block) noexcept { releaseBlock(block); }
-void operator delete[](void* block) noexcept { releaseBlock(block); }
-void operator delete(void* block, std::size_t) noexcept { releaseBlock(block); }
-void operator delete[](void* block, std::size_t) noexcept { releaseBlock(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { releaseBlock(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { releaseBlock(block); }
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
+void operator delete(void* block) noexcept
+{
+    releaseBlock(block);
+}
+void operator delete[](void* block) noexcept
+{
+    releaseBlock(block);
+}
+void operator delete(void* block, std::size_t) noexcept
+{
+    releaseBlock(block);
+}
+void operator delete[](void* block, std::size_t) noexcept
+{
+    releaseBlock(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept
+{
+    releaseBlock(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept
+{
+    releaseBlock(block);
+}
 
 namespace {
 
@@ -160,17 +187,20 @@ std::map<std::string, std::vector<std::string>> ReceivedEnvelopes()
 }
 
 struct RunOutcome {
-    bool composed = false;    // both factories gave an object
+    bool composed = false; // both factories gave an object
     int sendResult = 0;
     int taskId = 0;
-    int asyncResult = 0;      // 0: no completion
+    int asyncResult = 0; // 0: no completion
     bool completed = false;
-    bool intact = false;      // every setting and entry took
-    size_t recipients = 0;    // envelope entries the message held
-    int nextSendResult = 0;   // a later send of the same objects, nothing failing
+    bool intact = false;    // every setting and entry took
+    size_t recipients = 0;  // envelope entries the message held
+    int nextSendResult = 0; // a later send of the same objects, nothing failing
 };
 
-bool IsOutcome(int code) { return code == 1 || code < 0; }
+bool IsOutcome(int code)
+{
+    return code == 1 || code < 0;
+}
 
 class AllocationFailure : public testing::Test {
 public:
@@ -182,8 +212,8 @@ public:
 
     AllocationFailure()
     {
-        html = folder.Write("body.html", "<p>Hello <img src=\"" + folder.Path("logo.png")
-                                             + "\"> again</p>");
+        html = folder.Write("body.html",
+                            "<p>Hello <img src=\"" + folder.Path("logo.png") + "\"> again</p>");
         folder.Write("logo.png", std::string(600, 'p'));
         attachment = folder.Write("report.txt", std::string(3000, 'r'));
         logFile = folder.Path("session.log");
@@ -265,11 +295,12 @@ private:
     bool IsIntact(IMimeMessage& message, ISmtpClient& client) const
     {
         return message.GetFrom(0) == from && message.GetFrom(1) == fromName
-            && message.GetToCount() == 1 && message.GetCcCount() == 1 && message.GetBccCount() == 1
-            && message.GetSubject() == subject && message.GetTextBody() == text
-            && U8(message.GetHtmlBody()).find("cid:") != std::string::npos
-            && message.GetInlineImageCount() == 1 && message.GetAttachmentCount() == 1
-            && client.GetHost() == host && client.GetMimeMessage() == &message;
+               && message.GetToCount() == 1 && message.GetCcCount() == 1
+               && message.GetBccCount() == 1 && message.GetSubject() == subject
+               && message.GetTextBody() == text
+               && U8(message.GetHtmlBody()).find("cid:") != std::string::npos
+               && message.GetInlineImageCount() == 1 && message.GetAttachmentCount() == 1
+               && client.GetHost() == host && client.GetMimeMessage() == &message;
     }
 
     void Compose(IMimeMessage& message, ISmtpClient& client)
@@ -363,8 +394,9 @@ TEST_F(AllocationFailure, EveryFailingAllocationEndsInAnOutcome)
         if (HasFailure())
             break;
     }
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-        std::chrono::steady_clock::now() - started).count();
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started)
+            .count();
     std::printf("allocation failure: %ld allocations per run (host thread), %ld failure points "
                 "tried, each ended in an outcome (%ld still delivered both mails, %ld Send ended "
                 "by a time-out), %lld s\n",

@@ -20,11 +20,14 @@ class FaultRecovery;
 struct Fault {
     const char* name;
     int resultCode;
-    int rawOutcome;  // libcurl's, kept by a synchronous send
+    int rawOutcome; // libcurl's, kept by a synchronous send
     void (*arrange)(FaultRecovery& test);
 };
 
-void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
+void PrintTo(const Fault& fault, std::ostream* out)
+{
+    *out << fault.name;
+}
 
 typedef std::tuple<Fault, SendMode> Case;
 
@@ -37,39 +40,48 @@ public:
 
     void UseProxy(int port, const char* password)
     {
-        ASSERT_EQ(1, client->SetProxy(W("127.0.0.1").c_str(), port, 2, W("proxyuser").c_str(), W(password).c_str()));
+        ASSERT_EQ(1, client->SetProxy(W("127.0.0.1").c_str(), port, 2, W("proxyuser").c_str(),
+                                      W(password).c_str()));
     }
 
-    LoopbackPort closedPort{false};  // connections to it are refused
+    LoopbackPort closedPort{false}; // connections to it are refused
 };
 
 typedef FaultRecovery& T;
 const Fault kFaults[] = {
     // The server hangs up once 256 KB arrived, while libcurl still writes.
-    {"dropped_in_large_attachment", -13, CURLE_SEND_ERROR, [](T t) {
-        t.UseListener("drop_in_large_data", false);
-        t.Attach("large.bin", std::string(4 * 1024 * 1024, 'x'));
-    }},
+    {"dropped_in_large_attachment", -13, CURLE_SEND_ERROR,
+     [](T t) {
+         t.UseListener("drop_in_large_data", false);
+         t.Attach("large.bin", std::string(4 * 1024 * 1024, 'x'));
+     }},
     // The server offers TLS 1.2 and later only.
-    {"tls_1_0_refused", -8, CURLE_SSL_CONNECT_ERROR, [](T t) {
-        t.UseListener("starttls", true);
-        t.client->SetTlsVersion(1);
-    }},
-    {"tls_handshake_garbage", -8, CURLE_SSL_CONNECT_ERROR, [](T t) { t.UseListener("starttls_garbage", true); }},
-    {"proxy_wrong_login", -1, CURLE_PROXY, [](T t) { t.UseProxy(ServerPort("socks5_auth"), "wrong"); }},
-    {"proxy_not_listening", -5, CURLE_COULDNT_CONNECT, [](T t) { t.UseProxy(t.closedPort.Port(), ""); }},
+    {"tls_1_0_refused", -8, CURLE_SSL_CONNECT_ERROR,
+     [](T t) {
+         t.UseListener("starttls", true);
+         t.client->SetTlsVersion(1);
+     }},
+    {"tls_handshake_garbage", -8, CURLE_SSL_CONNECT_ERROR,
+     [](T t) { t.UseListener("starttls_garbage", true); }},
+    {"proxy_wrong_login", -1, CURLE_PROXY,
+     [](T t) { t.UseProxy(ServerPort("socks5_auth"), "wrong"); }},
+    {"proxy_not_listening", -5, CURLE_COULDNT_CONNECT,
+     [](T t) { t.UseProxy(t.closedPort.Port(), ""); }},
     // The connect time-out covers the greeting and the EHLO reply.
-    {"stall_after_greeting", -11, CURLE_OPERATION_TIMEDOUT, [](T t) {
-        t.UseListener("stall_after_greeting", false);
-        t.client->SetConnectTimeout(1);
-    }},
+    {"stall_after_greeting", -11, CURLE_OPERATION_TIMEDOUT,
+     [](T t) {
+         t.UseListener("stall_after_greeting", false);
+         t.client->SetConnectTimeout(1);
+     }},
     // libcurl opens the file only when it reads the part.
-    {"attachment_deleted_before_send", -16, CURLE_READ_ERROR, [](T t) {
-        t.Attach("vanishing.txt", "gone when sent\r\n");
-        std::remove(t.folder.Path("vanishing.txt").c_str());
-    }},
+    {"attachment_deleted_before_send", -16, CURLE_READ_ERROR,
+     [](T t) {
+         t.Attach("vanishing.txt", "gone when sent\r\n");
+         std::remove(t.folder.Path("vanishing.txt").c_str());
+     }},
     // The mail goes out; the log is not written and nobody is told.
-    {"log_file_is_a_folder", 1, CURLE_OK, [](T t) { t.client->SetLogFile(W(t.folder.Path()).c_str(), false); }},
+    {"log_file_is_a_folder", 1, CURLE_OK,
+     [](T t) { t.client->SetLogFile(W(t.folder.Path()).c_str(), false); }},
 };
 
 std::string CaseName(const testing::TestParamInfo<Case>& info)
@@ -80,8 +92,10 @@ std::string CaseName(const testing::TestParamInfo<Case>& info)
 
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P(Faults, FaultRecovery, testing::Combine(testing::ValuesIn(kFaults),
-                         testing::Values(SendMode::Sync, SendMode::Async)), CaseName);
+INSTANTIATE_TEST_SUITE_P(Faults, FaultRecovery,
+                         testing::Combine(testing::ValuesIn(kFaults),
+                                          testing::Values(SendMode::Sync, SendMode::Async)),
+                         CaseName);
 
 TEST_P(FaultRecovery, EndsInItsCodeAndTheClientDeliversNext)
 {

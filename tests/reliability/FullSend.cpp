@@ -38,10 +38,13 @@ void Compose(IMimeMessage& message, const std::string& folder)
     message.SetSubject(W("Vollst\xC3\xA4ndig: every part once").c_str());
     message.SetPriority(2);
     const std::string logo = WriteFile(folder + "/logo.png", "\x89PNG\r\n\x1a\n" + Bytes(2000));
-    WriteFile(folder + "/page.html",
-              "<html><body><p>Gr\xC3\xBC\xC3\x9F" "e</p><img src=\"" + logo + "\"></body></html>");
+    WriteFile(folder + "/page.html", "<html><body><p>Gr\xC3\xBC\xC3\x9F"
+                                     "e</p><img src=\""
+                                         + logo + "\"></body></html>");
     message.LoadBodyFromFile(W(folder + "/page.html").c_str(), 5);
-    message.SetTextBody(W("Gr\xC3\xBC\xC3\x9F" "e in plain text.\r\n").c_str());
+    message.SetTextBody(W("Gr\xC3\xBC\xC3\x9F"
+                          "e in plain text.\r\n")
+                            .c_str());
     const std::string chart = WriteFile(folder + "/chart.bmp", "BM" + Bytes(5000));
     message.AddInlineImage(W(chart).c_str(), W("chart").c_str());
     message.AddAttachment(W(WriteFile(folder + "/data.bin", Bytes(300 * 1024))).c_str());

@@ -30,11 +30,17 @@ struct Setter {
 
 struct Value {
     const char* name;
-    const char* lineBreak;  // null: a 100 KB value
+    const char* lineBreak; // null: a 100 KB value
 };
 
-void PrintTo(const Setter& setter, std::ostream* out) { *out << setter.name; }
-void PrintTo(const Value& value, std::ostream* out) { *out << value.name; }
+void PrintTo(const Setter& setter, std::ostream* out)
+{
+    *out << setter.name;
+}
+void PrintTo(const Value& value, std::ostream* out)
+{
+    *out << value.name;
+}
 
 typedef std::tuple<Setter, Value> Case;
 
@@ -43,7 +49,8 @@ public:
     void AddInlineImage(const std::string& contentId)
     {
         message->SetHtmlBody(W("<p><img src=\"cid:image\"></p>").c_str());
-        message->AddInlineImage(W(folder.Write("image.png", "\x89PNG\r\n\x1a\n")).c_str(), W(contentId).c_str());
+        message->AddInlineImage(W(folder.Write("image.png", "\x89PNG\r\n\x1a\n")).c_str(),
+                                W(contentId).c_str());
     }
 
     void Login(const std::string& user, const std::string& password)
@@ -60,26 +67,40 @@ typedef Injection& T;
 typedef const std::string& V;
 const Setter kSetters[] = {
     {"subject", true, [](T t, V v) { t.message->SetSubject(W(v).c_str()); }},
-    {"subject_non_ascii", true, [](T t, V v) { t.message->SetSubject(W("Gr\xC3\xBC\xC3\x9F" "e " + v).c_str()); }},
-    {"from_name", true, [](T t, V v) { t.message->SetFrom(W("sender@example.test").c_str(), W(v).c_str()); }},
-    {"from_address", true, [](T t, V v) { t.message->SetFrom(W("sender@example.test" + v).c_str(), W("").c_str()); }},
-    {"to_name", true, [](T t, V v) { t.message->AddTo(W("to-" + t.recipient).c_str(), W(v).c_str()); }},
-    {"to_address", true, [](T t, V v) { t.message->AddTo(W(t.recipient + v).c_str(), W("").c_str()); }},
+    {"subject_non_ascii", true,
+     [](T t, V v) {
+         t.message->SetSubject(W("Gr\xC3\xBC\xC3\x9F"
+                                 "e "
+                                 + v)
+                                   .c_str());
+     }},
+    {"from_name", true,
+     [](T t, V v) { t.message->SetFrom(W("sender@example.test").c_str(), W(v).c_str()); }},
+    {"from_address", true,
+     [](T t, V v) { t.message->SetFrom(W("sender@example.test" + v).c_str(), W("").c_str()); }},
+    {"to_name", true,
+     [](T t, V v) { t.message->AddTo(W("to-" + t.recipient).c_str(), W(v).c_str()); }},
+    {"to_address", true,
+     [](T t, V v) { t.message->AddTo(W(t.recipient + v).c_str(), W("").c_str()); }},
     {"charset", false, [](T t, V v) { t.message->SetCharset(W(v).c_str()); }},
     {"text_body", true, [](T t, V v) { t.message->SetTextBody(W(v).c_str()); }},
     {"inline_image_content_id", true, [](T t, V v) { t.AddInlineImage(v); }},
-    {"attachment_file_name", true, [](T t, V v) {
-        t.message->AddAttachment(W(t.folder.Write(v.substr(0, 200), "attached\r\n")).c_str());
-    }},
+    {"attachment_file_name", true,
+     [](T t, V v) {
+         t.message->AddAttachment(W(t.folder.Write(v.substr(0, 200), "attached\r\n")).c_str());
+     }},
     {"host", false, [](T t, V v) { t.client->SetHost(W("127.0.0.1" + v).c_str()); }},
     {"user", false, [](T t, V v) { t.Login("alice" + v, "secret"); }},
-    {"oauth2_token", false, [](T t, V v) {
-        t.Login("alice", "");
-        t.client->SetOAuth2Token(W(v).c_str());
-    }},
-    {"proxy_host", false, [](T t, V v) {
-        t.client->SetProxy(W("127.0.0.1" + v).c_str(), ServerPort("socks5"), 2, W("").c_str(), W("").c_str());
-    }},
+    {"oauth2_token", false,
+     [](T t, V v) {
+         t.Login("alice", "");
+         t.client->SetOAuth2Token(W(v).c_str());
+     }},
+    {"proxy_host", false,
+     [](T t, V v) {
+         t.client->SetProxy(W("127.0.0.1" + v).c_str(), ServerPort("socks5"), 2, W("").c_str(),
+                            W("").c_str());
+     }},
 };
 
 const Value kValues[] = {{"cr", "\r"}, {"lf", "\n"}, {"long", nullptr}};
@@ -92,9 +113,9 @@ std::string HostileText(const Value& value, const std::string& tag)
         return std::string(100 * 1024, 'x') + "\r\nX-Injected: yes";
     const std::string injected = "injected-" + tag + "@evil.test";
     const std::string br = value.lineBreak;
-    return "Hello" + br + "Bcc: " + injected + br + "X-Injected: yes" + br + "RCPT TO:<" + injected + ">" + br +
-           "." + br + "MAIL FROM:<sender@example.test>" + br + "RCPT TO:<" + injected + ">" + br + "DATA" + br +
-           "X-Injected: yes" + br + br + "smuggled" + br + "." + br;
+    return "Hello" + br + "Bcc: " + injected + br + "X-Injected: yes" + br + "RCPT TO:<" + injected
+           + ">" + br + "." + br + "MAIL FROM:<sender@example.test>" + br + "RCPT TO:<" + injected
+           + ">" + br + "DATA" + br + "X-Injected: yes" + br + br + "smuggled" + br + "." + br;
 }
 
 std::string CaseName(const testing::TestParamInfo<Case>& info)
@@ -105,7 +126,8 @@ std::string CaseName(const testing::TestParamInfo<Case>& info)
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Setters, Injection,
-                         testing::Combine(testing::ValuesIn(kSetters), testing::ValuesIn(kValues)), CaseName);
+                         testing::Combine(testing::ValuesIn(kSetters), testing::ValuesIn(kValues)),
+                         CaseName);
 
 // A long value may end its send either way (the server may refuse its line
 // length); it must still end.

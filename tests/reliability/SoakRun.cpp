@@ -25,7 +25,7 @@ using namespace SMTPClientTest;
 
 namespace {
 
-const int kAsyncWindow = 64;  // sends in flight at most
+const int kAsyncWindow = 64; // sends in flight at most
 
 long ResidentKb()
 {
@@ -37,7 +37,8 @@ long ResidentKb()
 // Less the one the listing itself holds open.
 int OpenDescriptors()
 {
-    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})) - 1;
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}))
+           - 1;
 }
 
 // Sized before the run, so that it does not grow while memory is measured.
@@ -59,7 +60,7 @@ struct CompletionCounter : IAsyncCallback {
             idle = Platform::DispatchWaitingMessages(100) > 0 ? 0 : idle + 1;
     }
 
-    std::vector<int> perTask;  // completions seen, by task id; 0 for unknown ids
+    std::vector<int> perTask; // completions seen, by task id; 0 for unknown ids
     int delivered = 0;
     int failures = 0;
 };
@@ -68,7 +69,7 @@ struct CompletionCounter : IAsyncCallback {
 // than maxGrowthKb (when not negative).
 bool RunPhase(const char* name, int sends, CompletionCounter* counter, long maxGrowthKb)
 {
-    long warmKb = ResidentKb();  // after the first tenth, when one-time state is made
+    long warmKb = ResidentKb(); // after the first tenth, when one-time state is made
     int failures = 0;
     IMimeMessage* message = new CMimeMessage();
     Compose(*message, std::string("soak-") + name + "@example.test", "Soak");
@@ -90,13 +91,14 @@ bool RunPhase(const char* name, int sends, CompletionCounter* counter, long maxG
     }
     if (counter != nullptr) {
         counter->PumpUntil(queued);
-        Platform::DispatchWaitingMessages(200);  // a late duplicate would arrive now
+        Platform::DispatchWaitingMessages(200); // a late duplicate would arrive now
     }
     const long endKb = ResidentKb(), growth = endKb - warmKb;
     client->Release();
     message->Release();
     std::printf("%-5s %6d sends, %d failed; resident %ld KB after warm-up, %ld KB at the end: "
-                "%+ld KB (%+.2f KB per 1000 sends)\n", name, sends, failures, warmKb, endKb, growth,
+                "%+ld KB (%+.2f KB per 1000 sends)\n",
+                name, sends, failures, warmKb, endKb, growth,
                 sends > 0 ? growth * 1000.0 / (sends - sends / 10) : 0.0);
     if (maxGrowthKb < 0 || growth <= maxGrowthKb)
         return failures == 0;
@@ -125,10 +127,11 @@ int main(int argc, char** argv)
     int wrongCompletions = counter.perTask[0];
     for (size_t taskId = 1; taskId < counter.perTask.size(); ++taskId)
         wrongCompletions += counter.perTask[taskId] != 1 ? 1 : 0;
-    std::printf("completions: %d of %d tasks, %d not exactly once, %d failed\n", counter.delivered, asyncSends,
-                wrongCompletions, counter.failures);
+    std::printf("completions: %d of %d tasks, %d not exactly once, %d failed\n", counter.delivered,
+                asyncSends, wrongCompletions, counter.failures);
     std::printf("descriptors: %d before, %d after\n", descriptorsBefore, descriptorsAfter);
-    ok = ok && counter.failures == 0 && wrongCompletions == 0 && descriptorsAfter <= descriptorsBefore;
+    ok = ok && counter.failures == 0 && wrongCompletions == 0
+         && descriptorsAfter <= descriptorsBefore;
     std::printf("%s\n", ok ? "soak passed" : "soak FAILED");
     return ok ? 0 : 1;
 }

@@ -22,12 +22,15 @@ typedef std::chrono::steady_clock Clock;
 
 struct Stall {
     const char* listener;
-    size_t attachmentBytes;  // 0: a short text mail
-    long boundMs;            // the bound that must end the send
-    const char* closingEntry;  // what the session log says of it
+    size_t attachmentBytes;   // 0: a short text mail
+    long boundMs;             // the bound that must end the send
+    const char* closingEntry; // what the session log says of it
 };
 
-void PrintTo(const Stall& stall, std::ostream* out) { *out << stall.listener; }
+void PrintTo(const Stall& stall, std::ostream* out)
+{
+    *out << stall.listener;
+}
 
 typedef std::tuple<Stall, SendMode> Case;
 
@@ -50,8 +53,10 @@ std::string CaseName(const testing::TestParamInfo<Case>& info)
 
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P(Stalls, TransferTimeout, testing::Combine(testing::ValuesIn(kStalls),
-                         testing::Values(SendMode::Sync, SendMode::Async)), CaseName);
+INSTANTIATE_TEST_SUITE_P(Stalls, TransferTimeout,
+                         testing::Combine(testing::ValuesIn(kStalls),
+                                          testing::Values(SendMode::Sync, SendMode::Async)),
+                         CaseName);
 
 TEST_P(TransferTimeout, EndsInTimeOutAfterItsOwnBound)
 {
@@ -81,8 +86,11 @@ TEST(StallBound, DataBoundOnlyWhileTheMessageIsUnderWay)
 {
     const long data = kTransferBounds.dataStallMs;
     const long reply = kTransferBounds.replyWaitMs;
-    const struct { curl_off_t total, sent; long bound; } cases[] = {
-        {0, 0, reply}, {5000, 0, reply}, {5000, 1, data}, {5000, 4999, data},
+    const struct {
+        curl_off_t total, sent;
+        long bound;
+    } cases[] = {
+        {0, 0, reply},       {5000, 0, reply},    {5000, 1, data}, {5000, 4999, data},
         {5000, 5000, reply}, {5000, 5003, reply}, {0, 700, reply},
     };
     for (const auto& c : cases)

@@ -101,7 +101,8 @@ TEST(ResultTableOnce, ConcurrentFirstCallersShareOneBuiltTable)
                 if (table != seen[0])
                     std::exit(1);
             SetMessageLanguage(10);
-            std::exit(U8(ToResultText(GeneralErrorKey)) == "Une erreur générale s'est produite." ? 0 : 2);
+            std::exit(
+                U8(ToResultText(GeneralErrorKey)) == "Une erreur générale s'est produite." ? 0 : 2);
         },
         ::testing::ExitedWithCode(0), "");
 }

@@ -28,12 +28,15 @@ struct Case {
     void (*setup)(Send& test);
     int result;
     int rawOutcome;
-    const char* authUser;  // of a delivered mail, and the proxy it came through
+    const char* authUser; // of a delivered mail, and the proxy it came through
     const char* via;
-    const char* trace;     // libcurl's words for the proxy kind it used
+    const char* trace; // libcurl's words for the proxy kind it used
 };
 
-void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 bool WriteProcFile(const std::string& path, const std::string& text)
 {
@@ -50,9 +53,9 @@ void TrustOnlyTestCa(const std::string& folder)
     std::ofstream(folder + "/ca-certificates.crt") << std::ifstream(TestCaFile()).rdbuf();
     const std::string uid = std::to_string(getuid()), gid = std::to_string(getgid());
     ASSERT_EQ(0, unshare(CLONE_NEWUSER | CLONE_NEWNS));
-    ASSERT_TRUE(WriteProcFile("/proc/self/setgroups", "deny") &&
-                WriteProcFile("/proc/self/uid_map", "0 " + uid + " 1") &&
-                WriteProcFile("/proc/self/gid_map", "0 " + gid + " 1"));
+    ASSERT_TRUE(WriteProcFile("/proc/self/setgroups", "deny")
+                && WriteProcFile("/proc/self/uid_map", "0 " + uid + " 1")
+                && WriteProcFile("/proc/self/gid_map", "0 " + gid + " 1"));
     ASSERT_EQ(0, mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr));
     ASSERT_EQ(0, mount(folder.c_str(), "/etc/ssl/certs", nullptr, MS_BIND, nullptr));
 }
@@ -69,7 +72,8 @@ public:
     {
         client->SetHost(W(smtpHost).c_str());
         ASSERT_EQ(1, client->SetProxy(W("127.0.0.1").c_str(), ServerPort(proxy), type,
-                                      W(login ? "proxyuser" : "").c_str(), W(login ? "proxypass" : "").c_str()));
+                                      W(login ? "proxyuser" : "").c_str(),
+                                      W(login ? "proxypass" : "").c_str()));
     }
 
     // The log of the last send, written when a log file is set.
@@ -85,54 +89,68 @@ const char kBjorn[] = "bj\xC3\xB6rn";
 
 const Case kCases[] = {
     {"plain", "plain", false, nullptr, 1, CURLE_OK, "", "", ""},
-    {"login_after_starttls", "starttls", true, [](T t) { t.Login("alice", "secret"); }, 1, CURLE_OK, "alice", "", ""},
+    {"login_after_starttls", "starttls", true, [](T t) { t.Login("alice", "secret"); }, 1, CURLE_OK,
+     "alice", "", ""},
     // The listener offers LOGIN alone; the credentials go out in UTF-8.
-    {"login_mechanism", "auth_login_only", false, [](T t) { t.Login(kBjorn, "p\xC3\xA4ssword"); }, 1, CURLE_OK,
-     kBjorn, "", ""},
-    {"oauth2_token", "starttls", true, [](T t) {
-        t.Login("alice", "");
-        t.client->SetOAuth2Token(W("test-oauth-token").c_str());
-    }, 1, CURLE_OK, "alice", "", ""},
-    {"test_ca_trusted", "tls_ca", true, [](T t) {
-        TrustOnlyTestCa(t.folder.Path("trusted_ca"));
-        t.client->SetVerifyCertificate(1);
-    }, 1, CURLE_OK, "", "", ""},
-    {"self_signed_refused", "starttls", true, [](T t) { t.client->SetVerifyCertificate(1); },
-     -9, CURLE_PEER_FAILED_VERIFICATION, "", "", ""},
+    {"login_mechanism", "auth_login_only", false, [](T t) { t.Login(kBjorn, "p\xC3\xA4ssword"); },
+     1, CURLE_OK, kBjorn, "", ""},
+    {"oauth2_token", "starttls", true,
+     [](T t) {
+         t.Login("alice", "");
+         t.client->SetOAuth2Token(W("test-oauth-token").c_str());
+     },
+     1, CURLE_OK, "alice", "", ""},
+    {"test_ca_trusted", "tls_ca", true,
+     [](T t) {
+         TrustOnlyTestCa(t.folder.Path("trusted_ca"));
+         t.client->SetVerifyCertificate(1);
+     },
+     1, CURLE_OK, "", "", ""},
+    {"self_signed_refused", "starttls", true, [](T t) { t.client->SetVerifyCertificate(1); }, -9,
+     CURLE_PEER_FAILED_VERIFICATION, "", "", ""},
     {"server_without_starttls", "plain", true, nullptr, -1, CURLE_USE_SSL_FAILED, "", "", ""},
     {"server_requires_tls", "starttls_required", false, nullptr, -13, CURLE_SEND_ERROR, "", "", ""},
-    {"wrong_password", "starttls", true, [](T t) { t.Login("alice", "wrong"); }, -12, CURLE_LOGIN_DENIED,
-     "", "", ""},
+    {"wrong_password", "starttls", true, [](T t) { t.Login("alice", "wrong"); }, -12,
+     CURLE_LOGIN_DENIED, "", "", ""},
     {"recipient_refused", "reject_rcpt_5xx", false, nullptr, -13, CURLE_SEND_ERROR, "", "", ""},
     // libcurl does not expect a refusal after the final dot.
-    {"message_refused", "reject_data_5xx", false, nullptr, -1, CURLE_WEIRD_SERVER_REPLY, "", "", ""},
-    {"no_message", "plain", false, [](T t) { t.client->SetMimeMessage(nullptr); }, -1, -1, "", "", ""},
-    {"no_sender", "plain", false, [](T t) {
-        t.message->Clear(0);
-        t.message->AddTo(W("nobody@example.test").c_str(), W("").c_str());
-    }, -17, -2, "", "", ""},
-    {"no_recipients", "plain", false, [](T t) {
-        t.message->Clear(0);
-        t.message->SetFrom(W("sender@example.test").c_str(), W("").c_str());
-    }, -18, -3, "", "", ""},
-    {"socks4", "plain", false, [](T t) { t.Proxy("dante", 0, "127.0.0.1"); }, 1, CURLE_OK, "", "dante",
-     "SOCKS4 request granted."},
-    {"socks4a", "plain", false, [](T t) { t.Proxy("socks4a", 1, "localhost"); }, 1, CURLE_OK, "", "socks4a",
-     "SOCKS4a request granted."},
-    {"socks5_login", "plain", false, [](T t) { t.Proxy("socks5_auth", 2, "127.0.0.1", true); }, 1, CURLE_OK,
-     "", "socks5_auth", "(locally resolved)"},
-    {"socks5_proxy_resolves", "plain", false, [](T t) { t.Proxy("socks5", 3, "localhost"); }, 1, CURLE_OK,
-     "", "socks5", "(remotely resolved)"},
-    {"unknown_proxy_type_is_socks5", "plain", false, [](T t) { t.Proxy("dante", 9, "127.0.0.1"); }, 1,
-     CURLE_OK, "", "dante", "SOCKS5 request granted."},
+    {"message_refused", "reject_data_5xx", false, nullptr, -1, CURLE_WEIRD_SERVER_REPLY, "", "",
+     ""},
+    {"no_message", "plain", false, [](T t) { t.client->SetMimeMessage(nullptr); }, -1, -1, "", "",
+     ""},
+    {"no_sender", "plain", false,
+     [](T t) {
+         t.message->Clear(0);
+         t.message->AddTo(W("nobody@example.test").c_str(), W("").c_str());
+     },
+     -17, -2, "", "", ""},
+    {"no_recipients", "plain", false,
+     [](T t) {
+         t.message->Clear(0);
+         t.message->SetFrom(W("sender@example.test").c_str(), W("").c_str());
+     },
+     -18, -3, "", "", ""},
+    {"socks4", "plain", false, [](T t) { t.Proxy("dante", 0, "127.0.0.1"); }, 1, CURLE_OK, "",
+     "dante", "SOCKS4 request granted."},
+    {"socks4a", "plain", false, [](T t) { t.Proxy("socks4a", 1, "localhost"); }, 1, CURLE_OK, "",
+     "socks4a", "SOCKS4a request granted."},
+    {"socks5_login", "plain", false, [](T t) { t.Proxy("socks5_auth", 2, "127.0.0.1", true); }, 1,
+     CURLE_OK, "", "socks5_auth", "(locally resolved)"},
+    {"socks5_proxy_resolves", "plain", false, [](T t) { t.Proxy("socks5", 3, "localhost"); }, 1,
+     CURLE_OK, "", "socks5", "(remotely resolved)"},
+    {"unknown_proxy_type_is_socks5", "plain", false, [](T t) { t.Proxy("dante", 9, "127.0.0.1"); },
+     1, CURLE_OK, "", "dante", "SOCKS5 request granted."},
     // An empty proxy host tells libcurl to use no proxy at all.
-    {"proxy_without_host", "plain", false, [](T t) { t.client->SetUseProxy(true); }, 1, CURLE_OK, "", "", ""},
+    {"proxy_without_host", "plain", false, [](T t) { t.client->SetUseProxy(true); }, 1, CURLE_OK,
+     "", "", ""},
 };
 
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Cases, Send, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<Case>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_P(Send, EndsInItsCodeAndDeliversWhatWasSent)
 {

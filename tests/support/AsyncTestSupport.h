@@ -31,7 +31,8 @@ class RecordingCallback : public SMTPClientNS::IAsyncCallback {
 public:
     int OnSendComplete(int taskId, int resultCode, const SMTPClientNS::SmtpChar* message) override
     {
-        completions.push_back(Completion{taskId, resultCode, U8(message), std::this_thread::get_id()});
+        completions.push_back(
+            Completion{taskId, resultCode, U8(message), std::this_thread::get_id()});
         return 0;
     }
 
@@ -112,7 +113,8 @@ inline int ThreadsAtRest()
 // end on its own takes a moment.
 inline bool ThreadsBackTo(int before, int timeoutMs = 10000)
 {
-    return EventuallyTrue([before] { return CountEntries("/proc/self/task") <= before; }, timeoutMs);
+    return EventuallyTrue([before] { return CountEntries("/proc/self/task") <= before; },
+                          timeoutMs);
 }
 
 } // namespace SMTPClientTest

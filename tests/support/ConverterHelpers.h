@@ -19,8 +19,9 @@ inline Conversion Convert(SMTPClientNS::CharsetConverter& converter, const std::
 {
     char* out = nullptr;
     size_t length = 0;
-    Conversion conversion{SMTPClientNS::ConvertUtf16ToCharset(converter, charset, text.c_str(), &out, &length),
-                          std::string()};
+    Conversion conversion{
+        SMTPClientNS::ConvertUtf16ToCharset(converter, charset, text.c_str(), &out, &length),
+        std::string()};
     if (out != nullptr) {
         conversion.bytes.assign(out, length);
         EXPECT_EQ('\0', out[length]) << "after " << charset;

@@ -19,9 +19,9 @@ public:
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        if (bind(socketFd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-            (!listening || listen(socketFd, 16) == 0) &&
-            getsockname(socketFd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        if (bind(socketFd, reinterpret_cast<sockaddr*>(&address), length) == 0
+            && (!listening || listen(socketFd, 16) == 0)
+            && getsockname(socketFd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
             port = ntohs(address.sin_port);
     }
     ~LoopbackPort() { close(socketFd); }

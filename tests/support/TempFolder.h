@@ -17,8 +17,8 @@ public:
     TempFolder()
     {
         static std::atomic<int> counter{0};
-        root_ = std::filesystem::temp_directory_path() /
-                ("smtpclient-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+        root_ = std::filesystem::temp_directory_path()
+                / ("smtpclient-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
         std::filesystem::create_directories(root_);
     }
     ~TempFolder()

@@ -38,10 +38,10 @@ JsonObject ParseJsonObject(const std::string& text)
     for (std::string line; std::getline(lines, line);) {
         size_t at = line.find_first_not_of(' ');
         if (at == std::string::npos || line[at] != '"')
-            continue;  // a brace or bracket
+            continue; // a brace or bracket
         const std::string name = String(line, at);
         if (line.compare(at, 2, ": ") != 0) {
-            object[key].push_back(name);  // an item of key's array
+            object[key].push_back(name); // an item of key's array
             continue;
         }
         key = name;

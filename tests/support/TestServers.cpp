@@ -86,7 +86,7 @@ bool DeliveredFor(const std::string& raw, const std::string& recipient)
 {
     const std::string headers = "\n" + raw.substr(0, raw.find("\n\n") + 1);
     return headers.find("\nDelivered-To: " + recipient + "\n") != std::string::npos
-        || headers.find("\nEnvelope-to: " + recipient + "\n") != std::string::npos;
+           || headers.find("\nEnvelope-to: " + recipient + "\n") != std::string::npos;
 }
 
 } // namespace
@@ -98,8 +98,9 @@ int ServerPort(const std::string& name)
         if (!port.empty())
             return std::atoi(port.c_str());
     }
-    ADD_FAILURE() << "Test listener \"" << name << "\" is not running (no port in " << StateDir()
-                  << "); does the test require the smtp_servers, socks_proxies or mail_servers fixture?";
+    ADD_FAILURE()
+        << "Test listener \"" << name << "\" is not running (no port in " << StateDir()
+        << "); does the test require the smtp_servers, socks_proxies or mail_servers fixture?";
     return 0;
 }
 
@@ -157,8 +158,9 @@ ReceivedMail WaitForMailTo(const std::string& recipient, int timeoutMs)
 
 std::string DescribeMail(const std::string& rawPath)
 {
-    const std::string command = ShellQuoted(SMTPCLIENT_TEST_PYTHON) + " " +
-                                ShellQuoted(SMTPCLIENT_DESCRIBE_MAIL) + " " + ShellQuoted(rawPath);
+    const std::string command = ShellQuoted(SMTPCLIENT_TEST_PYTHON) + " "
+                                + ShellQuoted(SMTPCLIENT_DESCRIBE_MAIL) + " "
+                                + ShellQuoted(rawPath);
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) {
         ADD_FAILURE() << "Cannot run " << command;

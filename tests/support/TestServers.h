@@ -9,7 +9,8 @@
 namespace SMTPClientTest {
 
 // Port of a listener or proxy named in tests/servers/smtp_server.py or
-// socks_proxies.py, or of a mail server of mail_transfer_agents.py. Fails the calling test (and returns 0) when it is not running.
+// socks_proxies.py, or of a mail server of mail_transfer_agents.py. Fails the calling test (and
+// returns 0) when it is not running.
 int ServerPort(const std::string& name);
 
 // The test certificate authority that issued the "tls_ca" listener's certificate.
@@ -19,7 +20,7 @@ struct ReceivedMail {
     std::string listener;
     std::string mailFrom;
     std::vector<std::string> rcptTos;
-    std::string rawPath;  // empty when nothing arrived
+    std::string rawPath; // empty when nothing arrived
     std::string raw;
     bool tls = false;     // came after STARTTLS
     std::string authUser; // empty without AUTH

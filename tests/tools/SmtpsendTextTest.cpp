@@ -36,8 +36,8 @@ std::string Parsed(const std::string& parser, const std::string& text)
         }
         if (parser == "proxy") {
             const ProxyUrl proxy = ParseProxyUrl(text);
-            return std::to_string(proxy.type) + " " + proxy.host + " " +
-                   std::to_string(proxy.port) + " " + proxy.user + "|" + proxy.password;
+            return std::to_string(proxy.type) + " " + proxy.host + " " + std::to_string(proxy.port)
+                   + " " + proxy.user + "|" + proxy.password;
         }
         return std::to_string(ParseNumber(text, 1, 65535, "port"));
     } catch (const std::invalid_argument&) {
@@ -53,10 +53,10 @@ TEST(SmtpsendText, ParsesOrRefuses)
         const char* expected;
     } cases[] = {
         {"utf8", "aé東📧", "0061 00e9 6771 d83d dce7 "},
-        {"utf8", "\xC0\xAF", "refused"},          // overlong
-        {"utf8", "\xED\xA0\x80", "refused"},      // a surrogate
-        {"utf8", "\xF4\x90\x80\x80", "refused"},  // above U+10FFFF
-        {"utf8", "ab\xE6\x9D", "refused"},        // cut off
+        {"utf8", "\xC0\xAF", "refused"},         // overlong
+        {"utf8", "\xED\xA0\x80", "refused"},     // a surrogate
+        {"utf8", "\xF4\x90\x80\x80", "refused"}, // above U+10FFFF
+        {"utf8", "ab\xE6\x9D", "refused"},       // cut off
         {"mailbox", "\"Doe, John\" <john@example.org>", "Doe, John|john@example.org"},
         {"mailbox", "Odd <one> <last@example.org>", "Odd <one>|last@example.org"},
         {"mailbox", "Name <a@b> trailing", "|Name <a@b> trailing"},

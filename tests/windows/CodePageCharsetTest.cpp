@@ -12,7 +12,7 @@
 namespace {
 
 struct Case {
-    UINT codePage;  // one not every system has (Wine lacks both): without it the name is unknown
+    UINT codePage; // one not every system has (Wine lacks both): without it the name is unknown
     const char* charset;
     std::wstring text;
     int result;
@@ -22,7 +22,9 @@ struct Case {
 TEST(CodePageCharsets, ConvertIntoTheirBytes)
 {
     const Case cases[] = {
-        {0, "utf-8", L"Grüße \U0001F600", 0, "Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80"},
+        {0, "utf-8", L"Grüße \U0001F600", 0,
+         "Gr\xC3\xBC\xC3\x9F"
+         "e \xF0\x9F\x98\x80"},
         {0, "LATIN1", L"Café", 0, "Caf\xE9"},
         {0, "iso-8859-2", L"łódź", 0, "\xB3\xF3\x64\xBC"},
         {0, "ISO-8859-15", L"€", 0, "\xA4"},
@@ -52,10 +54,10 @@ TEST(CodePageCharsets, ConvertIntoTheirBytes)
         EXPECT_EQ(c.result, converted.result);
         EXPECT_EQ(c.bytes, converted.result == 0 ? converted.bytes : "");
     }
-    for (const char* name : {"us-ascii", "ISO-8859-3", "ISO-8859-4", "ISO-8859-5", "ISO-8859-6", "ISO-8859-7",
-                             "ISO-8859-8", "ISO-8859-9", "ISO-8859-11", "ISO-8859-13", "windows-1250",
-                             "windows-1253", "windows-1254", "windows-1255", "windows-1256", "windows-1257",
-                             "windows-1258", "KOI8-U", "GBK"})
+    for (const char* name : {"us-ascii", "ISO-8859-3", "ISO-8859-4", "ISO-8859-5", "ISO-8859-6",
+                             "ISO-8859-7", "ISO-8859-8", "ISO-8859-9", "ISO-8859-11", "ISO-8859-13",
+                             "windows-1250", "windows-1253", "windows-1254", "windows-1255",
+                             "windows-1256", "windows-1257", "windows-1258", "KOI8-U", "GBK"})
         EXPECT_EQ("Az09", Convert(converter, name, L"Az09").bytes) << name;
 }
 

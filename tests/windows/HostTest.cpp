@@ -74,12 +74,14 @@ TEST_F(Host, ThroughASocks5Proxy)
 
 TEST_F(Host, BodyAttachmentAndSessionLogAtWidePaths)
 {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path()
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path()
         / (L"smtpclient Grüße 日本 " + std::to_wstring(GetCurrentProcessId()));
     std::filesystem::create_directories(folder);
     std::ofstream(folder / L"body ü.txt", std::ios::binary) << U8(L"Grüße aus Tōkyō\r\n");
     // libcurl opens attachments by their ANSI path: this one has to fit it.
-    const std::filesystem::path attachment = std::filesystem::temp_directory_path() / L"smtpclient data é.bin";
+    const std::filesystem::path attachment =
+        std::filesystem::temp_directory_path() / L"smtpclient data é.bin";
     std::ofstream(attachment, std::ios::binary) << "attachment bytes";
 
     Compose("files@example.test", "plain", false);
@@ -91,7 +93,8 @@ TEST_F(Host, BodyAttachmentAndSessionLogAtWidePaths)
     ASSERT_EQ(1, client->Send()) << Log();
 
     EXPECT_NE(std::string::npos,
-              WaitForMailTo("files@example.test").raw.find("YXR0YWNobWVudCBieXRlcw=="));  // "attachment bytes"
+              WaitForMailTo("files@example.test")
+                  .raw.find("YXR0YWNobWVudCBieXRlcw==")); // "attachment bytes"
     std::ifstream in(folder / L"session 日本.log", std::ios::binary);
     const std::string log{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_NE(std::string::npos, log.find("EHLO")) << log;
@@ -106,7 +109,8 @@ class RecordingCallback : public IAsyncCallback {
 public:
     int OnSendComplete(int taskId, int resultCode, const SmtpChar* message) override
     {
-        completions.push_back(std::to_string(taskId) + " " + std::to_string(resultCode) + " " + U8(message));
+        completions.push_back(std::to_string(taskId) + " " + std::to_string(resultCode) + " "
+                              + U8(message));
         onHostThread = onHostThread && GetCurrentThreadId() == hostThread;
         return 0;
     }

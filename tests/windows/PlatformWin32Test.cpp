@@ -61,9 +61,10 @@ TEST(Win32Services, AnswerAsTheSystemDoes)
     const Platform::LocalTime now = Platform::LocalTimeNow();
     SYSTEMTIME system;
     GetLocalTime(&system);
-    EXPECT_EQ((std::vector<int>{system.wYear, system.wMonth, system.wDay, system.wDayOfWeek, system.wHour}),
-              (std::vector<int>{now.fields.tm_year + 1900, now.fields.tm_mon + 1, now.fields.tm_mday,
-                                now.fields.tm_wday, now.fields.tm_hour}));
+    EXPECT_EQ((std::vector<int>{system.wYear, system.wMonth, system.wDay, system.wDayOfWeek,
+                                system.wHour}),
+              (std::vector<int>{now.fields.tm_year + 1900, now.fields.tm_mon + 1,
+                                now.fields.tm_mday, now.fields.tm_wday, now.fields.tm_hour}));
     TIME_ZONE_INFORMATION zone;
     const DWORD kind = GetTimeZoneInformation(&zone);
     const long biasMinutes = zone.Bias + (kind == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : 0);

@@ -43,7 +43,8 @@ SendTally SendAsynchronously(SMTPClientNS::ISmtpClient& client, int count)
             break;
         }
     }
-    reporter.tally.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    reporter.tally.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     client.SetAsyncCallback(nullptr);
     return reporter.tally;
 }

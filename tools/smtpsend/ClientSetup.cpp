@@ -43,7 +43,8 @@ void SetProxy(ISmtpClient& client, const ProxyUrl& proxy)
 
 } // namespace
 
-void ConfigureClient(ISmtpClient& client, const SendOptions& options, const Credentials& credentials)
+void ConfigureClient(ISmtpClient& client, const SendOptions& options,
+                     const Credentials& credentials)
 {
     SetServer(client, options);
     SetSecurity(client, options);

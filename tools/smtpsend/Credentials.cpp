@@ -26,8 +26,8 @@ std::string Variable(const std::string& name, const char* what)
 {
     const char* value = std::getenv(name.c_str());
     if (!value)
-        throw InputError(std::string("the environment variable ") + name + " for the " + what +
-                         " is not set");
+        throw InputError(std::string("the environment variable ") + name + " for the " + what
+                         + " is not set");
     return value;
 }
 
@@ -56,8 +56,8 @@ Credentials GatherCredentials(const SendOptions& options)
 {
     Credentials credentials;
     credentials.oauth2Token = options.oauth2TokenVariable.empty()
-        ? options.oauth2Token
-        : Variable(options.oauth2TokenVariable, "OAuth 2.0 token");
+                                  ? options.oauth2Token
+                                  : Variable(options.oauth2TokenVariable, "OAuth 2.0 token");
     credentials.password = Password(options, !credentials.oauth2Token.empty());
     return credentials;
 }

@@ -10,8 +10,8 @@
 namespace smtpsend {
 
 struct Credentials {
-    std::string password;     // empty: none
-    std::string oauth2Token;  // empty: none
+    std::string password;    // empty: none
+    std::string oauth2Token; // empty: none
 };
 
 // Throws InputError for an unreadable file, an unset variable or a prompt

@@ -17,8 +17,7 @@ WText InterfaceText(const std::string& text, const std::string& what)
 
 OptionalText::OptionalText(const std::string& text, const std::string& what)
     : text(InterfaceText(text, what))
-{
-}
+{}
 
 const SMTPClientNS::SmtpChar* OptionalText::get() const
 {

@@ -7,7 +7,7 @@
 namespace smtpsend {
 
 struct Mailbox {
-    std::string name;     // empty when none was given
+    std::string name; // empty when none was given
     std::string address;
 };
 

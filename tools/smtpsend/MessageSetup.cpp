@@ -52,8 +52,8 @@ void AddRecipients(IMimeMessage& message, const std::vector<Recipient>& recipien
         const WText address = InterfaceText(recipient.mailbox.address, operation.option);
         const OptionalText name(recipient.mailbox.name, operation.option);
         if ((message.*operation.add)(address.c_str(), name.get()) < 0)
-            throw InputError(std::string("the ") + operation.option + " address " +
-                             Quoted(recipient.mailbox.address) + " is not accepted");
+            throw InputError(std::string("the ") + operation.option + " address "
+                             + Quoted(recipient.mailbox.address) + " is not accepted");
     }
 }
 
@@ -63,7 +63,8 @@ void CheckReadable(const std::string& path, const char* what)
         throw InputError(std::string("cannot read the ") + what + " " + Quoted(path));
 }
 
-void LoadBody(IMimeMessage& message, const std::string& path, int ansiKind, bool utf8, const char* what)
+void LoadBody(IMimeMessage& message, const std::string& path, int ansiKind, bool utf8,
+              const char* what)
 {
     CheckReadable(path, what);
     message.LoadBodyFromFile(InterfaceText(path, what).c_str(), utf8 ? ansiKind + 1 : ansiKind);
@@ -72,7 +73,8 @@ void LoadBody(IMimeMessage& message, const std::string& path, int ansiKind, bool
 void SetBodies(IMimeMessage& message, const SendOptions& options)
 {
     if (!options.textBody.file.empty())
-        LoadBody(message, options.textBody.file, textFileKind, options.utf8BodyFiles, "text body file");
+        LoadBody(message, options.textBody.file, textFileKind, options.utf8BodyFiles,
+                 "text body file");
     else
         message.SetTextBody(InterfaceText(options.textBody.text, "--text").c_str());
     const int htmlKind = options.embedImages ? embeddingHtmlFileKind : htmlFileKind;

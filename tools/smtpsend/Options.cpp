@@ -37,7 +37,8 @@ int Choose(const Keyword (&keywords)[count], const std::string& value, const cha
         names += names.empty() ? "" : ", ";
         names += keyword.name;
     }
-    throw UsageError(std::string("--") + option + " must be one of " + names + ", not \"" + value + "\"");
+    throw UsageError(std::string("--") + option + " must be one of " + names + ", not \"" + value
+                     + "\"");
 }
 
 int Number(const std::string& value, int lowest, int highest, const char* option)
@@ -80,61 +81,83 @@ struct OptionEntry {
 // Every option, in the order of --help.
 const OptionEntry optionTable[] = {
     {"server", true, [](CommandLine& l, const std::string& v) { l.options.server = v; }},
-    {"port", true, [](CommandLine& l, const std::string& v) {
-         l.options.port = Number(v, 1, 65535, "port"); }},
+    {"port", true,
+     [](CommandLine& l, const std::string& v) { l.options.port = Number(v, 1, 65535, "port"); }},
     {"no-tls", false, [](CommandLine& l, const std::string&) { l.options.useTls = false; }},
-    {"tls-version", true, [](CommandLine& l, const std::string& v) {
-         l.options.tlsVersion = Choose(tlsVersions, v, "tls-version"); }},
-    {"insecure", false, [](CommandLine& l, const std::string&) { l.options.verifyCertificate = false; }},
-    {"verify-status", false, [](CommandLine& l, const std::string&) { l.options.verifyStatus = true; }},
-    {"proxy", true, [](CommandLine& l, const std::string& v) {
+    {"tls-version", true,
+     [](CommandLine& l, const std::string& v) {
+         l.options.tlsVersion = Choose(tlsVersions, v, "tls-version");
+     }},
+    {"insecure", false,
+     [](CommandLine& l, const std::string&) { l.options.verifyCertificate = false; }},
+    {"verify-status", false,
+     [](CommandLine& l, const std::string&) { l.options.verifyStatus = true; }},
+    {"proxy", true,
+     [](CommandLine& l, const std::string& v) {
          l.options.useProxy = true;
-         l.options.proxy = Proxy(v); }},
-    {"connect-timeout", true, [](CommandLine& l, const std::string& v) {
-         l.options.connectTimeout = Number(v, 0, maximumTimeout, "connect-timeout"); }},
+         l.options.proxy = Proxy(v);
+     }},
+    {"connect-timeout", true,
+     [](CommandLine& l, const std::string& v) {
+         l.options.connectTimeout = Number(v, 0, maximumTimeout, "connect-timeout");
+     }},
     {"user", true, [](CommandLine& l, const std::string& v) { l.options.user = v; }},
-    {"password-file", true, [](CommandLine& l, const std::string& v) { l.options.passwordFile = v; }},
-    {"password-env", true, [](CommandLine& l, const std::string& v) { l.options.passwordVariable = v; }},
+    {"password-file", true,
+     [](CommandLine& l, const std::string& v) { l.options.passwordFile = v; }},
+    {"password-env", true,
+     [](CommandLine& l, const std::string& v) { l.options.passwordVariable = v; }},
     {"oauth2-token", true, [](CommandLine& l, const std::string& v) { l.options.oauth2Token = v; }},
-    {"oauth2-token-env", true, [](CommandLine& l, const std::string& v) {
-         l.options.oauth2TokenVariable = v; }},
+    {"oauth2-token-env", true,
+     [](CommandLine& l, const std::string& v) { l.options.oauth2TokenVariable = v; }},
     {"from", true, [](CommandLine& l, const std::string& v) { l.options.from = ParseMailbox(v); }},
-    {"to", true, [](CommandLine& l, const std::string& v) {
-         AddRecipient(l.options, RecipientKind::To, v); }},
-    {"cc", true, [](CommandLine& l, const std::string& v) {
-         AddRecipient(l.options, RecipientKind::Cc, v); }},
-    {"bcc", true, [](CommandLine& l, const std::string& v) {
-         AddRecipient(l.options, RecipientKind::Bcc, v); }},
+    {"to", true,
+     [](CommandLine& l, const std::string& v) { AddRecipient(l.options, RecipientKind::To, v); }},
+    {"cc", true,
+     [](CommandLine& l, const std::string& v) { AddRecipient(l.options, RecipientKind::Cc, v); }},
+    {"bcc", true,
+     [](CommandLine& l, const std::string& v) { AddRecipient(l.options, RecipientKind::Bcc, v); }},
     {"subject", true, [](CommandLine& l, const std::string& v) { l.options.subject = v; }},
     {"text", true, [](CommandLine& l, const std::string& v) { l.options.textBody.text = v; }},
     {"html", true, [](CommandLine& l, const std::string& v) { l.options.htmlBody.text = v; }},
     {"text-file", true, [](CommandLine& l, const std::string& v) { l.options.textBody.file = v; }},
     {"html-file", true, [](CommandLine& l, const std::string& v) { l.options.htmlBody.file = v; }},
-    {"body-encoding", true, [](CommandLine& l, const std::string& v) {
-         l.options.utf8BodyFiles = Choose(bodyEncodings, v, "body-encoding") == 1; }},
-    {"embed-images", false, [](CommandLine& l, const std::string&) { l.options.embedImages = true; }},
-    {"attach", true, [](CommandLine& l, const std::string& v) { l.options.attachments.push_back(v); }},
-    {"inline", true, [](CommandLine& l, const std::string& v) {
-         l.options.inlineImages.push_back(ParseInlineImage(v)); }},
-    {"priority", true, [](CommandLine& l, const std::string& v) {
-         l.options.priority = Choose(priorities, v, "priority"); }},
+    {"body-encoding", true,
+     [](CommandLine& l, const std::string& v) {
+         l.options.utf8BodyFiles = Choose(bodyEncodings, v, "body-encoding") == 1;
+     }},
+    {"embed-images", false,
+     [](CommandLine& l, const std::string&) { l.options.embedImages = true; }},
+    {"attach", true,
+     [](CommandLine& l, const std::string& v) { l.options.attachments.push_back(v); }},
+    {"inline", true,
+     [](CommandLine& l, const std::string& v) {
+         l.options.inlineImages.push_back(ParseInlineImage(v));
+     }},
+    {"priority", true,
+     [](CommandLine& l, const std::string& v) {
+         l.options.priority = Choose(priorities, v, "priority");
+     }},
     {"charset", true, [](CommandLine& l, const std::string& v) { l.options.charset = v; }},
     {"log", true, [](CommandLine& l, const std::string& v) { l.options.logFile = v; }},
     {"log-append", false, [](CommandLine& l, const std::string&) { l.options.logAppend = true; }},
-    {"lang", true, [](CommandLine& l, const std::string& v) {
+    {"lang", true,
+     [](CommandLine& l, const std::string& v) {
          l.options.languageGiven = true;
-         l.options.language = Choose(languages, v, "lang"); }},
+         l.options.language = Choose(languages, v, "lang");
+     }},
     {"async", false, [](CommandLine& l, const std::string&) { l.options.async = true; }},
-    {"repeat", true, [](CommandLine& l, const std::string& v) {
+    {"repeat", true,
+     [](CommandLine& l, const std::string& v) {
          l.options.repeatGiven = true;
-         l.options.repeat = Number(v, 1, maximumRepeat, "repeat"); }},
+         l.options.repeat = Number(v, 1, maximumRepeat, "repeat");
+     }},
     {"verbose", false, [](CommandLine& l, const std::string&) { l.options.verbose = true; }},
     {"help", false, [](CommandLine& l, const std::string&) { l.request = Request::Help; }},
     {"version", false, [](CommandLine& l, const std::string&) { l.request = Request::Version; }},
 };
 
 constexpr int optionCount = sizeof(optionTable) / sizeof(optionTable[0]);
-constexpr int firstOptionValue = 256;  // above every short option character
+constexpr int firstOptionValue = 256; // above every short option character
 
 std::vector<option> LongOptions()
 {
@@ -160,7 +183,8 @@ void CheckBodies(const SendOptions& options)
             "--text and --text-file cannot be combined");
     Require(options.htmlBody.text.empty() || options.htmlBody.file.empty(),
             "--html and --html-file cannot be combined");
-    Require(!options.embedImages || !options.htmlBody.file.empty(), "--embed-images needs --html-file");
+    Require(!options.embedImages || !options.htmlBody.file.empty(),
+            "--embed-images needs --html-file");
 }
 
 void CheckCredentials(const SendOptions& options)

@@ -30,14 +30,14 @@ struct BodySource {
 
 struct SendOptions {
     std::string server;
-    int port = 0;                      // set by the parser: given, or the default for the TLS mode
+    int port = 0; // set by the parser: given, or the default for the TLS mode
     bool useTls = true;
-    int tlsVersion = 0;                // the library's numbering: 0 any, 1 to 4 TLS 1.0 to 1.3
+    int tlsVersion = 0; // the library's numbering: 0 any, 1 to 4 TLS 1.0 to 1.3
     bool verifyCertificate = true;
     bool verifyStatus = false;
     bool useProxy = false;
     ProxyUrl proxy;
-    int connectTimeout = -1;           // -1: not given
+    int connectTimeout = -1; // -1: not given
 
     std::string user;
     std::string passwordFile;
@@ -54,13 +54,13 @@ struct SendOptions {
     bool embedImages = false;
     std::vector<std::string> attachments;
     std::vector<InlineImage> inlineImages;
-    int priority = 0;                  // the library's numbering: 0 normal, 1 low, 2 high
-    std::string charset;               // empty: the library's default
+    int priority = 0;    // the library's numbering: 0 normal, 1 low, 2 high
+    std::string charset; // empty: the library's default
 
     std::string logFile;
     bool logAppend = false;
     bool languageGiven = false;
-    int language = 0;                  // the library's message-language number
+    int language = 0; // the library's message-language number
     bool async = false;
     bool repeatGiven = false;
     int repeat = 1;

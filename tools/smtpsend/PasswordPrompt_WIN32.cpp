@@ -53,8 +53,9 @@ bool ReadHiddenLine(const std::string& prompt, std::string& line)
     const HANDLE input = StandardInput();
     DWORD savedMode = 0;
     // Echo goes off before the prompt shows, so an answer typed at once stays hidden.
-    const bool hidden = GetConsoleMode(input, &savedMode) &&
-                        SetConsoleMode(input, savedMode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
+    const bool hidden =
+        GetConsoleMode(input, &savedMode)
+        && SetConsoleMode(input, savedMode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
     std::fputs(prompt.c_str(), stderr);
     std::fflush(stderr);
     std::wstring wideLine;

@@ -27,8 +27,8 @@ int SchemeType(const std::string& name)
         if (name == scheme.name)
             return scheme.type;
     }
-    throw std::invalid_argument("unknown proxy scheme \"" + name +
-                                "\" (use socks4, socks4a, socks5 or socks5h)");
+    throw std::invalid_argument("unknown proxy scheme \"" + name
+                                + "\" (use socks4, socks4a, socks5 or socks5h)");
 }
 
 int HexValue(char digit)
@@ -69,7 +69,8 @@ void ParseHostAndPort(const std::string& authority, ProxyUrl& proxy)
 {
     const size_t colon = authority.rfind(':');
     const size_t closingBracket = authority.rfind(']');
-    if (colon == std::string::npos || (closingBracket != std::string::npos && colon < closingBracket))
+    if (colon == std::string::npos
+        || (closingBracket != std::string::npos && colon < closingBracket))
         throw std::invalid_argument("the proxy needs a port (host:port)");
     proxy.host = authority.substr(0, colon);
     if (proxy.host.empty())

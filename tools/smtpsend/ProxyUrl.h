@@ -7,10 +7,10 @@
 namespace smtpsend {
 
 struct ProxyUrl {
-    int type = 2;          // the library's proxy type: 0 SOCKS4, 1 SOCKS4a, 2 SOCKS5, 3 SOCKS5h
-    std::string host;      // an IPv6 address keeps its brackets
+    int type = 2;     // the library's proxy type: 0 SOCKS4, 1 SOCKS4a, 2 SOCKS5, 3 SOCKS5h
+    std::string host; // an IPv6 address keeps its brackets
     int port = 0;
-    std::string user;      // percent-decoded; empty when none was given
+    std::string user; // percent-decoded; empty when none was given
     std::string password;
 };
 

@@ -16,7 +16,7 @@ public:
     QuietStandardError& operator=(const QuietStandardError&) = delete;
 
 private:
-    int saved;  // the original standard error, or -1
+    int saved; // the original standard error, or -1
 };
 
 } // namespace smtpsend

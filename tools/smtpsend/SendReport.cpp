@@ -12,7 +12,8 @@ constexpr int successCode = 1;
 
 } // namespace
 
-void ReportOutcome(SendTally& tally, const std::string& label, int resultCode, const std::string& text)
+void ReportOutcome(SendTally& tally, const std::string& label, int resultCode,
+                   const std::string& text)
 {
     if (resultCode == successCode)
         ++tally.delivered;
@@ -40,8 +41,8 @@ void PrintSummary(const SendTally& tally)
 {
     const int total = tally.delivered + tally.failed;
     const double rate = tally.seconds > 0 ? total / tally.seconds : 0;
-    std::printf("delivered %d, failed %d, in %.3f s (%.1f messages/s)\n", tally.delivered, tally.failed,
-                tally.seconds, rate);
+    std::printf("delivered %d, failed %d, in %.3f s (%.1f messages/s)\n", tally.delivered,
+                tally.failed, tally.seconds, rate);
 }
 
 } // namespace smtpsend

@@ -15,7 +15,8 @@ struct SendTally {
 // Prints "LABEL: result CODE: TEXT" (or "result CODE: TEXT" without a label)
 // and counts the send. An empty text is replaced by the code's English
 // meaning.
-void ReportOutcome(SendTally& tally, const std::string& label, int resultCode, const std::string& text);
+void ReportOutcome(SendTally& tally, const std::string& label, int resultCode,
+                   const std::string& text);
 
 // Prints every line of detail after the outcome it explains, with the same
 // label.

@@ -13,7 +13,8 @@ namespace smtpsend {
 // library's last log entry, which says what the server refused; numbered
 // puts "send N" before each. Unless verbose, what the library writes to
 // standard error during the send is hidden.
-SendTally SendSynchronously(SMTPClientNS::ISmtpClient& client, int count, bool numbered, bool verbose);
+SendTally SendSynchronously(SMTPClientNS::ISmtpClient& client, int count, bool numbered,
+                            bool verbose);
 
 // Queues count sends with SendAsync, then dispatches the calling thread's
 // messages until every completion has arrived, reporting each one with its

@@ -22,7 +22,8 @@ int SendOnce(SMTPClientNS::ISmtpClient& client, bool verbose)
 
 } // namespace
 
-SendTally SendSynchronously(SMTPClientNS::ISmtpClient& client, int count, bool numbered, bool verbose)
+SendTally SendSynchronously(SMTPClientNS::ISmtpClient& client, int count, bool numbered,
+                            bool verbose)
 {
     SendTally tally;
     const auto start = std::chrono::steady_clock::now();

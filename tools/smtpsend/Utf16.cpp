@@ -18,10 +18,22 @@ bool IsContinuation(unsigned char byte)
 // cannot start a sequence.
 int SequenceLength(unsigned char lead, char32_t& smallest)
 {
-    if (lead < 0x80) { smallest = 0; return 1; }
-    if ((lead & 0xE0) == 0xC0) { smallest = 0x80; return 2; }
-    if ((lead & 0xF0) == 0xE0) { smallest = 0x800; return 3; }
-    if ((lead & 0xF8) == 0xF0) { smallest = 0x10000; return 4; }
+    if (lead < 0x80) {
+        smallest = 0;
+        return 1;
+    }
+    if ((lead & 0xE0) == 0xC0) {
+        smallest = 0x80;
+        return 2;
+    }
+    if ((lead & 0xF0) == 0xE0) {
+        smallest = 0x800;
+        return 3;
+    }
+    if ((lead & 0xF8) == 0xF0) {
+        smallest = 0x10000;
+        return 4;
+    }
     return 0;
 }
 
@@ -39,7 +51,8 @@ char32_t DecodeAt(const std::string& text, size_t& position)
             throw std::invalid_argument("not valid UTF-8");
         codePoint = (codePoint << 6) | (byte & 0x3F);
     }
-    if (codePoint < smallest || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+    if (codePoint < smallest || codePoint > 0x10FFFF
+        || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
         throw std::invalid_argument("not valid UTF-8");
     position += length;
     return codePoint;
@@ -76,8 +89,14 @@ void AppendUtf8(std::string& out, char32_t codePoint)
     }
 }
 
-bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool IsHighSurrogate(char32_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 } // namespace
 

@@ -23,7 +23,10 @@ constexpr int exitBadInput = 2;
 // Library objects are given up with their own Release.
 struct Releaser {
     template <typename Object>
-    void operator()(Object* object) const { object->Release(); }
+    void operator()(Object* object) const
+    {
+        object->Release();
+    }
 };
 
 using MessagePointer = std::unique_ptr<SMTPClientNS::IMimeMessage, Releaser>;
@@ -69,7 +72,8 @@ int main(int argc, char** argv)
         }
         return Run(line.options);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "smtpsend: %s\nTry 'smtpsend --help' for more information.\n", error.what());
+        std::fprintf(stderr, "smtpsend: %s\nTry 'smtpsend --help' for more information.\n",
+                     error.what());
     } catch (const InputError& error) {
         std::fprintf(stderr, "smtpsend: %s; nothing was sent\n", error.what());
     }

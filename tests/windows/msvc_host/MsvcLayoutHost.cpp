@@ -146,7 +146,8 @@ Path TempPath(const wchar_t* name)
 
 bool WriteWholeFile(const wchar_t* path, const char* bytes)
 {
-    HANDLE file = CreateFileW(path, kGenericWrite, 0, nullptr, kCreateAlways, kFileAttributeNormal, nullptr);
+    HANDLE file =
+        CreateFileW(path, kGenericWrite, 0, nullptr, kCreateAlways, kFileAttributeNormal, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD length = 0;
@@ -165,7 +166,8 @@ char fileBytes[1 << 16];
 const char* ReadFileStart(const wchar_t* path)
 {
     fileBytes[0] = 0;
-    HANDLE file = CreateFileW(path, kGenericRead, 0, nullptr, kOpenExisting, kFileAttributeNormal, nullptr);
+    HANDLE file =
+        CreateFileW(path, kGenericRead, 0, nullptr, kOpenExisting, kFileAttributeNormal, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return fileBytes;
     DWORD read = 0;
@@ -212,10 +214,10 @@ Library LoadTheLibrary()
         ExitProcess(100);
     }
     Library library;
-    library.createSmtpClient =
-        reinterpret_cast<CreateSmtpClientFunction>(GetProcAddress(module, kCreateSmtpClientOrdinal));
-    library.createMimeMessage =
-        reinterpret_cast<CreateMimeMessageFunction>(GetProcAddress(module, kCreateMimeMessageOrdinal));
+    library.createSmtpClient = reinterpret_cast<CreateSmtpClientFunction>(
+        GetProcAddress(module, kCreateSmtpClientOrdinal));
+    library.createMimeMessage = reinterpret_cast<CreateMimeMessageFunction>(
+        GetProcAddress(module, kCreateMimeMessageOrdinal));
     if (library.createSmtpClient == nullptr || library.createMimeMessage == nullptr) {
         Print("FAIL no export at ordinal 1 or 2\n");
         ExitProcess(100);
@@ -285,8 +287,10 @@ void CheckClientSettings(const Library& library)
     ExpectText(client->GetLastLogEntry(), L"", "GetLastLogEntry of a new client");
     ExpectNumber(client->CancelAsync(0), -1, "CancelAsync(0) with nothing queued");
 
-    ExpectNumber(client->SetProxy(L"proxy.example.test", 1080, 3, L"pröxy", L"secret"), 1, "SetProxy");
-    const wchar_t* const proxyValues[] = {L"proxy.example.test", L"1080", L"3", L"pröxy", L"secret"};
+    ExpectNumber(client->SetProxy(L"proxy.example.test", 1080, 3, L"pröxy", L"secret"), 1,
+                 "SetProxy");
+    const wchar_t* const proxyValues[] = {L"proxy.example.test", L"1080", L"3", L"pröxy",
+                                          L"secret"};
     const char* const proxyWhat[] = {"GetProxyValue 0", "GetProxyValue 1", "GetProxyValue 2",
                                      "GetProxyValue 3", "GetProxyValue 4"};
     for (int index = 0; index < 5; ++index) {
@@ -379,7 +383,8 @@ void CheckMessageFields(const Library& library)
     const Path body = TempPath(L"smtpclient-msvc-host-body.txt");
     Expect(WriteWholeFile(body.text, "Grüße aus der Datei\r\n"), "writing the body file");
     message->LoadBodyFromFile(body.text, 1);
-    ExpectText(message->GetTextBody(), L"Grüße aus der Datei\r\n", "GetTextBody after LoadBodyFromFile");
+    ExpectText(message->GetTextBody(), L"Grüße aus der Datei\r\n",
+               "GetTextBody after LoadBodyFromFile");
     DeleteFileW(body.text);
     message->SetHtmlBody(L"<p>Hï</p>");
     ExpectText(message->GetHtmlBody(), L"<p>Hï</p>", "GetHtmlBody");
@@ -397,7 +402,8 @@ void CheckMessageFields(const Library& library)
 
 void Compose(ISmtpClient* client, IMimeMessage* message, int port, const wchar_t* recipient)
 {
-    ExpectNumber(message->SetFrom(L"msvc-host@example.test", L"Microsoft-layout host"), 1, "SetFrom");
+    ExpectNumber(message->SetFrom(L"msvc-host@example.test", L"Microsoft-layout host"), 1,
+                 "SetFrom");
     ExpectNumber(message->AddTo(recipient, L"Récipient"), 1, "AddTo");
     message->SetSubject(L"Sent by a Microsoft-layout host");
     message->SetTextBody(L"Hello from the host.\r\n");
@@ -418,7 +424,8 @@ void CheckSend(const Library& library, int port)
 
     ExpectNumber(client->Send(), 1, "Send");
     ExpectNumber(client->GetLastResultCode(), 0, "GetLastResultCode after Send (the raw outcome)");
-    Expect(Contains(ReadFileStart(log.text), "msvc-sync@example.test"), "the session log file names the recipient");
+    Expect(Contains(ReadFileStart(log.text), "msvc-sync@example.test"),
+           "the session log file names the recipient");
     DeleteFileW(log.text);
     client->Release();
     message->Release();
@@ -447,7 +454,8 @@ void CheckSendAsync(const Library& library, int port)
     const Completion& refused = callback.completions[1];
     ExpectNumber(refused.taskId, 2, "task id of the second completion");
     ExpectNumber(refused.resultCode, -18, "result of the second completion");
-    ExpectText(refused.message, L"No recipients have been specified.", "message of the second completion");
+    ExpectText(refused.message, L"No recipients have been specified.",
+               "message of the second completion");
     Expect(refused.threadId == hostThread, "the second completion on the host's thread");
     client->Release();
     message->Release();

@@ -43,10 +43,13 @@ extern "C" {
 __declspec(dllimport) HMODULE LoadLibraryW(const wchar_t* name);
 __declspec(dllimport) void* GetProcAddress(HMODULE module, const char* nameOrOrdinal);
 __declspec(dllimport) HANDLE GetStdHandle(DWORD which);
-__declspec(dllimport) BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written, void* overlapped);
-__declspec(dllimport) BOOL ReadFile(HANDLE file, void* data, DWORD size, DWORD* read, void* overlapped);
-__declspec(dllimport) HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, void* security,
-                                         DWORD disposition, DWORD attributes, HANDLE model);
+__declspec(dllimport) BOOL
+    WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written, void* overlapped);
+__declspec(dllimport) BOOL
+    ReadFile(HANDLE file, void* data, DWORD size, DWORD* read, void* overlapped);
+__declspec(dllimport) HANDLE
+    CreateFileW(const wchar_t* path, DWORD access, DWORD share, void* security, DWORD disposition,
+                DWORD attributes, HANDLE model);
 __declspec(dllimport) BOOL CloseHandle(HANDLE handle);
 __declspec(dllimport) BOOL DeleteFileW(const wchar_t* path);
 __declspec(dllimport) DWORD GetTempPathW(DWORD capacity, wchar_t* buffer);
@@ -57,11 +60,12 @@ __declspec(dllimport) DWORD GetProcessHeaps(DWORD capacity, HANDLE* heaps);
 __declspec(dllimport) BOOL HeapValidate(HANDLE heap, DWORD flags, const void* block);
 __declspec(dllimport) __declspec(noreturn) void ExitProcess(unsigned int code);
 // user32
-__declspec(dllimport) BOOL PeekMessageW(MSG* message, HWND window, unsigned int first, unsigned int last,
-                                        unsigned int remove);
+__declspec(dllimport) BOOL PeekMessageW(MSG* message, HWND window, unsigned int first,
+                                        unsigned int last, unsigned int remove);
 __declspec(dllimport) LONG_PTR DispatchMessageW(const MSG* message);
-__declspec(dllimport) DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
-                                                      DWORD timeoutMs, DWORD wakeMask);
+__declspec(dllimport) DWORD
+    MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD timeoutMs,
+                              DWORD wakeMask);
 }
 
 #endif
