@@ -4,9 +4,9 @@
 
 namespace SMTPClientNS {
 
-const ResultRow ResultRows[ResultRowCount] = {
+const ResultRow kResultRows[kResultRowCount] = {
     {0, 1}, // CURLE_OK
-    {GeneralErrorKey, -1},
+    {kGeneralErrorKey, -1},
     {2, -2},    // CURLE_FAILED_INIT
     {5, -3},    // CURLE_COULDNT_RESOLVE_PROXY
     {6, -4},    // CURLE_COULDNT_RESOLVE_HOST
@@ -34,16 +34,16 @@ namespace {
 
 // Japanese has no wording of its own for the conversion failures and shows
 // these English texts.
-constexpr const SmtpChar* ConversionInvalidParameter = SMTPCLIENT_TEXT(
+constexpr const SmtpChar* kConversionInvalidParameter = SMTPCLIENT_TEXT(
     "Failed to convert the parameter with its current encoding. The parameter is invalid.");
-constexpr const SmtpChar* ConversionOutOfMemory = SMTPCLIENT_TEXT(
+constexpr const SmtpChar* kConversionOutOfMemory = SMTPCLIENT_TEXT(
     "Failed to convert the email with its current encoding due to insufficient memory.");
-constexpr const SmtpChar* ConversionUnsupported =
+constexpr const SmtpChar* kConversionUnsupported =
     SMTPCLIENT_TEXT("Failed to send the email because its encoding is unsupported.");
-constexpr const SmtpChar* ConversionGeneralError = SMTPCLIENT_TEXT(
+constexpr const SmtpChar* kConversionGeneralError = SMTPCLIENT_TEXT(
     "Failed to convert the email with its current encoding. A general error occurred.");
 
-constexpr const SmtpChar* English[] = {
+constexpr const SmtpChar* kEnglish[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("A general error occurred"),
     SMTPCLIENT_TEXT("Unable to connect to service through proxy."),
@@ -63,13 +63,13 @@ constexpr const SmtpChar* English[] = {
     SMTPCLIENT_TEXT("Error reading local file."),
     SMTPCLIENT_TEXT("No sender has been specified."),
     SMTPCLIENT_TEXT("No recipients have been specified."),
-    ConversionInvalidParameter,
-    ConversionOutOfMemory,
-    ConversionUnsupported,
-    ConversionGeneralError,
+    kConversionInvalidParameter,
+    kConversionOutOfMemory,
+    kConversionUnsupported,
+    kConversionGeneralError,
 };
 
-constexpr const SmtpChar* Japanese[] = {
+constexpr const SmtpChar* kJapanese[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("一般的なエラーが発生しました。"),
     SMTPCLIENT_TEXT("プロキシ経由でサービスに接続できません。"),
@@ -91,13 +91,13 @@ constexpr const SmtpChar* Japanese[] = {
     SMTPCLIENT_TEXT("ローカル ファイルの読み取り中にエラーが発生しました。"),
     SMTPCLIENT_TEXT("送信者が指定されていません。"),
     SMTPCLIENT_TEXT("受信者が指定されていません。"),
-    ConversionInvalidParameter,
-    ConversionOutOfMemory,
-    ConversionUnsupported,
-    ConversionGeneralError,
+    kConversionInvalidParameter,
+    kConversionOutOfMemory,
+    kConversionUnsupported,
+    kConversionGeneralError,
 };
 
-constexpr const SmtpChar* Danish[] = {
+constexpr const SmtpChar* kDanish[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("Der opstod en generel fejl."),
     SMTPCLIENT_TEXT("Kan ikke oprette forbindelse til tjenesten via proxy."),
@@ -126,7 +126,7 @@ constexpr const SmtpChar* Danish[] = {
         "E-mailen kunne ikke konverteres med den aktuelle kodning. Der opstod en generel fejl."),
 };
 
-constexpr const SmtpChar* Dutch[] = {
+constexpr const SmtpChar* kDutch[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("Er is een algemene fout opgetreden."),
     SMTPCLIENT_TEXT("Kan via de proxy geen verbinding maken met de service."),
@@ -156,7 +156,7 @@ constexpr const SmtpChar* Dutch[] = {
                     "fout opgetreden."),
 };
 
-constexpr const SmtpChar* French[] = {
+constexpr const SmtpChar* kFrench[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("Une erreur générale s'est produite."),
     SMTPCLIENT_TEXT("Impossible de se connecter au service via le proxy."),
@@ -187,7 +187,7 @@ constexpr const SmtpChar* French[] = {
                     "générale s'est produite."),
 };
 
-constexpr const SmtpChar* German[] = {
+constexpr const SmtpChar* kGerman[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("Ein allgemeiner Fehler ist aufgetreten."),
     SMTPCLIENT_TEXT("Verbindung zum Dienst über den Proxy nicht möglich."),
@@ -219,7 +219,7 @@ constexpr const SmtpChar* German[] = {
                     "allgemeiner Fehler ist aufgetreten."),
 };
 
-constexpr const SmtpChar* Italian[] = {
+constexpr const SmtpChar* kItalian[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("Si è verificato un errore generale."),
     SMTPCLIENT_TEXT("Impossibile connettersi al servizio tramite il proxy."),
@@ -250,7 +250,7 @@ constexpr const SmtpChar* Italian[] = {
                     "errore generale."),
 };
 
-constexpr const SmtpChar* Norwegian[] = {
+constexpr const SmtpChar* kNorwegian[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("En generell feil oppstod."),
     SMTPCLIENT_TEXT("Kan ikke koble til tjenesten via proxy."),
@@ -279,7 +279,7 @@ constexpr const SmtpChar* Norwegian[] = {
         "Kunne ikke konvertere e-posten med gjeldende koding. En generell feil oppstod."),
 };
 
-constexpr const SmtpChar* Spanish[] = {
+constexpr const SmtpChar* kSpanish[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("Se produjo un error general."),
     SMTPCLIENT_TEXT("No se puede conectar con el servicio a través del proxy."),
@@ -309,7 +309,7 @@ constexpr const SmtpChar* Spanish[] = {
                     "produjo un error general."),
 };
 
-constexpr const SmtpChar* Swedish[] = {
+constexpr const SmtpChar* kSwedish[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("Ett allmänt fel inträffade."),
     SMTPCLIENT_TEXT("Det går inte att ansluta till tjänsten via proxyn."),
@@ -340,7 +340,7 @@ constexpr const SmtpChar* Swedish[] = {
                     "allmänt fel inträffade."),
 };
 
-constexpr const SmtpChar* Chinese[] = {
+constexpr const SmtpChar* kChinese[] = {
     SMTPCLIENT_TEXT(""),
     SMTPCLIENT_TEXT("一般错误"),
     SMTPCLIENT_TEXT("无法通过代理连接服务"),
@@ -370,26 +370,26 @@ constexpr const SmtpChar* Chinese[] = {
 template <std::size_t N>
 constexpr const SmtpChar* const* OnePerRow(const SmtpChar* const (&messages)[N])
 {
-    static_assert(N == ResultRowCount, "a language needs one message per result row");
+    static_assert(N == kResultRowCount, "a language needs one message per result row");
     return messages;
 }
 
 // Indexed by language number.
-constexpr const SmtpChar* const* Languages[] = {
-    OnePerRow(English), OnePerRow(Japanese), OnePerRow(Danish),  OnePerRow(Dutch),
-    OnePerRow(French),  OnePerRow(German),   OnePerRow(Italian), OnePerRow(Norwegian),
-    OnePerRow(Spanish), OnePerRow(Swedish),  OnePerRow(Chinese),
+constexpr const SmtpChar* const* kLanguages[] = {
+    OnePerRow(kEnglish), OnePerRow(kJapanese), OnePerRow(kDanish),  OnePerRow(kDutch),
+    OnePerRow(kFrench),  OnePerRow(kGerman),   OnePerRow(kItalian), OnePerRow(kNorwegian),
+    OnePerRow(kSpanish), OnePerRow(kSwedish),  OnePerRow(kChinese),
 };
-static_assert(sizeof(Languages) / sizeof(Languages[0]) == MessageLanguageCount,
+static_assert(sizeof(kLanguages) / sizeof(kLanguages[0]) == kMessageLanguageCount,
               "one message list per selectable language");
 
 } // namespace
 
 const SmtpChar* const* ResultMessagesFor(int32_t language)
 {
-    if (language < 0 || language >= MessageLanguageCount)
-        return English;
-    return Languages[language];
+    if (language < 0 || language >= kMessageLanguageCount)
+        return kEnglish;
+    return kLanguages[language];
 }
 
 } // namespace SMTPClientNS

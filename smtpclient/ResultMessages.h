@@ -11,10 +11,10 @@
 namespace SMTPClientNS {
 
 // Every language carries one message per row.
-const std::size_t ResultRowCount = 23;
+const std::size_t kResultRowCount = 23;
 
 // Languages 0 (English) to 10 (Chinese); any other value means English.
-const int32_t MessageLanguageCount = 11;
+const int32_t kMessageLanguageCount = 11;
 
 struct ResultRow {
     int32_t key;        // raw outcome
@@ -22,9 +22,9 @@ struct ResultRow {
 };
 
 // Keys and result codes, shared by all languages, in insertion order.
-extern const ResultRow ResultRows[ResultRowCount];
+extern const ResultRow kResultRows[kResultRowCount];
 
-// The messages of a language, one per entry of ResultRows in the same order;
+// The messages of a language, one per entry of kResultRows in the same order;
 // English for a language outside 0 to 10. The texts have static lifetime.
 const SmtpChar* const* ResultMessagesFor(int32_t language);
 

@@ -18,8 +18,9 @@ ResultTable BuildResultTable(int32_t language)
 {
     const SmtpChar* const* messages = ResultMessagesFor(language);
     ResultTable table;
-    for (std::size_t row = 0; row < ResultRowCount; ++row)
-        table.emplace(ResultRows[row].key, ResultEntry{ResultRows[row].resultCode, messages[row]});
+    for (std::size_t row = 0; row < kResultRowCount; ++row)
+        table.emplace(kResultRows[row].key,
+                      ResultEntry{kResultRows[row].resultCode, messages[row]});
     return table;
 }
 
@@ -27,8 +28,8 @@ const ResultTable& GetResultTable()
 {
     // Built once, under the guarded initialisation of a local static;
     // concurrent first callers wait for it.
-    static const ResultTable table = BuildResultTable(messageLanguage.load());
-    return table;
+    static const ResultTable kTable = BuildResultTable(messageLanguage.load());
+    return kTable;
 }
 
 void SetMessageLanguage(int32_t language)
@@ -48,7 +49,7 @@ const SmtpChar* ToResultText(int32_t rawOutcome)
     const ResultTable& table = GetResultTable();
     ResultTable::const_iterator row = table.find(rawOutcome);
     if (row == table.end())
-        row = table.find(GeneralErrorKey);
+        row = table.find(kGeneralErrorKey);
     return row->second.message;
 }
 

@@ -18,7 +18,7 @@ struct ResultEntry {
 typedef std::map<int32_t, ResultEntry> ResultTable;
 
 // Key of the general-error row.
-const int32_t GeneralErrorKey = 100;
+const int32_t kGeneralErrorKey = 100;
 
 // A table with the messages of the given language; GetResultTable builds its
 // one table with this.

@@ -10,9 +10,9 @@ namespace SMTPClientNS {
 
 namespace {
 
-const uint32_t WM_TASK_POSTED = Platform::kUserMessage + 1000;
-const uint32_t WM_THREAD_STOP = Platform::kUserMessage + 1001;
-const uint32_t WM_TASK_DONE = Platform::kUserMessage + 4095;
+const uint32_t kTaskPostedMessage = Platform::kUserMessage + 1000;
+const uint32_t kThreadStopMessage = Platform::kUserMessage + 1001;
+const uint32_t kTaskDoneMessage = Platform::kUserMessage + 4095;
 
 const SmtpChar kWindowClassName[] = SMTPCLIENT_TEXT("SmtpClientAsyncThreadWindow");
 
@@ -45,7 +45,7 @@ CAsyncThread::CAsyncThread() : worker(nullptr), workerId(0), tasks(new TaskTable
 CAsyncThread::~CAsyncThread()
 {
     if (workerId != 0)
-        Platform::PostThreadMessageTo(workerId, WM_THREAD_STOP, 0, 0);
+        Platform::PostThreadMessageTo(workerId, kThreadStopMessage, 0, 0);
     const Platform::WindowHandle window = tasks->TakeWindow();
     if (window != nullptr && Platform::IsLiveWindow(window))
         Platform::DestroyHiddenWindow(window);
@@ -79,7 +79,7 @@ int32_t CAsyncThread::PostTask(INesting* nesting, AsyncTaskRecord* record)
     }
     const bool posted =
         workerId != 0 && NoThrow(false, [&] {
-            return Platform::PostThreadMessageTo(workerId, WM_TASK_POSTED, 0, taskId);
+            return Platform::PostThreadMessageTo(workerId, kTaskPostedMessage, 0, taskId);
         });
     if (!posted)
         CompleteWithoutWorker(taskId);
@@ -149,9 +149,9 @@ unsigned long CAsyncThread::ThreadProc(void* argument)
     AsyncTestHooks::WaitWhileWorkersHeld();
     Platform::ThreadMessage message;
     while (Platform::GetNextMessage(message)) {
-        if (message.message == WM_THREAD_STOP)
+        if (message.message == kThreadStopMessage)
             break;
-        if (message.message == WM_TASK_POSTED)
+        if (message.message == kTaskPostedMessage)
             RunTask(*table, static_cast<int32_t>(message.lParam));
     }
     return 0;
@@ -166,7 +166,7 @@ void CAsyncThread::RunTask(TaskTable& table, int32_t taskId)
     record->taskId = taskId;
     if (record->nesting != nullptr)
         record->nesting->Execute();
-    if (!table.Finish(record, WM_TASK_DONE))
+    if (!table.Finish(record, kTaskDoneMessage))
         DiscardTask(record);
 }
 
@@ -177,7 +177,7 @@ void CAsyncThread::CompleteWithoutWorker(int32_t taskId)
         return;
     record->taskId = taskId;
     record->result = kNoWorkerOutcome;
-    if (!tasks->Finish(record, WM_TASK_DONE))
+    if (!tasks->Finish(record, kTaskDoneMessage))
         DiscardTask(record);
 }
 
@@ -189,7 +189,7 @@ intptr_t SMTPCLIENT_WINDOW_CALL CAsyncThread::WindowProc(Platform::WindowHandle 
 {
     if (message == Platform::kWindowCreateMessage)
         return 1;
-    if (message != WM_TASK_DONE)
+    if (message != kTaskDoneMessage)
         return Platform::DefaultWindowProcedure(window, message, wParam, lParam);
     AsyncTaskRecord* record = reinterpret_cast<AsyncTaskRecord*>(lParam);
     if (record == nullptr || record->nesting == nullptr || record->client == nullptr)

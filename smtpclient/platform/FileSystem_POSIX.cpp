@@ -33,19 +33,19 @@ bool ToUtf8Path(const SmtpChar* path, std::string& utf8)
 // Closes the descriptor when the scope ends.
 class Descriptor {
 public:
-    explicit Descriptor(int fd) : fd_(fd) {}
+    explicit Descriptor(int fd) : fd(fd) {}
     ~Descriptor()
     {
-        if (fd_ >= 0)
-            close(fd_);
+        if (fd >= 0)
+            close(fd);
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
+    int Get() const { return fd; }
+    bool Valid() const { return fd >= 0; }
 
 private:
-    int fd_;
+    int fd;
 };
 
 bool ReadFully(int fd, char* buffer, size_t size)
@@ -78,13 +78,13 @@ bool ReadWholeFile(const SmtpChar* path, std::vector<char>& bytes)
     // regular files are read.
     Descriptor file(open(utf8.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info;
-    if (!file.valid() || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!file.Valid() || fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
 
     // The size is a 32-bit count, as on the Windows side.
     uint32_t size = static_cast<uint32_t>(info.st_size);
     bytes.assign(static_cast<size_t>(size) + 1, '\0');
-    if (!ReadFully(file.get(), bytes.data(), size)) {
+    if (!ReadFully(file.Get(), bytes.data(), size)) {
         bytes.clear();
         return false;
     }
@@ -99,11 +99,11 @@ bool WriteFileExclusive(const SmtpChar* path, bool append, const std::string& by
     // Not truncated at open: a file that another writer holds must stay as
     // it is, and the lock can only be tried once the file is open.
     Descriptor file(open(utf8.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-    if (!file.valid() || flock(file.get(), LOCK_EX | LOCK_NB) != 0)
+    if (!file.Valid() || flock(file.Get(), LOCK_EX | LOCK_NB) != 0)
         return false;
 
-    bool positioned = append ? lseek(file.get(), 0, SEEK_END) >= 0 : ftruncate(file.get(), 0) == 0;
-    return positioned && WriteFully(file.get(), bytes.data(), bytes.size());
+    bool positioned = append ? lseek(file.Get(), 0, SEEK_END) >= 0 : ftruncate(file.Get(), 0) == 0;
+    return positioned && WriteFully(file.Get(), bytes.data(), bytes.size());
 }
 
 } // namespace Platform

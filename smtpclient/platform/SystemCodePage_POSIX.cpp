@@ -24,31 +24,31 @@ class Sink {
 public:
     // A capacity of 0 asks for the size only.
     Sink(Unit* out, int capacity)
-        : out_(capacity > 0 ? out : nullptr), capacity_(out_ ? static_cast<size_t>(capacity) : 0)
+        : out(capacity > 0 ? out : nullptr), capacity(out ? static_cast<size_t>(capacity) : 0)
     {}
 
     void Put(uint32_t unit)
     {
-        if (count_ < capacity_)
-            out_[count_] = static_cast<Unit>(unit);
-        ++count_;
+        if (count < capacity)
+            out[count] = static_cast<Unit>(unit);
+        ++count;
     }
 
     // The count as the conversions return it: 0 when it does not fit an int,
     // or when a buffer was given and is too small.
     int Result() const
     {
-        if (count_ > static_cast<size_t>(INT32_MAX))
+        if (count > static_cast<size_t>(INT32_MAX))
             return 0;
-        if (out_ != nullptr && count_ > capacity_)
+        if (out != nullptr && count > capacity)
             return 0;
-        return static_cast<int>(count_);
+        return static_cast<int>(count);
     }
 
 private:
-    Unit* out_;
-    size_t capacity_;
-    size_t count_ = 0;
+    Unit* out;
+    size_t capacity;
+    size_t count = 0;
 };
 
 void PutUtf8(Sink<char>& sink, char32_t code)

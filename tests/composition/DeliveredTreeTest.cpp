@@ -31,11 +31,11 @@ std::string HostName()
 // A well-formed Date reads <date>, every upper-case GUID <guid>.
 std::string MaskOutline(const std::string& outline)
 {
-    static const std::regex date("\\n  Date: (Mon|Tue|Wed|Thu|Fri|Sat|Sun), [0-3][0-9] "
-                                 "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [0-9]{4} "
-                                 "[0-2][0-9]:[0-5][0-9]:[0-6][0-9] [+-][0-9]{4}\\n");
-    static const std::regex guid("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
-    return std::regex_replace(std::regex_replace(outline, date, "\n  Date: <date>\n"), guid,
+    static const std::regex kDate("\\n  Date: (Mon|Tue|Wed|Thu|Fri|Sat|Sun), [0-3][0-9] "
+                                  "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [0-9]{4} "
+                                  "[0-2][0-9]:[0-5][0-9]:[0-6][0-9] [+-][0-9]{4}\\n");
+    static const std::regex kGuid("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
+    return std::regex_replace(std::regex_replace(outline, kDate, "\n  Date: <date>\n"), kGuid,
                               "<guid>");
 }
 

@@ -110,17 +110,17 @@ TEST(CodePage, RoundTripsAndReplacesWhatIsNoText)
     WideToAnsi(WString({'a', 0xD83D, 'b', 0xDE00}).c_str(), utf8);
     EXPECT_EQ("a" + kReplacement + "b" + kReplacement, utf8);
 
-    const SmtpChar R = 0xFFFD;
+    const SmtpChar r = 0xFFFD;
     const std::pair<const char*, WString> invalid[] = {
         {"a\x80"
          "b",
-         WString({'a', R, 'b'})},
-        {"\xC0\xAF", WString({R, R})},
-        {"\xED\xA0\x80", WString({R, R, R})},
+         WString({'a', r, 'b'})},
+        {"\xC0\xAF", WString({r, r})},
+        {"\xED\xA0\x80", WString({r, r, r})},
         {"\xE2\x82"
          "a",
-         WString({R, 'a'})},
-        {"\xF0\x9F\x98", WString({R})},
+         WString({r, 'a'})},
+        {"\xF0\x9F\x98", WString({r})},
     };
     for (const auto& c : invalid) {
         WString out;

@@ -34,16 +34,16 @@ int FuzzBodyFromFile(const uint8_t* data, size_t size)
 {
     if (size < 1)
         return 0;
-    static const BodyFile file;
+    static const BodyFile kFile;
     // A fresh file each time: ext4 flushes a truncated and rewritten file to
     // disk when it is closed, which would slow every input down to the disk.
-    file.Remove();
-    Expect(bool(std::ofstream(file.path, std::ios::binary)
+    kFile.Remove();
+    Expect(bool(std::ofstream(kFile.path, std::ios::binary)
                     .write(reinterpret_cast<const char*>(data + 1),
                            static_cast<std::streamsize>(size - 1))),
            "cannot write the body file");
     SMTPClientNS::WString path;
-    SMTPClientNS::CodePageToWide(file.path.string().c_str(), path, SMTPClientNS::kUtf8CodePage);
+    SMTPClientNS::CodePageToWide(kFile.path.string().c_str(), path, SMTPClientNS::kUtf8CodePage);
 
     const int kind = data[0] % 8 - 1;
     const SMTPClientNS::WString oldText = SMTPCLIENT_TEXT("old text");

@@ -13,8 +13,8 @@ namespace {
 
 std::string MaskTimes(const std::string& text)
 {
-    static const std::regex time("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}");
-    return std::regex_replace(text, time, "<time>");
+    static const std::regex kTime("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}");
+    return std::regex_replace(text, kTime, "<time>");
 }
 
 void ExpectSummary(const std::string& outcome, const std::string& log)

@@ -45,8 +45,8 @@ TEST(ResultLookup, ConversionCodesPassThroughAndUnknownOutcomesAreGeneralErrors)
 {
     for (int32_t code : {-19, -20, -21, -22})
         EXPECT_EQ(code, ToResultCode(code));
-    EXPECT_EQ(-1, ToResultCode(GeneralErrorKey));
-    const std::string general = U8(ToResultText(GeneralErrorKey));
+    EXPECT_EQ(-1, ToResultCode(kGeneralErrorKey));
+    const std::string general = U8(ToResultText(kGeneralErrorKey));
     EXPECT_EQ("A general error occurred", general);
     for (int32_t raw : {4, 999, -1, -17, INT32_MIN}) {
         EXPECT_EQ(-1, ToResultCode(raw)) << raw;
@@ -69,7 +69,7 @@ TEST(ResultLookup, EveryLanguageHasTheSameRowsAndOthersFallBackToEnglish)
             EXPECT_EQ(row.first == 0, U8(found->second.message).empty())
                 << "language " << language << ", outcome " << row.first;
         }
-        EXPECT_NE(U8(english.at(GeneralErrorKey).message), U8(table.at(GeneralErrorKey).message))
+        EXPECT_NE(U8(english.at(kGeneralErrorKey).message), U8(table.at(kGeneralErrorKey).message))
             << "language " << language;
     }
     for (int32_t language : {-1, 11, INT32_MAX})
@@ -101,8 +101,9 @@ TEST(ResultTableOnce, ConcurrentFirstCallersShareOneBuiltTable)
                 if (table != seen[0])
                     std::exit(1);
             SetMessageLanguage(10);
-            std::exit(
-                U8(ToResultText(GeneralErrorKey)) == "Une erreur générale s'est produite." ? 0 : 2);
+            std::exit(U8(ToResultText(kGeneralErrorKey)) == "Une erreur générale s'est produite."
+                          ? 0
+                          : 2);
         },
         ::testing::ExitedWithCode(0), "");
 }

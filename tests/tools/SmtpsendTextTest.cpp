@@ -11,7 +11,7 @@
 #include "ProxyUrl.h"
 #include "Utf16.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 namespace {
 
 std::string CodeUnits(const WText& text)
@@ -77,4 +77,4 @@ TEST(SmtpsendText, ParsesOrRefuses)
 }
 
 } // namespace
-} // namespace smtpsend
+} // namespace SmtpSend

@@ -5,13 +5,13 @@
 #include "Sending.h"
 #include "Utf16.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
 using SMTPClientNS::SmtpChar;
 
-constexpr int waitForever = -1;
+constexpr int kWaitForever = -1;
 
 // Reports every completion as it is dispatched and counts them.
 class CompletionReporter : public SMTPClientNS::IAsyncCallback {
@@ -37,7 +37,7 @@ SendTally SendAsynchronously(SMTPClientNS::ISmtpClient& client, int count)
     for (int queued = 0; queued < count; ++queued)
         client.SendAsync();
     while (reporter.Completed() < count) {
-        if (SmtpClientDispatchMessages(waitForever) < 0) {
+        if (SmtpClientDispatchMessages(kWaitForever) < 0) {
             std::fprintf(stderr, "smtpsend: waiting for completions failed\n");
             reporter.tally.failed += count - reporter.Completed();
             break;
@@ -49,4 +49,4 @@ SendTally SendAsynchronously(SMTPClientNS::ISmtpClient& client, int count)
     return reporter.tally;
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

@@ -3,7 +3,7 @@
 #include "Errors.h"
 #include "InterfaceText.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
@@ -55,4 +55,4 @@ void ConfigureClient(ISmtpClient& client, const SendOptions& options,
         client.SetLogFile(InterfaceText(options.logFile, "--log").c_str(), options.logAppend);
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

@@ -7,12 +7,12 @@
 #include "Credentials.h"
 #include "Options.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 // Throws InputError for text that is not valid UTF-8.
 void ConfigureClient(SMTPClientNS::ISmtpClient& client, const SendOptions& options,
                      const Credentials& credentials);
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

@@ -6,7 +6,7 @@
 #include "Errors.h"
 #include "PasswordPrompt.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
@@ -62,4 +62,4 @@ Credentials GatherCredentials(const SendOptions& options)
     return credentials;
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

@@ -7,7 +7,7 @@
 
 #include "Options.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 struct Credentials {
     std::string password;    // empty: none
@@ -18,6 +18,6 @@ struct Credentials {
 // that ends without an answer.
 Credentials GatherCredentials(const SendOptions& options);
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-namespace smtpsend {
+namespace SmtpSend {
 
 // The command line itself is wrong: main adds a pointer to --help.
 class UsageError : public std::runtime_error {
@@ -19,6 +19,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

@@ -1,6 +1,6 @@
 #include "Options.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 const char* HelpText()
 {
@@ -100,4 +100,4 @@ error or refused input, in which case nothing was sent.
 )";
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

@@ -4,7 +4,7 @@
 
 #include "Errors.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 WText InterfaceText(const std::string& text, const std::string& what)
 {
@@ -19,9 +19,9 @@ OptionalText::OptionalText(const std::string& text, const std::string& what)
     : text(InterfaceText(text, what))
 {}
 
-const SMTPClientNS::SmtpChar* OptionalText::get() const
+const SMTPClientNS::SmtpChar* OptionalText::Get() const
 {
     return text.empty() ? nullptr : text.c_str();
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

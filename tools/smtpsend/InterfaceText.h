@@ -6,7 +6,7 @@
 
 #include "Utf16.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 // The UTF-16 form of an argument; throws InputError naming what when the
 // argument is not valid UTF-8.
@@ -17,12 +17,12 @@ WText InterfaceText(const std::string& text, const std::string& what);
 class OptionalText {
 public:
     OptionalText(const std::string& text, const std::string& what);
-    const SMTPClientNS::SmtpChar* get() const;
+    const SMTPClientNS::SmtpChar* Get() const;
 
 private:
     WText text;
 };
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

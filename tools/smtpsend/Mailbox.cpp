@@ -1,6 +1,6 @@
 #include "Mailbox.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
@@ -34,4 +34,4 @@ Mailbox ParseMailbox(const std::string& text)
     return mailbox;
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace smtpsend {
+namespace SmtpSend {
 
 struct Mailbox {
     std::string name; // empty when none was given
@@ -16,6 +16,6 @@ struct Mailbox {
 // not checked here: the library decides whether it accepts it.
 Mailbox ParseMailbox(const std::string& text);
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

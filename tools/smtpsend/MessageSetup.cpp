@@ -5,7 +5,7 @@
 #include "Errors.h"
 #include "InterfaceText.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
@@ -20,7 +20,7 @@ struct RecipientOperation {
 };
 
 // Indexed by RecipientKind.
-const RecipientOperation recipientOperations[] = {
+const RecipientOperation kRecipientOperations[] = {
     {&IMimeMessage::AddTo, "--to"},
     {&IMimeMessage::AddCc, "--cc"},
     {&IMimeMessage::AddBcc, "--bcc"},
@@ -28,9 +28,9 @@ const RecipientOperation recipientOperations[] = {
 
 // Body-file kinds of LoadBodyFromFile: text, HTML, HTML with its images
 // embedded; each in the ANSI code page and in UTF-8.
-constexpr int textFileKind = 0;
-constexpr int htmlFileKind = 2;
-constexpr int embeddingHtmlFileKind = 4;
+constexpr int kTextFileKind = 0;
+constexpr int kHtmlFileKind = 2;
+constexpr int kEmbeddingHtmlFileKind = 4;
 
 std::string Quoted(const std::string& text)
 {
@@ -41,17 +41,18 @@ void SetSender(IMimeMessage& message, const Mailbox& from)
 {
     const WText address = InterfaceText(from.address, "--from");
     const OptionalText name(from.name, "--from");
-    if (message.SetFrom(address.c_str(), name.get()) < 0)
+    if (message.SetFrom(address.c_str(), name.Get()) < 0)
         throw InputError("the sender address " + Quoted(from.address) + " is not accepted");
 }
 
 void AddRecipients(IMimeMessage& message, const std::vector<Recipient>& recipients)
 {
     for (const Recipient& recipient : recipients) {
-        const RecipientOperation& operation = recipientOperations[static_cast<int>(recipient.kind)];
+        const RecipientOperation& operation =
+            kRecipientOperations[static_cast<int>(recipient.kind)];
         const WText address = InterfaceText(recipient.mailbox.address, operation.option);
         const OptionalText name(recipient.mailbox.name, operation.option);
-        if ((message.*operation.add)(address.c_str(), name.get()) < 0)
+        if ((message.*operation.add)(address.c_str(), name.Get()) < 0)
             throw InputError(std::string("the ") + operation.option + " address "
                              + Quoted(recipient.mailbox.address) + " is not accepted");
     }
@@ -73,11 +74,11 @@ void LoadBody(IMimeMessage& message, const std::string& path, int ansiKind, bool
 void SetBodies(IMimeMessage& message, const SendOptions& options)
 {
     if (!options.textBody.file.empty())
-        LoadBody(message, options.textBody.file, textFileKind, options.utf8BodyFiles,
+        LoadBody(message, options.textBody.file, kTextFileKind, options.utf8BodyFiles,
                  "text body file");
     else
         message.SetTextBody(InterfaceText(options.textBody.text, "--text").c_str());
-    const int htmlKind = options.embedImages ? embeddingHtmlFileKind : htmlFileKind;
+    const int htmlKind = options.embedImages ? kEmbeddingHtmlFileKind : kHtmlFileKind;
     if (!options.htmlBody.file.empty())
         LoadBody(message, options.htmlBody.file, htmlKind, options.utf8BodyFiles, "HTML body file");
     else
@@ -112,4 +113,4 @@ void FillMessage(IMimeMessage& message, const SendOptions& options)
     AddFiles(message, options);
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

@@ -6,12 +6,12 @@
 
 #include "Options.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 // Throws InputError when the library refuses an address or a file, or when a
 // body file cannot be read.
 void FillMessage(SMTPClientNS::IMimeMessage& message, const SendOptions& options);
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace smtpsend {
+namespace SmtpSend {
 
 int ParseNumber(const std::string& text, int lowest, int highest, const std::string& what)
 {
@@ -18,4 +18,4 @@ int ParseNumber(const std::string& text, int lowest, int highest, const std::str
     return static_cast<int>(value);
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

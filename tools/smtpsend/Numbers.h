@@ -4,12 +4,12 @@
 
 #include <string>
 
-namespace smtpsend {
+namespace SmtpSend {
 
 // The decimal number in text, which must lie between lowest and highest.
 // Throws std::invalid_argument with a message naming what.
 int ParseNumber(const std::string& text, int lowest, int highest, const std::string& what);
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

@@ -7,25 +7,25 @@
 #include "Errors.h"
 #include "Numbers.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
-constexpr int defaultTlsPort = 587;
-constexpr int defaultPlainPort = 25;
-constexpr int maximumRepeat = 1000000;
-constexpr int maximumTimeout = 24 * 60 * 60;
+constexpr int kDefaultTlsPort = 587;
+constexpr int kDefaultPlainPort = 25;
+constexpr int kMaximumRepeat = 1000000;
+constexpr int kMaximumTimeout = 24 * 60 * 60;
 
 struct Keyword {
     const char* name;
     int value;
 };
 
-const Keyword tlsVersions[] = {{"any", 0}, {"1.0", 1}, {"1.1", 2}, {"1.2", 3}, {"1.3", 4}};
-const Keyword priorities[] = {{"normal", 0}, {"low", 1}, {"high", 2}};
-const Keyword bodyEncodings[] = {{"ansi", 0}, {"utf8", 1}};
-const Keyword languages[] = {{"en", 0}, {"ja", 1}, {"da", 2}, {"nl", 3}, {"fr", 4}, {"de", 5},
-                             {"it", 6}, {"no", 7}, {"es", 8}, {"sv", 9}, {"zh", 10}};
+const Keyword kTlsVersions[] = {{"any", 0}, {"1.0", 1}, {"1.1", 2}, {"1.2", 3}, {"1.3", 4}};
+const Keyword kPriorities[] = {{"normal", 0}, {"low", 1}, {"high", 2}};
+const Keyword kBodyEncodings[] = {{"ansi", 0}, {"utf8", 1}};
+const Keyword kLanguages[] = {{"en", 0}, {"ja", 1}, {"da", 2}, {"nl", 3}, {"fr", 4}, {"de", 5},
+                              {"it", 6}, {"no", 7}, {"es", 8}, {"sv", 9}, {"zh", 10}};
 
 template <size_t count>
 int Choose(const Keyword (&keywords)[count], const std::string& value, const char* option)
@@ -79,14 +79,14 @@ struct OptionEntry {
 };
 
 // Every option, in the order of --help.
-const OptionEntry optionTable[] = {
+const OptionEntry kOptionTable[] = {
     {"server", true, [](CommandLine& l, const std::string& v) { l.options.server = v; }},
     {"port", true,
      [](CommandLine& l, const std::string& v) { l.options.port = Number(v, 1, 65535, "port"); }},
     {"no-tls", false, [](CommandLine& l, const std::string&) { l.options.useTls = false; }},
     {"tls-version", true,
      [](CommandLine& l, const std::string& v) {
-         l.options.tlsVersion = Choose(tlsVersions, v, "tls-version");
+         l.options.tlsVersion = Choose(kTlsVersions, v, "tls-version");
      }},
     {"insecure", false,
      [](CommandLine& l, const std::string&) { l.options.verifyCertificate = false; }},
@@ -99,7 +99,7 @@ const OptionEntry optionTable[] = {
      }},
     {"connect-timeout", true,
      [](CommandLine& l, const std::string& v) {
-         l.options.connectTimeout = Number(v, 0, maximumTimeout, "connect-timeout");
+         l.options.connectTimeout = Number(v, 0, kMaximumTimeout, "connect-timeout");
      }},
     {"user", true, [](CommandLine& l, const std::string& v) { l.options.user = v; }},
     {"password-file", true,
@@ -123,7 +123,7 @@ const OptionEntry optionTable[] = {
     {"html-file", true, [](CommandLine& l, const std::string& v) { l.options.htmlBody.file = v; }},
     {"body-encoding", true,
      [](CommandLine& l, const std::string& v) {
-         l.options.utf8BodyFiles = Choose(bodyEncodings, v, "body-encoding") == 1;
+         l.options.utf8BodyFiles = Choose(kBodyEncodings, v, "body-encoding") == 1;
      }},
     {"embed-images", false,
      [](CommandLine& l, const std::string&) { l.options.embedImages = true; }},
@@ -135,7 +135,7 @@ const OptionEntry optionTable[] = {
      }},
     {"priority", true,
      [](CommandLine& l, const std::string& v) {
-         l.options.priority = Choose(priorities, v, "priority");
+         l.options.priority = Choose(kPriorities, v, "priority");
      }},
     {"charset", true, [](CommandLine& l, const std::string& v) { l.options.charset = v; }},
     {"log", true, [](CommandLine& l, const std::string& v) { l.options.logFile = v; }},
@@ -143,29 +143,29 @@ const OptionEntry optionTable[] = {
     {"lang", true,
      [](CommandLine& l, const std::string& v) {
          l.options.languageGiven = true;
-         l.options.language = Choose(languages, v, "lang");
+         l.options.language = Choose(kLanguages, v, "lang");
      }},
     {"async", false, [](CommandLine& l, const std::string&) { l.options.async = true; }},
     {"repeat", true,
      [](CommandLine& l, const std::string& v) {
          l.options.repeatGiven = true;
-         l.options.repeat = Number(v, 1, maximumRepeat, "repeat");
+         l.options.repeat = Number(v, 1, kMaximumRepeat, "repeat");
      }},
     {"verbose", false, [](CommandLine& l, const std::string&) { l.options.verbose = true; }},
     {"help", false, [](CommandLine& l, const std::string&) { l.request = Request::Help; }},
     {"version", false, [](CommandLine& l, const std::string&) { l.request = Request::Version; }},
 };
 
-constexpr int optionCount = sizeof(optionTable) / sizeof(optionTable[0]);
-constexpr int firstOptionValue = 256; // above every short option character
+constexpr int kOptionCount = sizeof(kOptionTable) / sizeof(kOptionTable[0]);
+constexpr int kFirstOptionValue = 256; // above every short option character
 
 std::vector<option> LongOptions()
 {
     std::vector<option> options;
-    for (int i = 0; i < optionCount; ++i) {
-        const OptionEntry& entry = optionTable[i];
+    for (int i = 0; i < kOptionCount; ++i) {
+        const OptionEntry& entry = kOptionTable[i];
         options.push_back(option{entry.name, entry.takesValue ? required_argument : no_argument,
-                                 nullptr, firstOptionValue + i});
+                                 nullptr, kFirstOptionValue + i});
     }
     options.push_back(option{nullptr, 0, nullptr, 0});
     return options;
@@ -230,8 +230,8 @@ CommandLine ParseCommandLine(int argc, char** argv)
             break;
         if (result == 'h')
             line.request = Request::Help;
-        else if (result >= firstOptionValue && result < firstOptionValue + optionCount)
-            optionTable[result - firstOptionValue].apply(line, optarg ? optarg : "");
+        else if (result >= kFirstOptionValue && result < kFirstOptionValue + kOptionCount)
+            kOptionTable[result - kFirstOptionValue].apply(line, optarg ? optarg : "");
         else
             RejectOption(result, argv);
     }
@@ -241,8 +241,8 @@ CommandLine ParseCommandLine(int argc, char** argv)
         return line;
     CheckSending(line.options);
     if (line.options.port == 0)
-        line.options.port = line.options.useTls ? defaultTlsPort : defaultPlainPort;
+        line.options.port = line.options.useTls ? kDefaultTlsPort : kDefaultPlainPort;
     return line;
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

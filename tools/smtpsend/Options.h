@@ -8,7 +8,7 @@
 #include "Mailbox.h"
 #include "ProxyUrl.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 enum class RecipientKind { To, Cc, Bcc };
 
@@ -80,6 +80,6 @@ CommandLine ParseCommandLine(int argc, char** argv);
 // The text of --help.
 const char* HelpText();
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

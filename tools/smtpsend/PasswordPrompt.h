@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace smtpsend {
+namespace SmtpSend {
 
 bool StandardInputIsTerminal();
 
@@ -13,6 +13,6 @@ bool StandardInputIsTerminal();
 // when the program is interrupted. False when the input ended first.
 bool ReadHiddenLine(const std::string& prompt, std::string& line);
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

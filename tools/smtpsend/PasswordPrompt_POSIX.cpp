@@ -7,11 +7,11 @@
 #include <csignal>
 #include <cstdio>
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
-const int interruptSignals[] = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
+const int kInterruptSignals[] = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
 
 // The settings to put back; read by the signal handler, so kept static.
 struct termios savedTerminal;
@@ -34,7 +34,7 @@ extern "C" void RestoreAndReraise(int signalNumber)
 
 void SetInterruptHandlers(void (*handler)(int))
 {
-    for (int signalNumber : interruptSignals)
+    for (int signalNumber : kInterruptSignals)
         signal(signalNumber, handler);
 }
 
@@ -99,4 +99,4 @@ bool ReadHiddenLine(const std::string& prompt, std::string& line)
     return complete;
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
@@ -68,4 +68,4 @@ bool ReadHiddenLine(const std::string& prompt, std::string& line)
     return complete;
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

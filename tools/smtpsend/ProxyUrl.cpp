@@ -5,7 +5,7 @@
 
 #include "Numbers.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
@@ -14,7 +14,7 @@ struct Scheme {
     int type;
 };
 
-const Scheme schemes[] = {
+const Scheme kSchemes[] = {
     {"socks4", 0},
     {"socks4a", 1},
     {"socks5", 2},
@@ -23,7 +23,7 @@ const Scheme schemes[] = {
 
 int SchemeType(const std::string& name)
 {
-    for (const Scheme& scheme : schemes) {
+    for (const Scheme& scheme : kSchemes) {
         if (name == scheme.name)
             return scheme.type;
     }
@@ -99,4 +99,4 @@ ProxyUrl ParseProxyUrl(const std::string& url)
     return proxy;
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

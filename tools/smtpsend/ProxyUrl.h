@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace smtpsend {
+namespace SmtpSend {
 
 struct ProxyUrl {
     int type = 2;     // the library's proxy type: 0 SOCKS4, 1 SOCKS4a, 2 SOCKS5, 3 SOCKS5h
@@ -18,6 +18,6 @@ struct ProxyUrl {
 // std::invalid_argument naming what is wrong.
 ProxyUrl ParseProxyUrl(const std::string& url);
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

@@ -3,7 +3,7 @@
 #ifndef SMTPSEND_QUIETSTANDARDERROR_H
 #define SMTPSEND_QUIETSTANDARDERROR_H
 
-namespace smtpsend {
+namespace SmtpSend {
 
 class QuietStandardError {
 public:
@@ -19,6 +19,6 @@ private:
     int saved; // the original standard error, or -1
 };
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

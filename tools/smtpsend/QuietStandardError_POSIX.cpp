@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-namespace smtpsend {
+namespace SmtpSend {
 
 QuietStandardError::QuietStandardError() : saved(-1)
 {
@@ -30,4 +30,4 @@ QuietStandardError::~QuietStandardError()
     close(saved);
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

@@ -5,11 +5,11 @@
 
 #include <cstdio>
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
-const int standardErrorFd = 2;
+const int kStandardErrorFd = 2;
 
 } // namespace
 
@@ -21,8 +21,8 @@ QuietStandardError::QuietStandardError() : saved(-1)
     const int nullDevice = _open("NUL", _O_WRONLY);
     if (nullDevice < 0)
         return;
-    saved = _dup(standardErrorFd);
-    if (saved >= 0 && _dup2(nullDevice, standardErrorFd) != 0) {
+    saved = _dup(kStandardErrorFd);
+    if (saved >= 0 && _dup2(nullDevice, kStandardErrorFd) != 0) {
         _close(saved);
         saved = -1;
     }
@@ -34,8 +34,8 @@ QuietStandardError::~QuietStandardError()
     if (saved < 0)
         return;
     std::fflush(stderr);
-    _dup2(saved, standardErrorFd);
+    _dup2(saved, kStandardErrorFd);
     _close(saved);
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

@@ -1,6 +1,6 @@
 #include "ResultMeanings.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
@@ -9,7 +9,7 @@ struct Meaning {
     const char* text;
 };
 
-const Meaning meanings[] = {
+const Meaning kMeanings[] = {
     {1, "message sent"},
     {-1, "general error"},
     {-2, "could not connect through the proxy"},
@@ -39,11 +39,11 @@ const Meaning meanings[] = {
 
 const char* ResultMeaning(int resultCode)
 {
-    for (const Meaning& meaning : meanings) {
+    for (const Meaning& meaning : kMeanings) {
         if (meaning.resultCode == resultCode)
             return meaning.text;
     }
     return "unknown result";
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

@@ -3,10 +3,10 @@
 #ifndef SMTPSEND_RESULTMEANINGS_H
 #define SMTPSEND_RESULTMEANINGS_H
 
-namespace smtpsend {
+namespace SmtpSend {
 
 const char* ResultMeaning(int resultCode);
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

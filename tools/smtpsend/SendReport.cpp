@@ -4,18 +4,18 @@
 
 #include "ResultMeanings.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
-constexpr int successCode = 1;
+constexpr int kSuccessCode = 1;
 
 } // namespace
 
 void ReportOutcome(SendTally& tally, const std::string& label, int resultCode,
                    const std::string& text)
 {
-    if (resultCode == successCode)
+    if (resultCode == kSuccessCode)
         ++tally.delivered;
     else
         ++tally.failed;
@@ -45,4 +45,4 @@ void PrintSummary(const SendTally& tally)
                 tally.failed, tally.seconds, rate);
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace smtpsend {
+namespace SmtpSend {
 
 struct SendTally {
     int delivered = 0;
@@ -25,6 +25,6 @@ void ReportDetail(const std::string& label, const std::string& detail);
 // "delivered D, failed F, in S s (R messages/s)".
 void PrintSummary(const SendTally& tally);
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

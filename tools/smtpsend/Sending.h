@@ -7,7 +7,7 @@
 
 #include "SendReport.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 // Calls Send count times, reporting each outcome and, for a failure, the
 // library's last log entry, which says what the server refused; numbered
@@ -21,6 +21,6 @@ SendTally SendSynchronously(SMTPClientNS::ISmtpClient& client, int count, bool n
 // task id and the library's message.
 SendTally SendAsynchronously(SMTPClientNS::ISmtpClient& client, int count);
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

@@ -6,11 +6,11 @@
 #include "Sending.h"
 #include "Utf16.h"
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
-constexpr int successCode = 1;
+constexpr int kSuccessCode = 1;
 
 int SendOnce(SMTPClientNS::ISmtpClient& client, bool verbose)
 {
@@ -31,11 +31,11 @@ SendTally SendSynchronously(SMTPClientNS::ISmtpClient& client, int count, bool n
         const int resultCode = SendOnce(client, verbose);
         const std::string label = numbered ? "send " + std::to_string(number) : std::string();
         ReportOutcome(tally, label, resultCode, std::string());
-        if (resultCode != successCode)
+        if (resultCode != kSuccessCode)
             ReportDetail(label, Utf16ToUtf8(client.GetLastLogEntry()));
     }
     tally.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return tally;
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

@@ -2,11 +2,11 @@
 
 #include <stdexcept>
 
-namespace smtpsend {
+namespace SmtpSend {
 
 namespace {
 
-constexpr char32_t replacementCharacter = 0xFFFD;
+constexpr char32_t kReplacementCharacter = 0xFFFD;
 
 bool IsContinuation(unsigned char byte)
 {
@@ -121,7 +121,7 @@ std::string Utf16ToUtf8(const SMTPClientNS::SmtpChar* text)
             AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
             ++text;
         } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-            AppendUtf8(out, replacementCharacter);
+            AppendUtf8(out, kReplacementCharacter);
         } else {
             AppendUtf8(out, unit);
         }
@@ -129,4 +129,4 @@ std::string Utf16ToUtf8(const SMTPClientNS::SmtpChar* text)
     return out;
 }
 
-} // namespace smtpsend
+} // namespace SmtpSend

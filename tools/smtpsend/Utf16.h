@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace smtpsend {
+namespace SmtpSend {
 
 using WText = std::basic_string<SMTPClientNS::SmtpChar>;
 
@@ -18,6 +18,6 @@ WText Utf8ToUtf16(const std::string& text);
 // Unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(const SMTPClientNS::SmtpChar* text);
 
-} // namespace smtpsend
+} // namespace SmtpSend
 
 #endif

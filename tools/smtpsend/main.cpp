@@ -14,11 +14,11 @@
 
 namespace {
 
-using namespace smtpsend;
+using namespace SmtpSend;
 
-constexpr int exitSuccess = 0;
-constexpr int exitSendFailed = 1;
-constexpr int exitBadInput = 2;
+constexpr int kExitSuccess = 0;
+constexpr int kExitSendFailed = 1;
+constexpr int kExitBadInput = 2;
 
 // Library objects are given up with their own Release.
 struct Releaser {
@@ -53,7 +53,7 @@ int Run(const SendOptions& options)
     const SendTally tally = Send(*client, options);
     if (options.repeatGiven)
         PrintSummary(tally);
-    return tally.failed == 0 ? exitSuccess : exitSendFailed;
+    return tally.failed == 0 ? kExitSuccess : kExitSendFailed;
 }
 
 } // namespace
@@ -64,11 +64,11 @@ int main(int argc, char** argv)
         const CommandLine line = ParseCommandLine(argc, argv);
         if (line.request == Request::Help) {
             std::fputs(HelpText(), stdout);
-            return exitSuccess;
+            return kExitSuccess;
         }
         if (line.request == Request::Version) {
             std::printf("smtpsend %s\n", SMTPSEND_VERSION);
-            return exitSuccess;
+            return kExitSuccess;
         }
         return Run(line.options);
     } catch (const UsageError& error) {
@@ -77,5 +77,5 @@ int main(int argc, char** argv)
     } catch (const InputError& error) {
         std::fprintf(stderr, "smtpsend: %s; nothing was sent\n", error.what());
     }
-    return exitBadInput;
+    return kExitBadInput;
 }
