@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds, and runs every test: the suite, the
-# suite under the sanitizers and valgrind, a bounded fuzzing run, and the
-# Windows DLL's suite under Wine.
+# Installs the dependencies, builds, and runs every test: the layout and
+# naming check, the suite, the suite under the sanitizers and valgrind, a
+# bounded fuzzing run, and the Windows DLL's suite under Wine.
 #
 #   scripts/test.sh [BUILD_DIR]   (default: build; the other builds go beside it)
 set -euo pipefail
@@ -11,6 +11,7 @@ build="${1:-$root/build}"
 builds="$(dirname "$build")"
 
 "$root/scripts/build.sh" "$build"
+"$root/scripts/check-style.sh" "$builds/build-style"
 ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 300
 
 "$root/scripts/test-sanitizers.sh" "$builds"
