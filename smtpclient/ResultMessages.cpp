@@ -1,33 +1,35 @@
 #include "ResultMessages.h"
 
-#include "ResultTable.h"
+#include <curl/curl.h>
+
+#include "Outcomes.h"
 
 namespace SMTPClientNS {
 
 const ResultRow kResultRows[kResultRowCount] = {
-    {0, 1}, // CURLE_OK
-    {kGeneralErrorKey, -1},
-    {2, -2},    // CURLE_FAILED_INIT
-    {5, -3},    // CURLE_COULDNT_RESOLVE_PROXY
-    {6, -4},    // CURLE_COULDNT_RESOLVE_HOST
-    {7, -5},    // CURLE_COULDNT_CONNECT
-    {3, -6},    // CURLE_URL_MALFORMAT
-    {1, -7},    // CURLE_UNSUPPORTED_PROTOCOL
-    {35, -8},   // CURLE_SSL_CONNECT_ERROR
-    {60, -9},   // CURLE_PEER_FAILED_VERIFICATION
-    {10, -10},  // CURLE_FTP_ACCEPT_FAILED
-    {28, -11},  // CURLE_OPERATION_TIMEDOUT
-    {67, -12},  // CURLE_LOGIN_DENIED
-    {55, -13},  // CURLE_SEND_ERROR
-    {56, -14},  // CURLE_RECV_ERROR
-    {94, -15},  // CURLE_AUTH_ERROR
-    {26, -16},  // CURLE_READ_ERROR
-    {-2, -17},  // pipeline: no sender
-    {-3, -18},  // pipeline: no recipients
-    {-19, -19}, // conversion: invalid parameter
-    {-20, -20}, // conversion: out of memory
-    {-21, -21}, // conversion: unsupported encoding
-    {-22, -22}, // conversion: any other failure
+    {CURLE_OK, kResultSuccess},
+    {kGeneralErrorKey, kResultGeneralError},
+    {CURLE_FAILED_INIT, kResultProxyConnectFailed},
+    {CURLE_COULDNT_RESOLVE_PROXY, kResultProxyNotResolved},
+    {CURLE_COULDNT_RESOLVE_HOST, kResultHostNotResolved},
+    {CURLE_COULDNT_CONNECT, kResultConnectFailed},
+    {CURLE_URL_MALFORMAT, kResultMalformedHost},
+    {CURLE_UNSUPPORTED_PROTOCOL, kResultUnsupportedProtocol},
+    {CURLE_SSL_CONNECT_ERROR, kResultTlsConnectFailed},
+    {CURLE_PEER_FAILED_VERIFICATION, kResultCertificateRejected},
+    {CURLE_FTP_ACCEPT_FAILED, kResultCertificateAuthenticationFailed},
+    {CURLE_OPERATION_TIMEDOUT, kResultTimedOut},
+    {CURLE_LOGIN_DENIED, kResultLoginDenied},
+    {CURLE_SEND_ERROR, kResultSendFailed},
+    {CURLE_RECV_ERROR, kResultReceiveFailed},
+    {CURLE_AUTH_ERROR, kResultWrongCredentials},
+    {CURLE_READ_ERROR, kResultFileReadFailed},
+    {kOutcomeNoSender, kResultNoSender},
+    {kOutcomeNoRecipients, kResultNoRecipients},
+    {kOutcomeConversionInvalidParameter, kResultConversionInvalidParameter},
+    {kOutcomeConversionOutOfMemory, kResultConversionOutOfMemory},
+    {kOutcomeConversionUnsupported, kResultConversionUnsupported},
+    {kOutcomeConversionFailed, kResultConversionFailed},
 };
 
 namespace {

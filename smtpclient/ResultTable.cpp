@@ -41,7 +41,7 @@ int32_t ToResultCode(int32_t rawOutcome)
 {
     const ResultTable& table = GetResultTable();
     ResultTable::const_iterator row = table.find(rawOutcome);
-    return row == table.end() ? -1 : row->second.resultCode;
+    return row == table.end() ? kResultGeneralError : row->second.resultCode;
 }
 
 const SmtpChar* ToResultText(int32_t rawOutcome)

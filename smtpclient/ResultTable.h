@@ -7,6 +7,7 @@
 #include <map>
 
 #include "IMimeMessage.h"
+#include "Outcomes.h"
 
 namespace SMTPClientNS {
 
@@ -16,9 +17,6 @@ struct ResultEntry {
 };
 
 typedef std::map<int32_t, ResultEntry> ResultTable;
-
-// Key of the general-error row.
-const int32_t kGeneralErrorKey = 100;
 
 // A table with the messages of the given language; GetResultTable builds its
 // one table with this.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "NoThrow.h"
+#include "Outcomes.h"
 #include "ProxyValues.h"
 #include "encoding/CodePage.h"
 #include "mime/HeaderBuilder.h"
@@ -14,11 +15,6 @@
 namespace SMTPClientNS {
 
 namespace {
-
-// Raw outcomes of the pipeline's own checks.
-const int kBadState = -1;
-const int kNoSender = -2;
-const int kNoRecipients = -3;
 
 // Proxy types as the client stores them, indexed by the stored number.
 const long kProxyTypes[] = {CURLPROXY_SOCKS4, CURLPROXY_SOCKS4A, CURLPROXY_SOCKS5,
@@ -134,16 +130,16 @@ int BuildRequestSteps(CURL* curlHandle, curl_slist** recipientList, curl_slist**
 {
     if (curlHandle == nullptr || client == nullptr || *rootMime == nullptr || *mixedMime == nullptr
         || *relatedMime == nullptr || *alternativeMime == nullptr)
-        return kBadState;
+        return kOutcomeBadState;
     int rc = SetConnectionOptions(curlHandle, client);
     if (rc != 0)
         return rc;
     IMimeMessage* message = client->GetMimeMessage();
     if (message == nullptr)
-        return kBadState;
+        return kOutcomeBadState;
     const SmtpChar* sender = message->GetFrom(0);
     if (IsEmptyText(sender))
-        return kNoSender;
+        return kOutcomeNoSender;
     ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, ToAnsi(sender).c_str()));
     rc = SetRecipients(curlHandle, recipientList, client);
     if (rc != 0)
@@ -274,11 +270,11 @@ void SetOAuth2Option(CURL* curlHandle, ISmtpClient* client)
 int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* client)
 {
     if (curlHandle == nullptr || client == nullptr || client->GetMimeMessage() == nullptr)
-        return kBadState;
+        return kOutcomeBadState;
     std::vector<WString> addresses;
     CollectRecipients(client, addresses);
     if (addresses.empty())
-        return kNoRecipients;
+        return kOutcomeNoRecipients;
     // A list cut short would send to fewer recipients than asked: a failed
     // append fails the build, and the slot keeps what was appended.
     curl_slist* last = LastNode(*recipientList);

@@ -1,13 +1,13 @@
 #include "SmtpClient.h"
 
 #include "NoThrow.h"
+#include "Outcomes.h"
 #include "SmtpClientWrapper.h"
 
 namespace SMTPClientNS {
 
 namespace {
 
-const int kGeneralError = -1;
 const SmtpChar kEmptyText[] = SMTPCLIENT_TEXT("");
 
 } // namespace
@@ -28,18 +28,19 @@ CSmtpClient::~CSmtpClient()
 
 int CSmtpClient::Send()
 {
-    return NoThrow(kGeneralError, [this] { return implementation->Send(); });
+    return NoThrow(kResultGeneralError, [this] { return implementation->Send(); });
 }
 
 // -1: no task was queued, and none will complete.
 int CSmtpClient::SendAsync()
 {
-    return NoThrow(kGeneralError, [this] { return implementation->SendAsync(); });
+    return NoThrow(kResultGeneralError, [this] { return implementation->SendAsync(); });
 }
 
 int CSmtpClient::CancelAsync(int taskId)
 {
-    return NoThrow(kGeneralError, [this, taskId] { return implementation->CancelAsync(taskId); });
+    return NoThrow(kResultGeneralError,
+                   [this, taskId] { return implementation->CancelAsync(taskId); });
 }
 
 const SmtpChar* CSmtpClient::GetSessionLog()

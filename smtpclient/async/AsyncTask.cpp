@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "../NoThrow.h"
+#include "../Outcomes.h"
 #include "../ResultTable.h"
 #include "../SendPipeline.h"
 #include "../SmtpClientWrapper.h"
@@ -32,7 +33,7 @@ bool CreateTransfer(AsyncTaskRecord& record)
 void ReportCompletion(IAsyncCallback& callback, const AsyncTaskRecord& record)
 {
     const SmtpChar* message = SMTPCLIENT_TEXT("");
-    int32_t resultCode = -1;
+    int32_t resultCode = kResultGeneralError;
     NoThrow([&] {
         message = ToResultText(record.result);
         resultCode = ToResultCode(record.result);
@@ -67,7 +68,7 @@ int32_t CAsyncTask::ExecuteTask(ISmtpClient* client)
             task->nesting = this;
             task->client->AddRef();
             if (!CreateTransfer(*task)) {
-                task->result = -1;
+                task->result = kOutcomeBadState;
                 return;
             }
             task->result = BuildRequest(task->curlHandle, &task->recipientList, &task->headerList,

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "../NoThrow.h"
+#include "../Outcomes.h"
 #include "AsyncTestHooks.h"
 #include "HostThreadEnd.h"
 
@@ -17,9 +18,6 @@ const uint32_t kTaskDoneMessage = Platform::kUserMessage + 4095;
 const SmtpChar kWindowClassName[] = SMTPCLIENT_TEXT("SmtpClientAsyncThreadWindow");
 
 const uint32_t kStopTimeoutMs = 1000;
-
-// Raw outcome of a task that no worker could run: reported as a general error.
-const int32_t kNoWorkerOutcome = -1;
 
 // What SendAsync returns for a task that could not be queued.
 const int32_t kNotQueued = -1;
@@ -176,7 +174,7 @@ void CAsyncThread::CompleteWithoutWorker(int32_t taskId)
     if (record == nullptr)
         return;
     record->taskId = taskId;
-    record->result = kNoWorkerOutcome;
+    record->result = kOutcomeBadState;
     if (!tasks->Finish(record, kTaskDoneMessage))
         DiscardTask(record);
 }

@@ -71,16 +71,16 @@ void Close(CharsetConverter& converter)
 int MapConversionResult(int result)
 {
     switch (result) {
-    case 1:
+    case kConversionStepDone:
         return 0;
-    case -1:
-        return -19;
-    case -2:
-        return -20;
-    case -3:
-        return -21;
+    case kConversionStepRefused:
+        return kOutcomeConversionInvalidParameter;
+    case kConversionStepOutOfMemory:
+        return kOutcomeConversionOutOfMemory;
+    case kConversionStepUnknownCharset:
+        return kOutcomeConversionUnsupported;
     default:
-        return -22;
+        return kOutcomeConversionFailed;
     }
 }
 
@@ -104,18 +104,18 @@ int ConvertUtf16ToCharset(CharsetConverter& converter, std::string charset, cons
                           char** out, size_t* outLength)
 {
     if (charset.empty() || out == nullptr || outLength == nullptr || text == nullptr)
-        return -1;
+        return kOutcomeBadState;
 
     size_t units = std::char_traits<SmtpChar>::length(text);
     if (units == 0 || units > static_cast<size_t>(INT32_MAX))
-        return -1;
+        return kOutcomeBadState;
 
     // The input is the text as UTF-16LE bytes, copied so the conversion can
     // walk it freely.
     size_t byteLength = units * 2;
     std::unique_ptr<char[]> copy(new (std::nothrow) char[byteLength + 1]);
     if (!copy)
-        return -20;
+        return kOutcomeConversionOutOfMemory;
     std::memset(copy.get(), 0, byteLength + 1);
     for (size_t i = 0; i < units; ++i) {
         uint16_t unit = static_cast<uint16_t>(text[i]);
@@ -134,7 +134,7 @@ int ConvertBytesToCharset(CharsetConverter& converter, const char* input, size_t
 {
     if (input == nullptr || inputLength == 0 || charset == nullptr || out == nullptr
         || outLength == nullptr)
-        return -1;
+        return kConversionStepRefused;
 
     try {
         // 5 bytes per input byte (10 per UTF-16 unit) covers every charset's
@@ -146,10 +146,10 @@ int ConvertBytesToCharset(CharsetConverter& converter, const char* input, size_t
         std::unique_ptr<char, void (*)(void*)> output(
             static_cast<char*>(std::calloc(outputSize, 1)), std::free);
         if (!output)
-            return -1;
+            return kConversionStepRefused;
 
         if (!OpenFor(converter, charset))
-            return -3;
+            return kConversionStepUnknownCharset;
 
         size_t outputLeft = outputSize;
         int error =
@@ -167,9 +167,9 @@ int ConvertBytesToCharset(CharsetConverter& converter, const char* input, size_t
 
         *out = output.release();
         *outLength = produced;
-        return 1;
+        return kConversionStepDone;
     } catch (...) {
-        return -1;
+        return kConversionStepRefused;
     }
 }
 

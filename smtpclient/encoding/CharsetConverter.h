@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "../Outcomes.h"
 #include "../WideString.h"
 #include "../platform/CharsetBackend.h"
 
@@ -32,14 +33,14 @@ CharsetConverter& GetSharedConverter();
 
 // Converts text into charset. On success (0) *out receives a zero-filled
 // buffer of 10 bytes per code unit plus 1 (free it with FreeConverted) and
-// *outLength the produced byte count. Failures: -1 bad arguments or empty
-// text, -19 invalid parameter, -20 out of memory, -21 unsupported charset,
-// -22 conversion failed.
+// *outLength the produced byte count. Failures: kOutcomeBadState for bad
+// arguments or empty text, otherwise one of the kOutcomeConversion* outcomes.
 int ConvertUtf16ToCharset(CharsetConverter& converter, std::string charset, const SmtpChar* text,
                           char** out, size_t* outLength);
 
-// The inner step: 1 success, -1 bad arguments, -3 unknown charset, or the
-// errno of a failed conversion.
+// The inner step: kConversionStepDone, kConversionStepRefused (bad arguments
+// or no memory), kConversionStepUnknownCharset, or the errno of a failed
+// conversion.
 int ConvertBytesToCharset(CharsetConverter& converter, const char* input, size_t inputLength,
                           const char* charset, char** out, size_t* outLength);
 

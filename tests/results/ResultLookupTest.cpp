@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include <curl/curl.h>
+
 #include "TestText.h"
 #include "smtpclient/ResultTable.h"
 
@@ -24,9 +26,9 @@ TEST(ResultLookup, SuccessIsOneAndEveryFailureHasACodeOfItsOwn)
     std::set<int32_t> failureCodes;
     for (const auto& row : GetResultTable()) {
         const int32_t code = ToResultCode(row.first);
-        if (row.first == 0) {
-            EXPECT_EQ(1, code);
-            EXPECT_TRUE(U8(ToResultText(0)).empty());
+        if (row.first == CURLE_OK) {
+            EXPECT_EQ(kResultSuccess, code);
+            EXPECT_TRUE(U8(ToResultText(CURLE_OK)).empty());
             continue;
         }
         EXPECT_TRUE(failureCodes.insert(code).second) << "code " << code << " given twice";
@@ -35,21 +37,23 @@ TEST(ResultLookup, SuccessIsOneAndEveryFailureHasACodeOfItsOwn)
     // Failures are numbered -1 down to one below the number of rows, no gaps.
     const int32_t lowest = -static_cast<int32_t>(GetResultTable().size() - 1);
     EXPECT_EQ(lowest, *failureCodes.begin());
-    EXPECT_EQ(-1, *failureCodes.rbegin());
+    EXPECT_EQ(kResultGeneralError, *failureCodes.rbegin());
 }
 
 // A conversion failure already carries its result code, and an outcome
-// without a row, a result code looked up again (-17) among them, is a
-// general error.
+// without a row, a result code looked up again among them, is a general
+// error.
 TEST(ResultLookup, ConversionCodesPassThroughAndUnknownOutcomesAreGeneralErrors)
 {
-    for (int32_t code : {-19, -20, -21, -22})
+    for (int32_t code : {kOutcomeConversionInvalidParameter, kOutcomeConversionOutOfMemory,
+                         kOutcomeConversionUnsupported, kOutcomeConversionFailed})
         EXPECT_EQ(code, ToResultCode(code));
-    EXPECT_EQ(-1, ToResultCode(kGeneralErrorKey));
+    EXPECT_EQ(kResultGeneralError, ToResultCode(kGeneralErrorKey));
     const std::string general = U8(ToResultText(kGeneralErrorKey));
     EXPECT_EQ("A general error occurred", general);
-    for (int32_t raw : {4, 999, -1, -17, INT32_MIN}) {
-        EXPECT_EQ(-1, ToResultCode(raw)) << raw;
+    for (int32_t raw : {static_cast<int32_t>(CURLE_NOT_BUILT_IN), 999, kOutcomeBadState,
+                        kResultNoSender, INT32_MIN}) {
+        EXPECT_EQ(kResultGeneralError, ToResultCode(raw)) << raw;
         EXPECT_EQ(general, U8(ToResultText(raw))) << raw;
     }
 }

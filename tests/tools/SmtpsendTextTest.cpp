@@ -1,15 +1,20 @@
 // smtpsend's parsers of command-line text: what each makes of its input, or
-// "refused" when it throws.
+// "refused" when it throws; and its own English meanings of the result codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <set>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "Mailbox.h"
 #include "Numbers.h"
 #include "ProxyUrl.h"
+#include "ResultMeanings.h"
 #include "Utf16.h"
+#include "smtpclient/ResultTable.h"
 
 namespace SmtpSend {
 namespace {
@@ -74,6 +79,18 @@ TEST(SmtpsendText, ParsesOrRefuses)
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, Parsed(c.parser, c.text)) << c.parser << ": " << c.text;
+}
+
+// The meanings are a copy beside the library's table: one for each result
+// code the table maps to, and none for a code it does not.
+TEST(SmtpsendText, HasOneMeaningForEachResultCodeOfTheLibrary)
+{
+    std::set<int> libraryCodes;
+    for (const auto& row : SMTPClientNS::GetResultTable())
+        libraryCodes.insert(row.second.resultCode);
+    std::vector<int> meaningCodes = ResultCodesWithMeaning();
+    std::sort(meaningCodes.begin(), meaningCodes.end());
+    EXPECT_EQ(std::vector<int>(libraryCodes.begin(), libraryCodes.end()), meaningCodes);
 }
 
 } // namespace

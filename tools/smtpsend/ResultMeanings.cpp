@@ -46,4 +46,12 @@ const char* ResultMeaning(int resultCode)
     return "unknown result";
 }
 
+std::vector<int> ResultCodesWithMeaning()
+{
+    std::vector<int> codes;
+    for (const Meaning& meaning : kMeanings)
+        codes.push_back(meaning.resultCode);
+    return codes;
+}
+
 } // namespace SmtpSend
