@@ -114,9 +114,10 @@ curl_mimepart* AddContainer(curl_mime* root, curl_mime* subparts, const char* ty
 }
 
 // The name that the part's Content-Disposition carries: the path's base name.
-void SetPartFileName(curl_mimepart* part, const std::string& path)
+void SetPartFileName(curl_mimepart* part, const WString& path)
 {
-    ThrowIfOutOfMemory(curl_mime_filename(part, Platform::BaseName(path.c_str())));
+    const std::string name = ToAnsi(Platform::BaseName(path.c_str()));
+    ThrowIfOutOfMemory(curl_mime_filename(part, name.c_str()));
 }
 
 // A part whose body is the file's Base64 text, named after the file. Its
@@ -124,11 +125,11 @@ void SetPartFileName(curl_mimepart* part, const std::string& path)
 // its own file parts; an empty type sets none. Its own header lines start
 // with the encoding, where libcurl's encoder would have written it among
 // them, and go on with the non-empty lines of extraHeaders.
-void AddFilePart(curl_mime* mime, const std::string& path, const char* type,
+void AddFilePart(curl_mime* mime, const WString& path, const char* type,
                  std::initializer_list<const char*> extraHeaders)
 {
     curl_mimepart* part = ThrowIfNull(curl_mime_addpart(mime));
-    SetFilePartSource(part, path);
+    SetFilePartSource(part, ToAnsi(path.c_str()));
     SetPartFileName(part, path);
     if (type[0] != 0) {
         ThrowIfOutOfMemory(curl_mime_type(part, type));
@@ -145,7 +146,7 @@ void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
     // The identifier is the host's text in a part header line.
     const WString identifier = WithoutLineBreaks(image.contentId);
     const std::string contentId = "Content-ID: <" + ToAnsi(identifier.c_str()) + ">";
-    AddFilePart(related, path, type[0] != 0 ? type : FileContentType(path.c_str()),
+    AddFilePart(related, image.path, type[0] != 0 ? type : FileContentType(path.c_str()),
                 {contentId.c_str(), "Content-Disposition: inline"});
 }
 
@@ -225,7 +226,7 @@ void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient
         }
         const std::string ansiPath = ToAnsi(path.c_str());
         const std::string nameHeader = ExtendedFileNameHeader(path);
-        AddFilePart(*mixedMime, ansiPath, FileContentType(ansiPath.c_str()), {nameHeader.c_str()});
+        AddFilePart(*mixedMime, path, FileContentType(ansiPath.c_str()), {nameHeader.c_str()});
     }
     AddContainer(*rootMime, *mixedMime, "multipart/mixed");
 }
