@@ -162,18 +162,15 @@ int EncodeDisplayName(std::string charset, const SmtpChar* text, std::string& ou
         AppendPlainText(name, out);
         return 0;
     }
-    char* converted = nullptr;
-    size_t convertedLength = 0;
-    const int rc = ConvertUtf16ToCharset(GetSharedConverter(), charset, name.c_str(), &converted,
-                                         &convertedLength);
+    std::string bytes;
+    const int rc = ConvertPiece(charset, name, bytes);
     if (rc != 0) {
         return rc;
     }
-    const ConvertedText bytes(converted);
     // The name ends at its first zero byte.
-    const size_t length = std::strlen(bytes.get());
+    const size_t length = std::strlen(bytes.c_str());
     if (length > 0) {
-        out = EncodedWord(charset, bytes.get(), length);
+        out = EncodedWord(charset, bytes.data(), length);
     }
     return 0;
 }
@@ -204,15 +201,12 @@ int EncodeWords(std::string charset, WString text, std::string& out)
             AppendPlainText(word.text, out);
             continue;
         }
-        char* converted = nullptr;
-        size_t convertedLength = 0;
-        const int rc = ConvertUtf16ToCharset(GetSharedConverter(), charset, word.text.c_str(),
-                                             &converted, &convertedLength);
+        std::string bytes;
+        const int rc = ConvertPiece(charset, word.text, bytes);
         if (rc != 0) {
             return rc;
         }
-        const ConvertedText bytes(converted);
-        out += EncodedWord(charset, bytes.get(), convertedLength);
+        out += EncodedWord(charset, bytes.data(), bytes.size());
     }
     return 1;
 }
