@@ -51,15 +51,14 @@ IMimeMessage* MessageOf(ISmtpClient* client)
 // Gives a part the converted body, up to its first zero byte. Every line end
 // goes out as CR LF: a lone LF or CR would reach the server as it is, where a
 // "." line after a bare LF may end the DATA and the rest run as commands. A
-// body with a line too long for a mail goes out quoted-printable.
-void SetBodyData(curl_mimepart* part, const char* converted)
+// body with a line too long for a mail goes out quoted-printable. The line
+// ends are rewritten inside the conversion's buffer (capacity bytes), which
+// has room to spare, so that a large body is not copied once more.
+void SetBodyData(curl_mimepart* part, char* converted, size_t capacity)
 {
-    const WireText wire = TextForTheWire(converted, std::strlen(converted));
-    if (wire.rewritten) {
-        ThrowIfOutOfMemory(curl_mime_data(part, wire.text.data(), wire.text.size()));
-    } else {
-        ThrowIfOutOfMemory(curl_mime_data(part, converted, CURL_ZERO_TERMINATED));
-    }
+    std::string spare;
+    const WireText wire = TextForTheWire(converted, std::strlen(converted), capacity, spare);
+    ThrowIfOutOfMemory(curl_mime_data(part, wire.bytes, wire.length));
     if (wire.quotedPrintable) {
         ThrowIfOutOfMemory(curl_mime_encoder(part, "quoted-printable"));
     }
@@ -78,7 +77,8 @@ int AddTextPart(curl_mime* mime, const SmtpChar* body, const char* typeFormat,
     }
     const ConvertedText text(converted);
     curl_mimepart* part = ThrowIfNull(curl_mime_addpart(mime));
-    SetBodyData(part, text.get());
+    SetBodyData(part, text.get(),
+                ConvertedBufferSize(2 * std::char_traits<SmtpChar>::length(body)));
     char type[56];
     std::snprintf(type, sizeof type, typeFormat, charset.c_str());
     ThrowIfOutOfMemory(curl_mime_type(part, type));
