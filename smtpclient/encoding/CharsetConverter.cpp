@@ -142,7 +142,7 @@ int ConvertBytesToCharset(CharsetConverter& converter, const char* input, size_t
         // output terminate it for callers that read it as a C string. calloc
         // takes large blocks as fresh pages that are zero already, so only
         // the pages the conversion writes are ever touched.
-        size_t outputSize = inputLength * 5 + 1;
+        size_t outputSize = ConvertedBufferSize(inputLength);
         std::unique_ptr<char, void (*)(void*)> output(
             static_cast<char*>(std::calloc(outputSize, 1)), std::free);
         if (!output)
@@ -171,6 +171,11 @@ int ConvertBytesToCharset(CharsetConverter& converter, const char* input, size_t
     } catch (...) {
         return kConversionStepRefused;
     }
+}
+
+size_t ConvertedBufferSize(size_t inputLength)
+{
+    return inputLength * 5 + 1;
 }
 
 void FreeConverted(char* buffer)

@@ -44,6 +44,10 @@ int ConvertUtf16ToCharset(CharsetConverter& converter, std::string charset, cons
 int ConvertBytesToCharset(CharsetConverter& converter, const char* input, size_t inputLength,
                           const char* charset, char** out, size_t* outLength);
 
+// The size of the buffer that a conversion hands out for inputLength bytes
+// of UTF-16LE (two per code unit of ConvertUtf16ToCharset's text).
+size_t ConvertedBufferSize(size_t inputLength);
+
 // Releases a buffer handed out by a conversion.
 void FreeConverted(char* buffer);
 

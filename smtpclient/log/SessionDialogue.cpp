@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../encoding/CodePage.h"
+#include "PrintableBytes.h"
 #include "TraceLog.h"
 
 namespace SMTPClientNS {
@@ -30,16 +31,11 @@ struct Dialogue {
 Dialogue CurrentDialogue;
 char ErrorBuffer[CURL_ERROR_SIZE];
 
-// Control characters would break the entry's lines (and a NUL would cut the
-// text short), so they show as dots; other bytes stay as the code page has them.
 std::string Readable(const std::string& line)
 {
-    std::string text = line;
-    for (char& c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte < 32 || byte == 127)
-            c = '.';
-    }
+    std::string text(line.size(), '.');
+    CopyPrintable<IsDialogueByte>(reinterpret_cast<const unsigned char*>(line.data()), line.size(),
+                                  &text[0]);
     return text;
 }
 

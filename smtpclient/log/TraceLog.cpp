@@ -9,6 +9,7 @@
 
 #include "../encoding/Digits.h"
 #include "../platform/LocalTime.h"
+#include "PrintableBytes.h"
 #include "SessionDialogue.h"
 
 namespace SMTPClientNS {
@@ -30,13 +31,6 @@ const char kErrorPrefix[] = "Error Info: ";
 const char kEndPrefix[] = "End Connnect: ";
 const std::string kSeparator(82, '=');
 
-// A byte as the trace prints it: itself from 32 to 127, a dot otherwise.
-// Branch-free, so that the copy loop vectorizes.
-char Printable(unsigned char byte)
-{
-    return static_cast<unsigned char>(byte - 32) < 96 ? static_cast<char>(byte) : '.';
-}
-
 bool IsLineBreakAt(const unsigned char* data, size_t size, size_t offset)
 {
     return offset + 1 < size && data[offset] == kCr && data[offset + 1] == kLf;
@@ -57,12 +51,6 @@ size_t FindLineBreak(const unsigned char* data, size_t size, size_t from, size_t
     return size;
 }
 
-void CopyPrintable(const unsigned char* data, size_t length, char* out)
-{
-    for (size_t at = 0; at < length; ++at)
-        out[at] = Printable(data[at]);
-}
-
 // Appends one line of at most 96 characters starting at offset and returns
 // the offset of the next line. A CR LF ends the line and is not printed; one
 // right after the 96th character still belongs to this line.
@@ -77,7 +65,7 @@ size_t AppendTraceLine(const char* prefix, size_t prefixLength, const unsigned c
     TraceEntryBuffer.resize(start + prefixLength + length + 1);
     char* out = &TraceEntryBuffer[start];
     std::memcpy(out, prefix, prefixLength);
-    CopyPrintable(data + offset, length, out + prefixLength);
+    CopyPrintable<IsTraceByte>(data + offset, length, out + prefixLength);
     out[prefixLength + length] = '\n';
     return lineBreak < size ? lineBreak + 2 : offset + kBytesPerLine;
 }

@@ -11,17 +11,19 @@ namespace SMTPClientNS {
 // The longest line, in octets without its line end, that a mail may carry.
 const size_t kMaxLineOctets = 998;
 
-// What a text part hands to libcurl: its bytes with CR LF line ends (text,
-// when they had any other; the bytes go as they are when rewritten is
-// false), and whether a line is too long, so that the part must go out
-// quoted-printable.
+// What a text part hands to libcurl: its bytes with CR LF line ends, and
+// whether a line is too long, so that the part must go out quoted-printable.
 struct WireText {
-    bool rewritten;
-    std::string text;
+    const char* bytes;
+    size_t length;
     bool quotedPrintable;
 };
 
-WireText TextForTheWire(const char* bytes, size_t length);
+// The length bytes at text, with every other line end (LF or CR) written as
+// CR LF. The text is rewritten in place when its buffer of capacity bytes
+// has room, and into spare otherwise; text with CR LF line ends only is
+// left as it is.
+WireText TextForTheWire(char* text, size_t length, size_t capacity, std::string& spare);
 
 } // namespace SMTPClientNS
 

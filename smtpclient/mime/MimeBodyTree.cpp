@@ -51,15 +51,14 @@ IMimeMessage* MessageOf(ISmtpClient* client)
 // Gives a part the converted body, up to its first zero byte. Every line end
 // goes out as CR LF: a lone LF or CR would reach the server as it is, where a
 // "." line after a bare LF may end the DATA and the rest run as commands. A
-// body with a line too long for a mail goes out quoted-printable.
-void SetBodyData(curl_mimepart* part, const char* converted)
+// body with a line too long for a mail goes out quoted-printable. The line
+// ends are rewritten inside the conversion's buffer (capacity bytes), which
+// has room to spare, so that a large body is not copied once more.
+void SetBodyData(curl_mimepart* part, char* converted, size_t capacity)
 {
-    const WireText wire = TextForTheWire(converted, std::strlen(converted));
-    if (wire.rewritten) {
-        ThrowIfOutOfMemory(curl_mime_data(part, wire.text.data(), wire.text.size()));
-    } else {
-        ThrowIfOutOfMemory(curl_mime_data(part, converted, CURL_ZERO_TERMINATED));
-    }
+    std::string spare;
+    const WireText wire = TextForTheWire(converted, std::strlen(converted), capacity, spare);
+    ThrowIfOutOfMemory(curl_mime_data(part, wire.bytes, wire.length));
     if (wire.quotedPrintable) {
         ThrowIfOutOfMemory(curl_mime_encoder(part, "quoted-printable"));
     }
@@ -78,7 +77,8 @@ int AddTextPart(curl_mime* mime, const SmtpChar* body, const char* typeFormat,
     }
     const ConvertedText text(converted);
     curl_mimepart* part = ThrowIfNull(curl_mime_addpart(mime));
-    SetBodyData(part, text.get());
+    SetBodyData(part, text.get(),
+                ConvertedBufferSize(2 * std::char_traits<SmtpChar>::length(body)));
     char type[56];
     std::snprintf(type, sizeof type, typeFormat, charset.c_str());
     ThrowIfOutOfMemory(curl_mime_type(part, type));
@@ -114,9 +114,10 @@ curl_mimepart* AddContainer(curl_mime* root, curl_mime* subparts, const char* ty
 }
 
 // The name that the part's Content-Disposition carries: the path's base name.
-void SetPartFileName(curl_mimepart* part, const std::string& path)
+void SetPartFileName(curl_mimepart* part, const WString& path)
 {
-    ThrowIfOutOfMemory(curl_mime_filename(part, Platform::BaseName(path.c_str())));
+    const std::string name = ToAnsi(Platform::BaseName(path.c_str()));
+    ThrowIfOutOfMemory(curl_mime_filename(part, name.c_str()));
 }
 
 // A part whose body is the file's Base64 text, named after the file. Its
@@ -124,11 +125,11 @@ void SetPartFileName(curl_mimepart* part, const std::string& path)
 // its own file parts; an empty type sets none. Its own header lines start
 // with the encoding, where libcurl's encoder would have written it among
 // them, and go on with the non-empty lines of extraHeaders.
-void AddFilePart(curl_mime* mime, const std::string& path, const char* type,
+void AddFilePart(curl_mime* mime, const WString& path, const char* type,
                  std::initializer_list<const char*> extraHeaders)
 {
     curl_mimepart* part = ThrowIfNull(curl_mime_addpart(mime));
-    SetFilePartSource(part, path);
+    SetFilePartSource(part, ToAnsi(path.c_str()));
     SetPartFileName(part, path);
     if (type[0] != 0) {
         ThrowIfOutOfMemory(curl_mime_type(part, type));
@@ -145,7 +146,7 @@ void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
     // The identifier is the host's text in a part header line.
     const WString identifier = WithoutLineBreaks(image.contentId);
     const std::string contentId = "Content-ID: <" + ToAnsi(identifier.c_str()) + ">";
-    AddFilePart(related, path, type[0] != 0 ? type : FileContentType(path.c_str()),
+    AddFilePart(related, image.path, type[0] != 0 ? type : FileContentType(path.c_str()),
                 {contentId.c_str(), "Content-Disposition: inline"});
 }
 
@@ -225,7 +226,7 @@ void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient
         }
         const std::string ansiPath = ToAnsi(path.c_str());
         const std::string nameHeader = ExtendedFileNameHeader(path);
-        AddFilePart(*mixedMime, ansiPath, FileContentType(ansiPath.c_str()), {nameHeader.c_str()});
+        AddFilePart(*mixedMime, path, FileContentType(ansiPath.c_str()), {nameHeader.c_str()});
     }
     AddContainer(*rootMime, *mixedMime, "multipart/mixed");
 }

@@ -5,6 +5,7 @@
 
 #include "../encoding/CharsetConverter.h"
 #include "../encoding/CodePage.h"
+#include "../platform/FileInfo.h"
 
 namespace SMTPClientNS {
 
@@ -17,13 +18,6 @@ bool IsAttributeChar(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
            || (c != 0 && std::strchr(kAttributeChars, c) != nullptr);
-}
-
-// The name after the last folder separator; both count, as in Windows paths.
-WString BaseName(const WString& path)
-{
-    const size_t separator = path.find_last_of(SMTPCLIENT_TEXT("/\\"));
-    return separator == WString::npos ? path : path.substr(separator + 1);
 }
 
 // UTF-8 through a conversion of its own, so that the shared converter keeps
@@ -60,7 +54,7 @@ std::string ExtendedFileNameDisposition(const WString& name)
 
 std::string ExtendedFileNameHeader(const WString& path)
 {
-    const WString name = BaseName(path);
+    const WString name = Platform::BaseName(path.c_str());
     if (FindNonAscii(name) < 0)
         return std::string();
     return "Content-Disposition: " + ExtendedFileNameDisposition(name);

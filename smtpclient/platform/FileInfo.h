@@ -5,11 +5,14 @@
 
 #include <cstdint>
 
+#include "../IMimeMessage.h"
+
 namespace SMTPClientNS {
 namespace Platform {
 
-// The part of path after its last folder separator.
-const char* BaseName(const char* path);
+// The part of path after its last folder separator. Taken from the host's
+// UTF-16 text, so that no byte of a multi-byte character counts as one.
+const SmtpChar* BaseName(const SmtpChar* path);
 
 // The size of the regular file at path (ANSI bytes); false when path names
 // nothing, a folder or a device.

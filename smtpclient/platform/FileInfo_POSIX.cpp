@@ -2,15 +2,17 @@
 
 #include <sys/stat.h>
 
-#include <cstring>
-
 namespace SMTPClientNS {
 namespace Platform {
 
-const char* BaseName(const char* path)
+const SmtpChar* BaseName(const SmtpChar* path)
 {
-    const char* separator = std::strrchr(path, '/');
-    return separator ? separator + 1 : path;
+    const SmtpChar* base = path;
+    for (const SmtpChar* at = path; *at != 0; ++at) {
+        if (*at == '/')
+            base = at + 1;
+    }
+    return base;
 }
 
 bool RegularFileSize(const char* path, uint64_t& size)

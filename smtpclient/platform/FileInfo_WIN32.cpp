@@ -6,15 +6,11 @@ namespace SMTPClientNS {
 namespace Platform {
 
 // Either slash separates folders, and a drive letter's colon ends a prefix.
-// In a double-byte code page a backslash byte may be the second half of a
-// character, so lead bytes take their trail byte with them.
-const char* BaseName(const char* path)
+const SmtpChar* BaseName(const SmtpChar* path)
 {
-    const char* base = path;
-    for (const char* at = path; *at != 0; ++at) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(*at)) && at[1] != 0)
-            ++at;
-        else if (*at == '\\' || *at == '/' || *at == ':')
+    const SmtpChar* base = path;
+    for (const SmtpChar* at = path; *at != 0; ++at) {
+        if (*at == '\\' || *at == '/' || *at == ':')
             base = at + 1;
     }
     return base;

@@ -75,11 +75,14 @@ void CheckBody(const std::string& charset, const WString& body)
                                                body.c_str(), &converted, &length)
                != 0)
         return;
+    const SMTPClientNS::ConvertedText buffer(converted);
     // The part's data ends at the first zero byte.
     const std::string given(converted, std::strlen(converted));
-    SMTPClientNS::FreeConverted(converted);
-    const SMTPClientNS::WireText wire = SMTPClientNS::TextForTheWire(given.data(), given.size());
-    const std::string& sent = wire.rewritten ? wire.text : given;
+    std::string spare;
+    const SMTPClientNS::WireText wire = SMTPClientNS::TextForTheWire(
+        converted, given.size(),
+        SMTPClientNS::ConvertedBufferSize(2 * WString::traits_type::length(body.c_str())), spare);
+    const std::string sent(wire.bytes, wire.length);
     const bool fits = CheckLineEnds(sent, "lone CR or LF in a body part");
     Expect(fits || wire.quotedPrintable, "long body line without quoted-printable");
     Expect(fits == !wire.quotedPrintable, "quoted-printable for a body whose lines fit");

@@ -11,54 +11,36 @@ and subject as the host set them.
 
 import email
 import email.policy
-import json
-import os
 import pathlib
-import subprocess
 import sys
-import time
+
+# The helpers shared with the other host runs are in tests/support.
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "support"))
+import host_launch  # noqa: E402
 
 SUBJECT = "Sent by a Microsoft-layout host"
 SENDER = "Microsoft-layout host <msvc-host@example.test>"
 
 
-def envelopes(folder):
-    """Envelopes of the received mail; a name with a leading dot is still being written."""
-    return {path for path in folder.glob("*.json") if not path.name.startswith(".")}
-
-
-def wait_for_mail(folder, before, recipient):
-    deadline = time.monotonic() + 10
-    while time.monotonic() < deadline:
-        for path in sorted(envelopes(folder) - before):
-            envelope = json.loads(path.read_text(encoding="utf-8"))
-            if recipient in envelope["rcpt_tos"]:
-                raw = (folder / envelope["raw"]).read_bytes()
-                return email.message_from_bytes(raw, policy=email.policy.default)
-        time.sleep(0.05)
-    return None
-
-
 def main():
     wine, host, check, *send = sys.argv[1:]
-    state = pathlib.Path(os.environ.get("SMTPCLIENT_TEST_STATE", "state"))
-    mail_folder = state / "mail"
-    before = envelopes(mail_folder)
+    before = host_launch.envelopes()
     command = [wine, host, check]
     if send:
         listener, recipient = send
-        ports = json.loads((state / "ports.json").read_text(encoding="utf-8"))
-        command.append(str(ports[listener]))
-    status = subprocess.run(command, cwd=pathlib.Path(host).parent, timeout=60).returncode
+        command.append(str(host_launch.listener_port(listener)))
+    status = host_launch.run_host(command, host)
     if status != 0:
         print(f"{check}: the host ended with {status}")
         return 1
     if not send:
         return 0
-    mail = wait_for_mail(mail_folder, before, recipient)
-    if mail is None:
+    envelope = host_launch.wait_for_envelope(before, lambda sent: recipient in sent["rcpt_tos"])
+    if envelope is None:
         print(f"{check}: no mail to {recipient} arrived")
         return 1
+    raw = (host_launch.MAIL_FOLDER / envelope["raw"]).read_bytes()
+    mail = email.message_from_bytes(raw, policy=email.policy.default)
     expected = {"From": SENDER, "To": f"Récipient <{recipient}>", "Subject": SUBJECT}
     received = {name: str(mail[name]) for name in expected}
     if received != expected:
