@@ -58,18 +58,13 @@ Files WriteFiles(const TempFolder& folder, size_t shift)
     return files;
 }
 
-std::string ContentId(size_t index)
-{
-    return "image" + std::to_string(index);
-}
-
 // The parts as the library builds them.
 void AddLibraryParts(curl_mime* root, curl_mime* related, curl_mime* mixed, const Files& files)
 {
     CMimeMessage message;
     message.SetHtmlBody(W("<p>images</p>").c_str());
     for (size_t i = 0; i < files.images.size(); ++i)
-        message.AddInlineImage(W(files.images[i]).c_str(), W(ContentId(i)).c_str());
+        message.AddInlineImage(W(files.images[i]).c_str(), W("image" + std::to_string(i)).c_str());
     for (const std::string& path : files.attachments)
         message.AddAttachment(W(path).c_str());
     CSmtpClient client(new CSmtpClientWrapper());
@@ -87,7 +82,7 @@ void AddLibcurlParts(curl_mime* root, curl_mime* related, curl_mime* mixed, cons
         const char* type = GetImageMimeType(files.images[i].c_str());
         if (type[0] != 0)
             curl_mime_type(part, type);
-        const std::string contentId = "Content-ID: <" + ContentId(i) + ">";
+        const std::string contentId = "Content-ID: <image" + std::to_string(i) + ">";
         curl_slist* headers = curl_slist_append(nullptr, contentId.c_str());
         curl_mime_headers(part, curl_slist_append(headers, "Content-Disposition: inline"), 1);
         curl_mime_encoder(part, "base64");
