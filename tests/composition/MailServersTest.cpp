@@ -7,16 +7,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "TempFolder.h"
-#include "TestServers.h"
-#include "TestText.h"
-#include "smtpclient/SmtpClient.h"
-#include "smtpclient/SmtpClientWrapper.h"
-#include "smtpclient/mime/MimeMessage.h"
+#include "SendTestClient.h"
 
 using namespace SMTPClientNS;
 using namespace SMTPClientTest;
@@ -47,69 +43,23 @@ std::string Recipient(const Route& route, const std::string& what)
     return what + "-" + route.name + "-" + std::to_string(getpid()) + "@" + route.domain;
 }
 
-int SendThrough(const Route& route, CMimeMessage& message)
-{
-    CSmtpClient client(new CSmtpClientWrapper());
-    client.SetMimeMessage(&message);
-    client.SetHost(W("127.0.0.1").c_str());
-    client.SetPort(ServerPort(route.server));
-    client.SetUseTls(false);
-    const int rc = client.Send();
-    client.SetMimeMessage(nullptr);
-    return rc;
-}
-
 // As describe_mail.py prints a text: JSON, non-ASCII as it is.
 std::string Json(const std::string& text)
 {
     std::string json = "\"";
     for (char c : text) {
-        switch (c) {
-        case '"':
-            json += "\\\"";
-            break;
-        case '\\':
-            json += "\\\\";
-            break;
-        case '\n':
-            json += "\\n";
-            break;
-        case '\r':
-            json += "\\r";
-            break;
-        case '\t':
-            json += "\\t";
-            break;
-        default:
-            json += c;
-        }
+        const size_t escaped = std::string("\"\\\n\r\t").find(c);
+        json += escaped == std::string::npos ? std::string(1, c)
+                                             : std::string("\\") + "\"\\nrt"[escaped];
     }
     return json + "\"";
 }
 
-// Every line end as LF: a Maildir keeps its mail with LF line ends, while the
-// relay keeps CR LF as it came over SMTP.
-std::string WithLfLineEnds(const std::string& text)
-{
-    std::string result;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            result += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            result += text[i];
-        }
-    }
-    return result;
-}
-
+// The outline with every line end as LF: a Maildir keeps its mail with LF
+// line ends, while the relay keeps CR LF as it came over SMTP.
 std::string Outline(const std::string& rawPath)
 {
-    std::string outline = DescribeMail(rawPath);
-    for (size_t at; (at = outline.find("\\r\\n")) != std::string::npos;)
-        outline.replace(at, 4, "\\n");
-    return outline;
+    return std::regex_replace(DescribeMail(rawPath), std::regex("\\\\r\\\\n"), "\\n");
 }
 
 // The single message delivered to recipient, as outlined; "" when none or
@@ -142,20 +92,12 @@ TEST(MailServers, SmugglingBodyArrivesWholeAndAlone)
         m.AddTo(W(recipient).c_str(), nullptr);
         m.SetSubject(W("Smuggling").c_str());
         m.SetTextBody(W(body).c_str());
-        ASSERT_EQ(1, SendThrough(route, m));
+        ASSERT_EQ(1, SendToListener(m, ServerPort(route.server)));
 
         const std::string outline = DeliveredOnce(route, recipient);
         EXPECT_NE(std::string::npos, outline.find("text: " + Json(body) + "\n")) << outline;
         EXPECT_TRUE(DeliveredTo(route.deliverer, forged).empty());
     }
-}
-
-std::string Repeated(const std::string& text, int times)
-{
-    std::string result;
-    for (int i = 0; i < times; ++i)
-        result += text;
-    return result;
 }
 
 // Text with every kind of line end and a line far over 998 octets; HTML of
@@ -183,13 +125,13 @@ TEST(MailServers, LongLinesNamesAndBlindCopiesArriveIntact)
         m.SetTextBody(W(text).c_str());
         m.SetHtmlBody(W(html).c_str());
         m.AddAttachment(W(folder.Write(fileName, "attached\n")).c_str());
-        ASSERT_EQ(1, SendThrough(route, m));
+        ASSERT_EQ(1, SendToListener(m, ServerPort(route.server)));
 
         const std::string outline = DeliveredOnce(route, recipient);
         for (const std::string& expected :
              {"  From: " + sender + " <sender@example.com>\n", "  Subject: " + subject + "\n",
-              "text: " + Json(WithLfLineEnds(text)) + "\n", "text: " + Json(html) + "\n",
-              "        filename: " + fileName + "\n"})
+              "text: " + Json(std::regex_replace(text, std::regex("\r\n?"), "\n")) + "\n",
+              "text: " + Json(html) + "\n", "        filename: " + fileName + "\n"})
             EXPECT_NE(std::string::npos, outline.find(expected)) << expected << "\n" << outline;
         EXPECT_EQ(std::string::npos, outline.find("defect")) << outline;
         EXPECT_EQ(std::string::npos, outline.find("Blind")) << outline;
@@ -211,7 +153,7 @@ TEST(MailServers, Iso2022JpArrivesIntact)
         m.AddTo(W(recipient).c_str(), nullptr);
         m.SetSubject(W(subject).c_str());
         m.SetTextBody(W(text).c_str());
-        ASSERT_EQ(1, SendThrough(route, m));
+        ASSERT_EQ(1, SendToListener(m, ServerPort(route.server)));
 
         const std::string outline = DeliveredOnce(route, recipient);
         for (const std::string& expected :

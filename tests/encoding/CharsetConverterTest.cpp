@@ -86,9 +86,7 @@ TEST(SharedConverterConcurrency, ParallelConversionsWithDifferentCharsetsStayExa
                 ++wrong;
         }
     };
-    std::thread latin(run, "ISO-8859-1", W("Grüße"),
-                      std::string("Gr\xFC\xDF"
-                                  "e"));
+    std::thread latin(run, "ISO-8859-1", W("Grüße"), std::string("Gr\xFC\xDF") + "e");
     std::thread japanese(run, "Shift_JIS", W("日本"), std::string("\x93\xFA\x96\x7B"));
     latin.join();
     japanese.join();
@@ -111,20 +109,16 @@ TEST(CodePage, RoundTripsAndReplacesWhatIsNoText)
     EXPECT_EQ("a" + kReplacement + "b" + kReplacement, utf8);
 
     const SmtpChar r = 0xFFFD;
-    const std::pair<const char*, WString> invalid[] = {
-        {"a\x80"
-         "b",
-         WString({'a', r, 'b'})},
+    const std::pair<std::string, WString> invalid[] = {
+        {std::string("a\x80") + "b", WString({'a', r, 'b'})},
         {"\xC0\xAF", WString({r, r})},
         {"\xED\xA0\x80", WString({r, r, r})},
-        {"\xE2\x82"
-         "a",
-         WString({r, 'a'})},
+        {std::string("\xE2\x82") + "a", WString({r, 'a'})},
         {"\xF0\x9F\x98", WString({r})},
     };
     for (const auto& c : invalid) {
         WString out;
-        CodePageToWide(c.first, out, kUtf8CodePage);
+        CodePageToWide(c.first.c_str(), out, kUtf8CodePage);
         EXPECT_EQ(c.second, out) << c.first;
     }
 }

@@ -117,9 +117,7 @@ const DialogueCase kDialogues[] = {
 class Dialogue : public testing::TestWithParam<DialogueCase> {};
 
 INSTANTIATE_TEST_SUITE_P(Cases, Dialogue, testing::ValuesIn(kDialogues),
-                         [](const testing::TestParamInfo<DialogueCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(Dialogue, BecomesSessionEntriesAndAClosingEntry)
 {
@@ -151,11 +149,11 @@ const char kToken[] = "Wrong-Token-7";
 
 struct SendCase {
     const char* name;
-    const char* listener;
+    const char* listener; // none: a closed port
     bool tls;
-    void (*setup)(SendTest& test);
     const char* closingEntry; // a pattern
-    std::vector<std::string> secrets;
+    void (*setup)(SendTest& test) = nullptr;
+    std::vector<std::string> secrets = {};
 };
 
 void PrintTo(const SendCase& c, std::ostream* out)
@@ -163,80 +161,55 @@ void PrintTo(const SendCase& c, std::ostream* out)
     *out << c.name;
 }
 
-void Login(SendTest& t)
+void WrongLogin(SendTest& t)
 {
-    t.client->SetUser(W("alice").c_str());
-    t.client->SetPassword(W(kPassword).c_str());
+    t.Login("alice", kPassword);
 }
 
-const std::string kOAuth2 = std::string("user=alice\x01"
-                                        "auth=Bearer ")
-                            + kToken + "\x01\x01";
+const std::string kOAuth2 = std::string("user=alice\001auth=Bearer ") + kToken + "\x01\x01";
 
 const SendCase kSends[] = {
-    {"refused_recipient",
-     "refuse_unknown_user",
-     false,
-     nullptr,
+    {"refused_recipient", "refuse_unknown_user", false,
      "Refused at RCPT TO:<dialogue@example\\.test>: 550 5\\.1\\.1 <dialogue@example\\.test>: "
-     "Recipient address rejected: User unknown\n",
-     {}},
-    {"refused_message_data",
-     "refuse_data_policy",
-     false,
-     nullptr,
+     "Recipient address rejected: User unknown\n"},
+    {"refused_message_data", "refuse_data_policy", false,
      "Refused after the message data: 554-5\\.7\\.1 Message rejected by policy\n"
-     "554 5\\.7\\.1 See the postmaster's page for details\n",
-     {}},
-    {"over_the_size_limit",
-     "refuse_over_size",
-     false,
-     nullptr,
+     "554 5\\.7\\.1 See the postmaster's page for details\n"},
+    {"over_the_size_limit", "refuse_over_size", false,
      "Refused at MAIL FROM:<sender@example\\.test>( SIZE=[0-9]+)?: "
-     "552 5\\.3\\.4 Message size exceeds fixed maximum message size\n",
-     {}},
+     "552 5\\.3\\.4 Message size exceeds fixed maximum message size\n"},
     {"login_plain_over_tls",
      "auth_plain_only",
      true,
-     Login,
      "Refused at AUTH PLAIN: 535 5\\.7\\.8 Authentication credentials invalid\n",
+     WrongLogin,
      {kPassword, Base64(std::string("\0alice\0", 7) + kPassword)}},
     {"login_mechanism",
      "auth_login_only",
      false,
-     Login,
      "Refused at AUTH LOGIN: 535 5\\.7\\.8 Authentication credentials invalid\n",
+     WrongLogin,
      {kPassword, Base64(kPassword)}},
     {"xoauth2_over_tls",
      "starttls",
      true,
+     "Refused at AUTH XOAUTH2: 535 5\\.7\\.8 Authentication credentials invalid\n",
      [](SendTest& t) {
          t.client->SetUser(W("alice").c_str());
          t.client->SetOAuth2Token(W(kToken).c_str());
      },
-     "Refused at AUTH XOAUTH2: 535 5\\.7\\.8 Authentication credentials invalid\n",
      {kToken, Base64(kOAuth2)}},
-    {"accepted_with_queue_id",
-     "queue_id",
-     false,
-     nullptr,
-     "Accepted: 250 2\\.0\\.0 Ok: queued as 4B7C2F3A1D\n",
-     {}},
-    {"tls_failure_after_starttls", "starttls_garbage", true, nullptr, "Send failed: .+\n", {}},
-    {"connection_refused",
-     nullptr,
-     false,
-     nullptr,
-     "Send failed: Failed to connect to 127\\.0\\.0\\.1 port [0-9]+ .*\n",
-     {}},
+    {"accepted_with_queue_id", "queue_id", false,
+     "Accepted: 250 2\\.0\\.0 Ok: queued as 4B7C2F3A1D\n"},
+    {"tls_failure_after_starttls", "starttls_garbage", true, "Send failed: .+\n"},
+    {"connection_refused", nullptr, false,
+     "Send failed: Failed to connect to 127\\.0\\.0\\.1 port [0-9]+ .*\n"},
 };
 
 class DialogueOfASend : public SendTest, public testing::WithParamInterface<SendCase> {};
 
 INSTANTIATE_TEST_SUITE_P(Cases, DialogueOfASend, testing::ValuesIn(kSends),
-                         [](const testing::TestParamInfo<SendCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(DialogueOfASend, EndsInWhatHappenedAndRevealsNoSecret)
 {
@@ -254,9 +227,8 @@ TEST_P(DialogueOfASend, EndsInWhatHappenedAndRevealsNoSecret)
     client->Send();
 
     const std::string last = U8(client->GetLastLogEntry());
-    EXPECT_TRUE(std::regex_match(last, std::regex(c.closingEntry)))
-        << last << U8(client->GetSessionLog());
     const std::string log = U8(client->GetSessionLog());
+    EXPECT_TRUE(std::regex_match(last, std::regex(c.closingEntry))) << last << log;
     ASSERT_GE(log.size(), last.size());
     EXPECT_EQ(last, log.substr(log.size() - last.size()));
     if (c.listener != nullptr) {
@@ -265,9 +237,8 @@ TEST_P(DialogueOfASend, EndsInWhatHappenedAndRevealsNoSecret)
     if (c.tls) {
         EXPECT_NE(std::string::npos, log.find("C: STARTTLS\nS: 220 ")) << log;
     }
-    for (const std::string& secret : c.secrets) {
+    for (const std::string& secret : c.secrets)
         EXPECT_EQ(std::string::npos, log.find(secret)) << secret << " in\n" << log;
-    }
 }
 
 TEST_F(SendTest, ANewSendStartsAnEmptySessionLog)

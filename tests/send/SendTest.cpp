@@ -28,9 +28,9 @@ struct Case {
     void (*setup)(Send& test);
     int result;
     int rawOutcome;
-    const char* authUser; // of a delivered mail, and the proxy it came through
-    const char* via;
-    const char* trace; // libcurl's words for the proxy kind it used
+    const char* authUser = ""; // of a delivered mail, and the proxy it came through
+    const char* via = "";
+    const char* trace = ""; // libcurl's words for the proxy kind it used
 };
 
 void PrintTo(const Case& c, std::ostream* out)
@@ -62,12 +62,6 @@ void TrustOnlyTestCa(const std::string& folder)
 
 class Send : public SendTest, public testing::WithParamInterface<Case> {
 public:
-    void Login(const std::string& user, const std::string& password)
-    {
-        client->SetUser(W(user).c_str());
-        client->SetPassword(W(password).c_str());
-    }
-
     void Proxy(const char* proxy, int type, const char* smtpHost, bool login = false)
     {
         client->SetHost(W(smtpHost).c_str());
@@ -88,48 +82,49 @@ typedef Send& T;
 const char kBjorn[] = "bj\xC3\xB6rn";
 
 const Case kCases[] = {
-    {"plain", "plain", false, nullptr, 1, CURLE_OK, "", "", ""},
+    {"plain", "plain", false, nullptr, 1, CURLE_OK},
     {"login_after_starttls", "starttls", true, [](T t) { t.Login("alice", "secret"); }, 1, CURLE_OK,
-     "alice", "", ""},
+     "alice"},
     // The listener offers LOGIN alone; the credentials go out in UTF-8.
     {"login_mechanism", "auth_login_only", false, [](T t) { t.Login(kBjorn, "p\xC3\xA4ssword"); },
-     1, CURLE_OK, kBjorn, "", ""},
+     1, CURLE_OK, kBjorn},
     {"oauth2_token", "starttls", true,
      [](T t) {
          t.Login("alice", "");
          t.client->SetOAuth2Token(W("test-oauth-token").c_str());
      },
-     1, CURLE_OK, "alice", "", ""},
+     1, CURLE_OK, "alice"},
     {"test_ca_trusted", "tls_ca", true,
      [](T t) {
          TrustOnlyTestCa(t.folder.Path("trusted_ca"));
          t.client->SetVerifyCertificate(1);
      },
-     1, CURLE_OK, "", "", ""},
+     1, CURLE_OK},
     {"self_signed_refused", "starttls", true, [](T t) { t.client->SetVerifyCertificate(1); }, -9,
-     CURLE_PEER_FAILED_VERIFICATION, "", "", ""},
-    {"server_without_starttls", "plain", true, nullptr, -1, CURLE_USE_SSL_FAILED, "", "", ""},
-    {"server_requires_tls", "starttls_required", false, nullptr, -13, CURLE_SEND_ERROR, "", "", ""},
+     CURLE_PEER_FAILED_VERIFICATION},
+    {"server_without_starttls", "plain", true, nullptr, -1, CURLE_USE_SSL_FAILED},
+    {"server_requires_tls", "starttls_required", false, nullptr, -13, CURLE_SEND_ERROR},
     {"wrong_password", "starttls", true, [](T t) { t.Login("alice", "wrong"); }, -12,
-     CURLE_LOGIN_DENIED, "", "", ""},
-    {"recipient_refused", "reject_rcpt_5xx", false, nullptr, -13, CURLE_SEND_ERROR, "", "", ""},
+     CURLE_LOGIN_DENIED},
+    {"recipient_refused", "reject_rcpt_5xx", false, nullptr, -13, CURLE_SEND_ERROR},
     // libcurl does not expect a refusal after the final dot.
-    {"message_refused", "reject_data_5xx", false, nullptr, -1, CURLE_WEIRD_SERVER_REPLY, "", "",
-     ""},
-    {"no_message", "plain", false, [](T t) { t.client->SetMimeMessage(nullptr); }, -1, -1, "", "",
-     ""},
+    {"message_refused", "reject_data_5xx", false, nullptr, -1, CURLE_WEIRD_SERVER_REPLY},
+    {"no_message", "plain", false, [](T t) { t.client->SetMimeMessage(nullptr); }, -1, -1},
+    // The text body cannot be converted.
+    {"unknown_charset", "plain", false,
+     [](T t) { t.message->SetCharset(W("X-NO-SUCH-CHARSET").c_str()); }, -21, -21},
     {"no_sender", "plain", false,
      [](T t) {
          t.message->Clear(0);
          t.message->AddTo(W("nobody@example.test").c_str(), W("").c_str());
      },
-     -17, -2, "", "", ""},
+     -17, -2},
     {"no_recipients", "plain", false,
      [](T t) {
          t.message->Clear(0);
          t.message->SetFrom(W("sender@example.test").c_str(), W("").c_str());
      },
-     -18, -3, "", "", ""},
+     -18, -3},
     {"socks4", "plain", false, [](T t) { t.Proxy("dante", 0, "127.0.0.1"); }, 1, CURLE_OK, "",
      "dante", "SOCKS4 request granted."},
     {"socks4a", "plain", false, [](T t) { t.Proxy("socks4a", 1, "localhost"); }, 1, CURLE_OK, "",
@@ -141,16 +136,13 @@ const Case kCases[] = {
     {"unknown_proxy_type_is_socks5", "plain", false, [](T t) { t.Proxy("dante", 9, "127.0.0.1"); },
      1, CURLE_OK, "", "dante", "SOCKS5 request granted."},
     // An empty proxy host tells libcurl to use no proxy at all.
-    {"proxy_without_host", "plain", false, [](T t) { t.client->SetUseProxy(true); }, 1, CURLE_OK,
-     "", "", ""},
+    {"proxy_without_host", "plain", false, [](T t) { t.client->SetUseProxy(true); }, 1, CURLE_OK},
 };
 
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Cases, Send, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<Case>& info) {
-                             return std::string(info.param.name);
-                         });
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(Send, EndsInItsCodeAndDeliversWhatWasSent)
 {

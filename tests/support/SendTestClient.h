@@ -48,10 +48,28 @@ public:
         client->SetUseTls(tls);
     }
 
+    void Login(const std::string& user, const std::string& password)
+    {
+        client->SetUser(W(user).c_str());
+        client->SetPassword(W(password).c_str());
+    }
+
     TempFolder folder;
     SMTPClientNS::ISmtpClient* client;
     SMTPClientNS::IMimeMessage* message;
 };
+
+// Sends message to a listener on 127.0.0.1 without TLS, with a client of
+// its own.
+inline int SendToListener(SMTPClientNS::IMimeMessage& message, int port)
+{
+    SMTPClientNS::CSmtpClient client(new SMTPClientNS::CSmtpClientWrapper());
+    client.SetMimeMessage(&message);
+    client.SetHost(W("127.0.0.1").c_str());
+    client.SetPort(port);
+    client.SetUseTls(false);
+    return client.Send();
+}
 
 } // namespace SMTPClientTest
 

@@ -89,6 +89,19 @@ bool DeliveredFor(const std::string& raw, const std::string& recipient)
            || headers.find("\nEnvelope-to: " + recipient + "\n") != std::string::npos;
 }
 
+// What find returns once it is not empty, or when timeoutMs have passed.
+template <typename Find>
+auto Awaited(const Find& find, int timeoutMs) -> decltype(find())
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        auto found = find();
+        if (!found.empty() || std::chrono::steady_clock::now() >= deadline)
+            return found;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
 } // namespace
 
 int ServerPort(const std::string& name)
@@ -134,26 +147,13 @@ std::vector<std::string> DeliveredTo(const std::string& server, const std::strin
 std::vector<std::string> WaitForDeliveryTo(const std::string& server, const std::string& recipient,
                                            int timeoutMs)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        std::vector<std::string> paths = DeliveredTo(server, recipient);
-        if (!paths.empty() || std::chrono::steady_clock::now() >= deadline)
-            return paths;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    return Awaited([&] { return DeliveredTo(server, recipient); }, timeoutMs);
 }
 
 ReceivedMail WaitForMailTo(const std::string& recipient, int timeoutMs)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        std::vector<ReceivedMail> mails = MailTo(recipient);
-        if (!mails.empty())
-            return mails.front();
-        if (std::chrono::steady_clock::now() >= deadline)
-            return ReceivedMail();
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    const std::vector<ReceivedMail> mails = Awaited([&] { return MailTo(recipient); }, timeoutMs);
+    return mails.empty() ? ReceivedMail() : mails.front();
 }
 
 std::string DescribeMail(const std::string& rawPath)

@@ -33,4 +33,22 @@ std::string U8(const SMTPClientNS::SmtpChar* text)
     return U8(SMTPClientNS::WString(text ? text : SMTPCLIENT_TEXT("")));
 }
 
+std::string Repeated(const std::string& text, int times)
+{
+    std::string result;
+    while (times-- > 0)
+        result += text;
+    return result;
+}
+
+std::string PseudoRandomBytes(size_t size, uint32_t seed)
+{
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<char>(seed >> 24);
+    }
+    return bytes;
+}
+
 } // namespace SMTPClientTest
