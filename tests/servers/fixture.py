@@ -17,6 +17,7 @@ import json
 import os
 import pathlib
 import signal
+import socket
 import subprocess
 import sys
 import time
@@ -34,6 +35,35 @@ def write_json(path, value):
     temporary = path.with_name("." + path.name + ".tmp")
     temporary.write_bytes(text.encode("utf-8", errors="surrogateescape") + b"\n")
     os.replace(temporary, path)
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def wait_for_port(name, port, process, timeout_s=20):
+    """Returns once port on 127.0.0.1 accepts connections; raises when the
+    process that should listen there ended or the time ran out."""
+    deadline = time.monotonic() + timeout_s
+    while process.poll() is None and time.monotonic() < deadline:
+        with contextlib.suppress(OSError), socket.create_connection(("127.0.0.1", port), 1):
+            return
+        time.sleep(POLL_S)
+    raise RuntimeError(f"{name} does not listen on port {port} (exit {process.poll()})")
+
+
+def stop_processes(processes, timeout_s=5):
+    """SIGTERM to each by its process id, SIGKILL to those still running after timeout_s."""
+    for process in processes:
+        process.terminate()
+    for process in processes:
+        try:
+            process.wait(timeout_s)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
 
 def _alive(pid):
