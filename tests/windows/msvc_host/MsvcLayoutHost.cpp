@@ -24,36 +24,39 @@ const char* const kCreateSmtpClientOrdinal = reinterpret_cast<const char*>(2);
 
 int failures = 0;
 
-// ---- Output -----------------------------------------------------------------
-
-void Print(const char* text)
+DWORD Length(const char* text)
 {
     DWORD length = 0;
     while (text[length] != 0)
         ++length;
-    DWORD written = 0;
-    WriteFile(GetStdHandle(kStdOutputHandle), text, length, &written, nullptr);
+    return length;
 }
 
-void PrintNumber(long long value)
+void Print(const char* text)
+{
+    DWORD written = 0;
+    WriteFile(GetStdHandle(kStdOutputHandle), text, Length(text), &written, nullptr);
+}
+
+void Print(long long value)
 {
     char digits[24];
-    int at = sizeof digits - 1;
-    digits[at] = 0;
-    const bool negative = value < 0;
-    unsigned long long rest = negative ? 0ull - static_cast<unsigned long long>(value)
-                                       : static_cast<unsigned long long>(value);
+    char* at = digits + sizeof digits - 1;
+    *at = 0;
+    unsigned long long rest = static_cast<unsigned long long>(value);
+    if (value < 0)
+        rest = 0 - rest;
     do {
-        digits[--at] = static_cast<char>('0' + rest % 10);
+        *--at = static_cast<char>('0' + rest % 10);
         rest /= 10;
     } while (rest != 0);
-    if (negative)
-        digits[--at] = '-';
-    Print(digits + at);
+    if (value < 0)
+        *--at = '-';
+    Print(at);
 }
 
-// ASCII as it is, every other character as \uXXXX.
-void PrintText(const wchar_t* text)
+// Quoted, ASCII as it is and every other character as \uXXXX.
+void Print(const wchar_t* text)
 {
     if (text == nullptr) {
         Print("(null)");
@@ -61,47 +64,44 @@ void PrintText(const wchar_t* text)
     }
     Print("\"");
     for (; *text != 0; ++text) {
-        char unit[7] = {static_cast<char>(*text), 0};
+        char unit[7] = {static_cast<char>(*text), 0, 0, 0, 0, 0, 0};
         if (*text < 0x20 || *text > 0x7e) {
-            const char* hex = "0123456789abcdef";
             unit[0] = '\\';
             unit[1] = 'u';
             for (int i = 0; i < 4; ++i)
-                unit[2 + i] = hex[(*text >> (12 - 4 * i)) & 0xf];
-            unit[6] = 0;
+                unit[2 + i] = "0123456789abcdef"[(*text >> (12 - 4 * i)) & 0xf];
         }
         Print(unit);
     }
     Print("\"");
 }
 
-// ---- Expectations -----------------------------------------------------------
+// Two pieces or more, each printed as its own overload prints it.
+template <typename First, typename Second, typename... Rest>
+void Print(First first, Second second, Rest... rest)
+{
+    Print(first);
+    Print(second, rest...);
+}
 
-void Fail(const char* what)
+// One line: "FAIL what" and the details.
+template <typename... Details>
+void Fail(const char* what, Details... details)
 {
     ++failures;
-    Print("FAIL ");
-    Print(what);
+    Print("FAIL ", what, details..., "\n");
 }
 
 void Expect(bool holds, const char* what)
 {
-    if (!holds) {
+    if (!holds)
         Fail(what);
-        Print("\n");
-    }
 }
 
 void ExpectNumber(long long actual, long long expected, const char* what)
 {
-    if (actual != expected) {
-        Fail(what);
-        Print(": ");
-        PrintNumber(actual);
-        Print(", expected ");
-        PrintNumber(expected);
-        Print("\n");
-    }
+    if (actual != expected)
+        Fail(what, ": ", actual, ", expected ", expected);
 }
 
 bool SameText(const wchar_t* a, const wchar_t* b)
@@ -117,17 +117,9 @@ bool SameText(const wchar_t* a, const wchar_t* b)
 
 void ExpectText(const wchar_t* actual, const wchar_t* expected, const char* what)
 {
-    if (!SameText(actual, expected)) {
-        Fail(what);
-        Print(": ");
-        PrintText(actual);
-        Print(", expected ");
-        PrintText(expected);
-        Print("\n");
-    }
+    if (!SameText(actual, expected))
+        Fail(what, ": ", actual, ", expected ", expected);
 }
-
-// ---- Small helpers ----------------------------------------------------------
 
 struct Path {
     wchar_t text[300];
@@ -150,13 +142,11 @@ bool WriteWholeFile(const wchar_t* path, const char* bytes)
         CreateFileW(path, kGenericWrite, 0, nullptr, kCreateAlways, kFileAttributeNormal, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    DWORD length = 0;
-    while (bytes[length] != 0)
-        ++length;
     DWORD written = 0;
-    const BOOL wrote = WriteFile(file, bytes, length, &written, nullptr);
+    const bool wrote =
+        WriteFile(file, bytes, Length(bytes), &written, nullptr) && written == Length(bytes);
     CloseHandle(file);
-    return wrote && written == length;
+    return wrote;
 }
 
 // Room for a session log; static, so the stack stays small without a C runtime.
@@ -225,8 +215,6 @@ Library LoadTheLibrary()
     return library;
 }
 
-// ---- The host's callback ----------------------------------------------------
-
 struct Completion {
     int taskId;
     int resultCode;
@@ -269,8 +257,6 @@ void PumpMessages(const HostCallback& callback, int count)
     }
 }
 
-// ---- Checks -----------------------------------------------------------------
-
 // Every operation of ISmtpClient but the sends, at its slot. The values of a
 // new client come first: a call that lands on another slot returns none of
 // them.
@@ -291,12 +277,12 @@ void CheckClientSettings(const Library& library)
                  "SetProxy");
     const wchar_t* const proxyValues[] = {L"proxy.example.test", L"1080", L"3", L"pröxy",
                                           L"secret"};
-    const char* const proxyWhat[] = {"GetProxyValue 0", "GetProxyValue 1", "GetProxyValue 2",
-                                     "GetProxyValue 3", "GetProxyValue 4"};
+    char what[] = "GetProxyValue 0";
     for (int index = 0; index < 5; ++index) {
         wchar_t buffer[256] = {0};
         client->GetProxyValue(buffer, index);
-        ExpectText(buffer, proxyValues[index], proxyWhat[index]);
+        what[sizeof what - 2] = static_cast<char>('0' + index);
+        ExpectText(buffer, proxyValues[index], what);
     }
     Expect(client->GetUseProxy(), "GetUseProxy after SetProxy");
     client->SetUseProxy(false);
@@ -445,18 +431,18 @@ void CheckSendAsync(const Library& library, int port)
     PumpMessages(callback, 2);
 
     ExpectNumber(callback.count, 2, "completions");
-    const DWORD hostThread = GetCurrentThreadId();
-    const Completion& sent = callback.completions[0];
-    ExpectNumber(sent.taskId, 1, "task id of the first completion");
-    ExpectNumber(sent.resultCode, 1, "result of the first completion");
-    ExpectText(sent.message, L"", "message of the first completion");
-    Expect(sent.threadId == hostThread, "the first completion on the host's thread");
-    const Completion& refused = callback.completions[1];
-    ExpectNumber(refused.taskId, 2, "task id of the second completion");
-    ExpectNumber(refused.resultCode, -18, "result of the second completion");
-    ExpectText(refused.message, L"No recipients have been specified.",
-               "message of the second completion");
-    Expect(refused.threadId == hostThread, "the second completion on the host's thread");
+    // The first one sent, the second found no recipients.
+    const struct {
+        int resultCode;
+        const wchar_t* message;
+    } expected[] = {{1, L""}, {-18, L"No recipients have been specified."}};
+    for (int i = 0; i < 2; ++i) {
+        const Completion& completion = callback.completions[i];
+        ExpectNumber(completion.taskId, i + 1, "task id of a completion");
+        ExpectNumber(completion.resultCode, expected[i].resultCode, "result of a completion");
+        ExpectText(completion.message, expected[i].message, "message of a completion");
+        Expect(completion.threadId == GetCurrentThreadId(), "a completion on the host's thread");
+    }
     client->Release();
     message->Release();
 }
@@ -484,31 +470,21 @@ void CheckDelete(const Library& library)
     another->Release();
 }
 
-// ---- Command line -----------------------------------------------------------
-
-// The words after the program's name; quotes group, as Windows programs read them.
-int SplitArguments(const wchar_t* line, wchar_t words[][64], int capacity)
+// Reads the next word of a Windows command line into word, quotes grouping;
+// returns what follows it.
+const wchar_t* NextWord(const wchar_t* line, wchar_t (&word)[64])
 {
-    int count = -1;
-    while (*line != 0) {
-        while (*line == L' ' || *line == L'\t')
-            ++line;
-        if (*line == 0)
-            break;
-        wchar_t* word = count >= 0 && count < capacity ? words[count] : nullptr;
-        int length = 0;
-        bool quoted = false;
-        for (; *line != 0 && (quoted || (*line != L' ' && *line != L'\t')); ++line) {
-            if (*line == L'"')
-                quoted = !quoted;
-            else if (word != nullptr && length < 63)
-                word[length++] = *line;
-        }
-        if (word != nullptr)
-            word[length] = 0;
-        ++count;
+    while (*line == L' ' || *line == L'\t')
+        ++line;
+    int length = 0;
+    for (bool quoted = false; *line != 0 && (quoted || (*line != L' ' && *line != L'\t')); ++line) {
+        if (*line == L'"')
+            quoted = !quoted;
+        else if (length < 63)
+            word[length++] = *line;
     }
-    return count < 0 ? 0 : (count < capacity ? count : capacity);
+    word[length] = 0;
+    return line;
 }
 
 int ParseNumber(const wchar_t* text)
@@ -533,7 +509,7 @@ int RunCheck(const wchar_t* check, int port)
     else if (SameText(check, L"delete"))
         CheckDelete(library);
     else
-        Fail("unknown check\n");
+        Fail("unknown check");
     return failures;
 }
 
@@ -541,15 +517,13 @@ int RunCheck(const wchar_t* check, int port)
 
 extern "C" void HostMain()
 {
-    wchar_t words[2][64] = {{0}, {0}};
-    const int count = SplitArguments(GetCommandLineW(), words, 2);
-    const int result = count < 1 ? (Print("usage: msvc_layout_host CHECK [PORT]\n"), 100)
-                                 : RunCheck(words[0], count > 1 ? ParseNumber(words[1]) : 0);
-    if (result == 0) {
+    wchar_t program[64], check[64], port[64];
+    NextWord(NextWord(NextWord(GetCommandLineW(), program), check), port);
+    const int result = check[0] == 0 ? (Print("usage: msvc_layout_host CHECK [PORT]\n"), 100)
+                                     : RunCheck(check, ParseNumber(port));
+    if (result == 0)
         Print("ok\n");
-    } else {
-        PrintNumber(result);
-        Print(" failed\n");
-    }
+    else
+        Print(static_cast<long long>(result), " failed\n");
     ExitProcess(static_cast<unsigned int>(result));
 }
