@@ -66,12 +66,12 @@ def stop_processes(processes, timeout_s=5):
             process.wait()
 
 
-def _alive(pid):
+def _ended(pid):
+    # An ended process may linger as a zombie until it is reaped.
     try:
-        os.kill(pid, 0)
+        return pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0] in "ZX"
+    except OSError:
         return True
-    except ProcessLookupError:
-        return False
 
 
 async def _run(daemon, state, owner):
@@ -82,18 +82,10 @@ async def _run(daemon, state, owner):
     async with importlib.import_module(MODULES[daemon]).listeners(state) as ports:
         write_json(ports_file, ports)
         deadline = time.monotonic() + LIFETIME_S
-        while not stop.is_set() and _alive(owner) and time.monotonic() < deadline:
+        while not stop.is_set() and not _ended(owner) and time.monotonic() < deadline:
             with contextlib.suppress(asyncio.TimeoutError):
                 await asyncio.wait_for(stop.wait(), 1)
         ports_file.unlink(missing_ok=True)
-
-
-def _ended(pid):
-    # An ended daemon may linger as a zombie until it is reaped.
-    try:
-        return pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0] in "ZX"
-    except OSError:
-        return True
 
 
 def _wait_until_ended(pid, timeout_s=5):

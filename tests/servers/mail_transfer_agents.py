@@ -49,14 +49,11 @@ inet_interfaces = 127.0.0.1
 inet_protocols = ipv4
 myhostname = postfix.test
 mydomain = postfix.test
-myorigin = postfix.test
 mydestination =
 mynetworks = 127.0.0.0/8
 alias_maps =
-alias_database =
 local_recipient_maps =
 smtputf8_enable = no
-biff = no
 relay_domains = {relay_domain}
 transport_maps = inline:{{ {relay_domain}=smtp:[127.0.0.1]:{relay_port} }}
 smtp_tls_security_level = none
