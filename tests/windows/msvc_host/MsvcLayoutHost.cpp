@@ -190,29 +190,25 @@ bool HeapsValid()
     return count != 0;
 }
 
-// The library, loaded by ordinal as a host without its import library would.
-struct Library {
-    CreateSmtpClientFunction createSmtpClient;
-    CreateMimeMessageFunction createMimeMessage;
-};
+// The factories, loaded by ordinal as a host without the import library would.
+CreateSmtpClientFunction createSmtpClient = nullptr;
+CreateMimeMessageFunction createMimeMessage = nullptr;
 
-Library LoadTheLibrary()
+void LoadTheLibrary()
 {
     HMODULE module = LoadLibraryW(L"SMTPClient_Dll.dll");
     if (module == nullptr) {
         Print("FAIL cannot load SMTPClient_Dll.dll\n");
         ExitProcess(100);
     }
-    Library library;
-    library.createSmtpClient = reinterpret_cast<CreateSmtpClientFunction>(
+    createSmtpClient = reinterpret_cast<CreateSmtpClientFunction>(
         GetProcAddress(module, kCreateSmtpClientOrdinal));
-    library.createMimeMessage = reinterpret_cast<CreateMimeMessageFunction>(
+    createMimeMessage = reinterpret_cast<CreateMimeMessageFunction>(
         GetProcAddress(module, kCreateMimeMessageOrdinal));
-    if (library.createSmtpClient == nullptr || library.createMimeMessage == nullptr) {
+    if (createSmtpClient == nullptr || createMimeMessage == nullptr) {
         Print("FAIL no export at ordinal 1 or 2\n");
         ExitProcess(100);
     }
-    return library;
 }
 
 struct Completion {
@@ -260,9 +256,9 @@ void PumpMessages(const HostCallback& callback, int count)
 // Every operation of ISmtpClient but the sends, at its slot. The values of a
 // new client come first: a call that lands on another slot returns none of
 // them.
-void CheckClientSettings(const Library& library)
+void CheckClientSettings()
 {
-    ISmtpClient* client = library.createSmtpClient();
+    ISmtpClient* client = createSmtpClient();
     ExpectNumber(client->GetPort(), -1, "GetPort of a new client");
     ExpectNumber(client->GetLastResultCode(), 999, "GetLastResultCode of a new client");
     Expect(client->GetUseTls(), "GetUseTls of a new client");
@@ -312,7 +308,7 @@ void CheckClientSettings(const Library& library)
     client->SetPort(2525);
     ExpectNumber(client->GetPort(), 2525, "GetPort");
 
-    IMimeMessage* message = library.createMimeMessage();
+    IMimeMessage* message = createMimeMessage();
     client->SetMimeMessage(message);
     Expect(client->GetMimeMessage() == message, "GetMimeMessage");
     client->Release();
@@ -320,9 +316,9 @@ void CheckClientSettings(const Library& library)
 }
 
 // Every operation of IMimeMessage, at its slot.
-void CheckMessageFields(const Library& library)
+void CheckMessageFields()
 {
-    IMimeMessage* message = library.createMimeMessage();
+    IMimeMessage* message = createMimeMessage();
     ExpectText(message->GetCharset(), L"UTF-8", "GetCharset of a new message");
     ExpectNumber(message->Clear(7), -1, "Clear(7)");
 
@@ -400,10 +396,10 @@ void Compose(ISmtpClient* client, IMimeMessage* message, int port, const wchar_t
     client->SetMimeMessage(message);
 }
 
-void CheckSend(const Library& library, int port)
+void CheckSend(int port)
 {
-    ISmtpClient* client = library.createSmtpClient();
-    IMimeMessage* message = library.createMimeMessage();
+    ISmtpClient* client = createSmtpClient();
+    IMimeMessage* message = createMimeMessage();
     Compose(client, message, port, L"msvc-sync@example.test");
     const Path log = TempPath(L"smtpclient-msvc-host.log");
     client->SetLogFile(log.text, false);
@@ -417,10 +413,10 @@ void CheckSend(const Library& library, int port)
     message->Release();
 }
 
-void CheckSendAsync(const Library& library, int port)
+void CheckSendAsync(int port)
 {
-    ISmtpClient* client = library.createSmtpClient();
-    IMimeMessage* message = library.createMimeMessage();
+    ISmtpClient* client = createSmtpClient();
+    IMimeMessage* message = createMimeMessage();
     Compose(client, message, port, L"msvc-async@example.test");
     HostCallback callback;
     client->SetAsyncCallback(&callback);
@@ -449,10 +445,10 @@ void CheckSendAsync(const Library& library, int port)
 
 // What a Visual C++ host that deletes instead of calling Release does: slot 0
 // with bit 0 of its flags set.
-void CheckDelete(const Library& library)
+void CheckDelete()
 {
-    ISmtpClient* client = library.createSmtpClient();
-    IMimeMessage* message = library.createMimeMessage();
+    ISmtpClient* client = createSmtpClient();
+    IMimeMessage* message = createMimeMessage();
     message->SetSubject(L"Kept");
     client->SetMimeMessage(message);
     delete client;
@@ -465,7 +461,7 @@ void CheckDelete(const Library& library)
     Expect(slot0(message, 1) == message, "slot 0 returns the object's address");
     Expect(HeapsValid(), "heaps valid after deleting a message");
 
-    ISmtpClient* another = library.createSmtpClient();
+    ISmtpClient* another = createSmtpClient();
     ExpectNumber(another->GetPort(), -1, "GetPort of a client made after the deletes");
     another->Release();
 }
@@ -497,17 +493,17 @@ int ParseNumber(const wchar_t* text)
 
 int RunCheck(const wchar_t* check, int port)
 {
-    const Library library = LoadTheLibrary();
+    LoadTheLibrary();
     if (SameText(check, L"client-settings"))
-        CheckClientSettings(library);
+        CheckClientSettings();
     else if (SameText(check, L"message-fields"))
-        CheckMessageFields(library);
+        CheckMessageFields();
     else if (SameText(check, L"send"))
-        CheckSend(library, port);
+        CheckSend(port);
     else if (SameText(check, L"send-async"))
-        CheckSendAsync(library, port);
+        CheckSendAsync(port);
     else if (SameText(check, L"delete"))
-        CheckDelete(library);
+        CheckDelete();
     else
         Fail("unknown check");
     return failures;
