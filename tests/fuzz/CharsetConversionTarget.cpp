@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "FuzzInput.h"
 #include "smtpclient/encoding/CharsetConverter.h"
@@ -56,12 +57,9 @@ void ConvertBytes(const std::string& charset, const std::string& rest)
 
 int FuzzCharsetConversion(const uint8_t* data, size_t size)
 {
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    const size_t newline = input.find('\n');
-    const std::string rest =
-        newline == std::string::npos ? std::string() : input.substr(newline + 1);
-    ConvertText(input.substr(0, newline), rest);
-    ConvertBytes(input.substr(0, newline), rest);
+    const std::vector<std::string> fields = Fields(data, size, '\n', 2);
+    ConvertText(fields[0], fields[1]);
+    ConvertBytes(fields[0], fields[1]);
     return 0;
 }
 

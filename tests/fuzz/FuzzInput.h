@@ -8,8 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "smtpclient/SmtpClient.h"
+#include "smtpclient/SmtpClientWrapper.h"
 #include "smtpclient/WideString.h"
+#include "smtpclient/mime/HeaderBuilder.h"
+#include "smtpclient/mime/MimeMessage.h"
 
 namespace SMTPClientFuzz {
 
@@ -28,6 +33,32 @@ inline void Expect(bool condition, const char* what)
         std::fprintf(stderr, "fuzz expectation failed: %s\n", what);
         std::abort();
     }
+}
+
+// The input as count fields between separators; the last keeps any further
+// separators, and fields the input lacks are empty.
+inline std::vector<std::string> Fields(const uint8_t* data, size_t size, char separator,
+                                       size_t count)
+{
+    std::vector<std::string> fields(1);
+    for (size_t i = 0; i < size; ++i) {
+        if (static_cast<char>(data[i]) == separator && fields.size() < count)
+            fields.emplace_back();
+        else
+            fields.back() += static_cast<char>(data[i]);
+    }
+    fields.resize(count);
+    return fields;
+}
+
+// The header block a client builds for message, and the builder's code.
+inline int BuildHeaderBlockFor(SMTPClientNS::CMimeMessage& message, std::string& block)
+{
+    SMTPClientNS::CSmtpClient client(new SMTPClientNS::CSmtpClientWrapper());
+    client.SetMimeMessage(&message);
+    const int rc = SMTPClientNS::BuildHeaderBlock(&client, block);
+    client.SetMimeMessage(nullptr);
+    return rc;
 }
 
 // Bytes read leniently as UTF-8: three-byte forms may encode lone surrogates

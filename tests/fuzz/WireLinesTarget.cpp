@@ -9,13 +9,9 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "smtpclient/SmtpClient.h"
-#include "smtpclient/SmtpClientWrapper.h"
 #include "smtpclient/encoding/CharsetConverter.h"
 #include "smtpclient/encoding/CodePage.h"
 #include "smtpclient/mime/BodyLines.h"
-#include "smtpclient/mime/HeaderBuilder.h"
-#include "smtpclient/mime/MimeMessage.h"
 
 namespace SMTPClientFuzz {
 
@@ -26,19 +22,6 @@ using SMTPClientNS::WString;
 // Real charset names are short; a very long one could not fit its own
 // encoded word on a line.
 const size_t kMaxCharsetLength = 40;
-
-std::vector<std::string> Fields(const std::string& input, size_t count)
-{
-    std::vector<std::string> fields(1);
-    for (char c : input) {
-        if (c == '\x1F' && fields.size() < count)
-            fields.emplace_back();
-        else
-            fields.back() += c;
-    }
-    fields.resize(count);
-    return fields;
-}
 
 // Checks the lines of text; false when a line is longer than the limit.
 bool CheckLineEnds(const std::string& text, const char* what)
@@ -93,8 +76,7 @@ void CheckBody(const std::string& charset, const WString& body)
 
 int FuzzWireLines(const uint8_t* data, size_t size)
 {
-    const std::vector<std::string> fields =
-        Fields(std::string(reinterpret_cast<const char*>(data), size), 5);
+    const std::vector<std::string> fields = Fields(data, size, '\x1F', 5);
     const WString charset = FuzzedText(fields[0].substr(0, kMaxCharsetLength));
     SMTPClientNS::CMimeMessage message;
     message.SetCharset(charset.c_str());
@@ -107,11 +89,8 @@ int FuzzWireLines(const uint8_t* data, size_t size)
     message.SetTextBody(FuzzedText(fields[3]).c_str());
     message.SetHtmlBody(FuzzedText(fields[4]).c_str());
 
-    SMTPClientNS::CSmtpClient client(new SMTPClientNS::CSmtpClientWrapper());
-    client.SetMimeMessage(&message);
     std::string block;
-    SMTPClientNS::BuildHeaderBlock(&client, block);
-    client.SetMimeMessage(nullptr);
+    BuildHeaderBlockFor(message, block);
     Expect(CheckLineEnds(block, "lone CR or LF in the header block"),
            "header line over 998 octets");
 

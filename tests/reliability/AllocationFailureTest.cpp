@@ -1,12 +1,11 @@
-// Memory that runs out at any point of a host's work: the program replaces
-// operator new and hands libcurl allocators of its own, then fails the n-th
-// allocation of the host's thread, for every n, over composing a message,
-// Send, SendAsync pumped to its completion, and giving both objects up. Each
-// run must end in success or a failure code: no exception reaches the host,
-// no send is stranded, libcurl gets back everything it handed out, and the
-// objects, once the failure passed, still send what was composed. Under
-// AddressSanitizer the leak check at exit covers the library's own memory.
-// The program links the short transfer bounds (ShortTransferBounds.cpp).
+// Memory that runs out at any point of a host's work: operator new and
+// libcurl's allocators fail the n-th allocation of the host's thread, for
+// every n, over composing a message, Send, SendAsync pumped to its completion
+// and giving both objects up. Each run must end in success or a failure code:
+// no exception reaches the host, no send is stranded, libcurl gets back all
+// it handed out, and the objects, once the failure passed, still send what
+// was composed. Under AddressSanitizer the leak check at exit covers the
+// library's own memory.
 #include <gtest/gtest.h>
 
 #include <curl/curl.h>
@@ -90,8 +89,8 @@ void* CurlRealloc(void* block, size_t size)
 
 char* CurlStrdup(const char* text)
 {
-    char* copy = static_cast<char*>(CurlMalloc(std::strlen(text) + 1));
-    return copy != nullptr ? std::strcpy(copy, text) : nullptr;
+    void* copy = CurlMalloc(std::strlen(text) + 1);
+    return copy != nullptr ? std::strcpy(static_cast<char*>(copy), text) : nullptr;
 }
 
 void* CurlCalloc(size_t count, size_t size)
@@ -186,17 +185,6 @@ std::map<std::string, std::vector<std::string>> ReceivedEnvelopes()
     return envelopes;
 }
 
-struct RunOutcome {
-    bool composed = false; // both factories gave an object
-    int sendResult = 0;
-    int taskId = 0;
-    int asyncResult = 0; // 0: no completion
-    bool completed = false;
-    bool intact = false;    // every setting and entry took
-    size_t recipients = 0;  // envelope entries the message held
-    int nextSendResult = 0; // a later send of the same objects, nothing failing
-};
-
 bool IsOutcome(int code)
 {
     return code == 1 || code < 0;
@@ -211,26 +199,26 @@ public:
     }
 
     AllocationFailure()
+        : htmlPath(W(folder.Write("body.html", "<p>Hello <img src=\"" + folder.Path("logo.png")
+                                                   + "\"> again</p>"))),
+          attachmentPath(W(folder.Write("report.txt", std::string(3000, 'r')))),
+          logPath(W(folder.Path("session.log")))
     {
-        html = folder.Write("body.html",
-                            "<p>Hello <img src=\"" + folder.Path("logo.png") + "\"> again</p>");
         folder.Write("logo.png", std::string(600, 'p'));
-        attachment = folder.Write("report.txt", std::string(3000, 'r'));
-        logFile = folder.Path("session.log");
     }
 
-    // One host's whole work, with allocation number failAt (0: none) failing.
-    RunOutcome Run(long failAt)
+    // One host's whole work, with allocation number failAt (0: none) failing,
+    // and the checks of what the host saw.
+    void Run(long failAt)
     {
-        RunOutcome outcome;
         // Each run's mail is known by its own first recipient.
         to = W("alloc-" + std::to_string(failAt) + "@example.test");
         allocationsSeen = 0;
         failingAllocation = failAt;
-        failed = false;
+        failed = delivered = timedOut = false;
         hostThread = true;
         try {
-            RunArmed(outcome);
+            RunArmed(failAt);
         } catch (...) {
             hostThread = false;
             ADD_FAILURE() << "an exception reached the host at allocation " << failAt;
@@ -239,13 +227,9 @@ public:
         hostThread = true;
         ReleaseObjects();
         hostThread = false;
-        return outcome;
     }
 
     TempFolder folder;
-    std::string html;
-    std::string attachment;
-    std::string logFile;
     // Made before any run, so that the host's own text needs no allocation.
     const WString from = W("sender@example.test");
     const WString fromName = W("Sénder");
@@ -257,29 +241,43 @@ public:
     const WString text = W("Plain text.\r\n");
     const WString host = W("127.0.0.1");
     const WString charset = W("UTF-8");
-    WString htmlPath;
-    WString attachmentPath;
-    WString logPath;
-    int port = 0;
+    const WString htmlPath;
+    const WString attachmentPath;
+    const WString logPath;
+    const int port = ServerPort("plain");
+    // What the last run came to.
+    bool delivered = false; // both sends succeeded
+    bool timedOut = false;  // Send ended by a time-out
+    // Envelope entries each run's message held, by its first recipient.
+    std::map<std::string, size_t> recipientsByRun;
 
 private:
     // The objects live on after the failure: whatever took must still send.
-    void RunArmed(RunOutcome& outcome)
+    void RunArmed(long failAt)
     {
         message = CreateMimeMessage();
         client = CreateSmtpClient();
         if (message == nullptr || client == nullptr)
             return;
-        outcome.composed = true;
         Compose(*message, *client);
-        outcome.sendResult = client->Send();
-        SendAsyncAndPump(*client, outcome);
+        const int sendResult = client->Send();
+        const int taskId = client->SendAsync();
+        const int asyncResult = taskId > 0 ? PumpCompletionOf(taskId) : 0;
         hostThread = false;
-        outcome.recipients = static_cast<size_t>(message->GetToCount() + message->GetCcCount()
-                                                 + message->GetBccCount());
-        outcome.intact = IsIntact(*message, *client);
-        if (outcome.intact)
-            outcome.nextSendResult = client->Send();
+        recipientsByRun[U8(to)] = static_cast<size_t>(message->GetToCount() + message->GetCcCount()
+                                                      + message->GetBccCount());
+        EXPECT_TRUE(IsOutcome(sendResult))
+            << "Send returned " << sendResult << " at allocation " << failAt;
+        EXPECT_TRUE(taskId > 0 || taskId == -1)
+            << "SendAsync returned " << taskId << " at allocation " << failAt;
+        // 0: the task was stranded.
+        EXPECT_TRUE(taskId <= 0 || IsOutcome(asyncResult))
+            << "task completed with " << asyncResult << " at allocation " << failAt;
+        if (IsIntact(*message, *client)) {
+            EXPECT_EQ(1, client->Send()) << "objects unusable after allocation " << failAt;
+        }
+        delivered = sendResult == 1 && asyncResult == 1;
+        timedOut = sendResult == -11;
     }
 
     void ReleaseObjects()
@@ -323,17 +321,15 @@ private:
         client.SetAsyncCallback(&callback);
     }
 
-    void SendAsyncAndPump(ISmtpClient& client, RunOutcome& outcome)
+    // The code of the task's completion; 0 unless it came, alone, within 30 s.
+    int PumpCompletionOf(int taskId)
     {
         const int before = callback.count;
-        outcome.taskId = client.SendAsync();
-        if (outcome.taskId <= 0)
-            return;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (callback.count == before && std::chrono::steady_clock::now() < deadline)
             SmtpClientDispatchMessages(100);
-        outcome.completed = callback.count == before + 1 && callback.lastTaskId == outcome.taskId;
-        outcome.asyncResult = callback.lastResultCode;
+        const bool completed = callback.count == before + 1 && callback.lastTaskId == taskId;
+        return completed ? callback.lastResultCode : 0;
     }
 
     CountingCallback callback;
@@ -345,50 +341,25 @@ private:
 
 TEST_F(AllocationFailure, EveryFailingAllocationEndsInAnOutcome)
 {
-    htmlPath = W(html);
-    attachmentPath = W(attachment);
-    logPath = W(logFile);
-    port = ServerPort("plain");
     // The first run builds what lives as long as the process (the result
     // table, the shared converter, the host thread's message queue).
-    const RunOutcome warmUp = Run(0);
-    ASSERT_EQ(1, warmUp.sendResult);
-    ASSERT_TRUE(warmUp.completed);
-    ASSERT_EQ(1, warmUp.asyncResult);
+    Run(0);
+    ASSERT_TRUE(delivered);
     Run(0);
     const long allocationsPerRun = allocationsSeen;
     const long liveBefore = liveCurlAllocations.load();
 
-    std::map<std::string, size_t> recipientsByRun;
     long failurePoints = 0;
     long successes = 0;
-    long timedOut = 0;
+    long timeOuts = 0;
     const auto started = std::chrono::steady_clock::now();
     for (long failAt = 1;; ++failAt) {
-        const RunOutcome outcome = Run(failAt);
+        Run(failAt);
         if (!failed)
             break;
         ++failurePoints;
-        recipientsByRun[U8(to)] = outcome.recipients;
-        if (outcome.composed) {
-            EXPECT_TRUE(IsOutcome(outcome.sendResult))
-                << "Send returned " << outcome.sendResult << " at allocation " << failAt;
-            EXPECT_TRUE(outcome.taskId > 0 || outcome.taskId == -1)
-                << "SendAsync returned " << outcome.taskId << " at allocation " << failAt;
-            if (outcome.taskId > 0) {
-                EXPECT_TRUE(outcome.completed) << "task stranded at allocation " << failAt;
-                EXPECT_TRUE(IsOutcome(outcome.asyncResult))
-                    << "completion " << outcome.asyncResult << " at allocation " << failAt;
-            }
-            if (outcome.intact) {
-                EXPECT_EQ(1, outcome.nextSendResult)
-                    << "objects unusable after allocation " << failAt;
-            }
-            if (outcome.sendResult == 1 && outcome.asyncResult == 1)
-                ++successes;
-            if (outcome.sendResult == -11)
-                ++timedOut;
-        }
+        successes += delivered ? 1 : 0;
+        timeOuts += timedOut ? 1 : 0;
         EXPECT_EQ(liveBefore, liveCurlAllocations.load())
             << "libcurl memory not given back at allocation " << failAt;
         if (HasFailure())
@@ -400,7 +371,7 @@ TEST_F(AllocationFailure, EveryFailingAllocationEndsInAnOutcome)
     std::printf("allocation failure: %ld allocations per run (host thread), %ld failure points "
                 "tried, each ended in an outcome (%ld still delivered both mails, %ld Send ended "
                 "by a time-out), %lld s\n",
-                allocationsPerRun, failurePoints, successes, timedOut,
+                allocationsPerRun, failurePoints, successes, timeOuts,
                 static_cast<long long>(seconds));
     EXPECT_GE(failurePoints, allocationsPerRun / 2);
     // A send that reported success went to every recipient of its message.

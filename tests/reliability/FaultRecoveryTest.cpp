@@ -84,23 +84,17 @@ const Fault kFaults[] = {
      [](T t) { t.client->SetLogFile(W(t.folder.Path()).c_str(), false); }},
 };
 
-std::string CaseName(const testing::TestParamInfo<Case>& info)
-{
-    const auto& [fault, mode] = info.param;
-    return std::string(fault.name) + (mode == SendMode::Sync ? "_sync" : "_async");
-}
-
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultRecovery,
                          testing::Combine(testing::ValuesIn(kFaults),
                                           testing::Values(SendMode::Sync, SendMode::Async)),
-                         CaseName);
+                         ModeCaseName<Fault>);
 
 TEST_P(FaultRecovery, EndsInItsCodeAndTheClientDeliversNext)
 {
     const auto& [fault, mode] = GetParam();
-    const std::string tag = CaseName(testing::TestParamInfo<Case>(GetParam(), 0));
+    const std::string tag = ModeCaseName(testing::TestParamInfo<Case>(GetParam(), 0));
     Compose("fault-" + tag + "@example.test");
     fault.arrange(*this);
     EXPECT_EQ(fault.resultCode, SendIn(mode));

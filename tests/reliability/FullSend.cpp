@@ -24,30 +24,24 @@ std::string WriteFile(const std::string& path, const std::string& content)
     return path;
 }
 
-std::string Bytes(size_t size)
-{
-    return std::string(size, '\xA7');
-}
-
 void Compose(IMimeMessage& message, const std::string& folder)
 {
-    message.SetFrom(W("sender@example.test").c_str(), W("J\xC3\xB6rg Sender").c_str());
-    message.AddTo(W("full-send@example.test").c_str(), W("Empf\xC3\xA4nger, Erster").c_str());
+    message.SetFrom(W("sender@example.test").c_str(), W("Jörg Sender").c_str());
+    message.AddTo(W("full-send@example.test").c_str(), W("Empfänger, Erster").c_str());
     message.AddCc(W("cc-full-send@example.test").c_str(), W("Copy").c_str());
     message.AddBcc(W("bcc-full-send@example.test").c_str(), W("").c_str());
-    message.SetSubject(W("Vollst\xC3\xA4ndig: every part once").c_str());
+    message.SetSubject(W("Vollständig: every part once").c_str());
     message.SetPriority(2);
-    const std::string logo = WriteFile(folder + "/logo.png", "\x89PNG\r\n\x1a\n" + Bytes(2000));
-    WriteFile(folder + "/page.html", "<html><body><p>Gr\xC3\xBC\xC3\x9F"
-                                     "e</p><img src=\""
-                                         + logo + "\"></body></html>");
+    const std::string logo =
+        WriteFile(folder + "/logo.png", "\x89PNG\r\n\x1a\n" + std::string(2000, '\xA7'));
+    WriteFile(folder + "/page.html",
+              "<html><body><p>Grüße</p><img src=\"" + logo + "\"></body></html>");
     message.LoadBodyFromFile(W(folder + "/page.html").c_str(), 5);
-    message.SetTextBody(W("Gr\xC3\xBC\xC3\x9F"
-                          "e in plain text.\r\n")
-                            .c_str());
-    const std::string chart = WriteFile(folder + "/chart.bmp", "BM" + Bytes(5000));
+    message.SetTextBody(W("Grüße in plain text.\r\n").c_str());
+    const std::string chart = WriteFile(folder + "/chart.bmp", "BM" + std::string(5000, '\xA7'));
     message.AddInlineImage(W(chart).c_str(), W("chart").c_str());
-    message.AddAttachment(W(WriteFile(folder + "/data.bin", Bytes(300 * 1024))).c_str());
+    message.AddAttachment(
+        W(WriteFile(folder + "/data.bin", std::string(300 * 1024, '\xA7'))).c_str());
     message.AddAttachment(W(WriteFile(folder + "/notes.txt", "Notes\r\n")).c_str());
 }
 

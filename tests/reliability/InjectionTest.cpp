@@ -67,13 +67,7 @@ typedef Injection& T;
 typedef const std::string& V;
 const Setter kSetters[] = {
     {"subject", true, [](T t, V v) { t.message->SetSubject(W(v).c_str()); }},
-    {"subject_non_ascii", true,
-     [](T t, V v) {
-         t.message->SetSubject(W("Gr\xC3\xBC\xC3\x9F"
-                                 "e "
-                                 + v)
-                                   .c_str());
-     }},
+    {"subject_non_ascii", true, [](T t, V v) { t.message->SetSubject(W("Grüße " + v).c_str()); }},
     {"from_name", true,
      [](T t, V v) { t.message->SetFrom(W("sender@example.test").c_str(), W(v).c_str()); }},
     {"from_address", true,

@@ -4,6 +4,7 @@
 #define SMTPCLIENT_TESTS_RELIABILITYTEST_H
 
 #include <string>
+#include <tuple>
 
 #include "AsyncTestSupport.h"
 #include "SendTestClient.h"
@@ -57,6 +58,14 @@ public:
 
     RecordingCallback recorder;
 };
+
+// "<row>_sync" or "<row>_async": a case that sends a table's row one way.
+template <typename Row>
+std::string ModeCaseName(const testing::TestParamInfo<std::tuple<Row, SendMode>>& info)
+{
+    const auto& [row, mode] = info.param;
+    return std::string(row.name) + (mode == SendMode::Sync ? "_sync" : "_async");
+}
 
 } // namespace SMTPClientTest
 

@@ -11,9 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -32,13 +30,6 @@ long ResidentKb()
     long pages = 0, resident = 0;
     std::ifstream("/proc/self/statm") >> pages >> resident;
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-// Less the one the listing itself holds open.
-int OpenDescriptors()
-{
-    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}))
-           - 1;
 }
 
 // Sized before the run, so that it does not grow while memory is measured.
@@ -119,11 +110,11 @@ int main(int argc, char** argv)
 
     // The host thread's message queue lives as long as the thread.
     Platform::EnsureMessageQueue();
-    const int descriptorsBefore = OpenDescriptors();
+    const int descriptorsBefore = CountEntries("/proc/self/fd");
     bool ok = RunPhase("sync", std::atoi(argv[1]), nullptr, maxGrowthKb);
     CompletionCounter counter(asyncSends);
     ok = RunPhase("async", asyncSends, &counter, maxGrowthKb) && ok;
-    const int descriptorsAfter = OpenDescriptors();
+    const int descriptorsAfter = CountEntries("/proc/self/fd");
     int wrongCompletions = counter.perTask[0];
     for (size_t taskId = 1; taskId < counter.perTask.size(); ++taskId)
         wrongCompletions += counter.perTask[taskId] != 1 ? 1 : 0;

@@ -21,7 +21,7 @@ namespace {
 typedef std::chrono::steady_clock Clock;
 
 struct Stall {
-    const char* listener;
+    const char* name;         // the listener
     size_t attachmentBytes;   // 0: a short text mail
     long boundMs;             // the bound that must end the send
     const char* closingEntry; // what the session log says of it
@@ -29,7 +29,7 @@ struct Stall {
 
 void PrintTo(const Stall& stall, std::ostream* out)
 {
-    *out << stall.listener;
+    *out << stall.name;
 }
 
 typedef std::tuple<Stall, SendMode> Case;
@@ -45,25 +45,19 @@ const Stall kStalls[] = {
      "Send failed: No reply came from the server for 4 seconds\n"},
 };
 
-std::string CaseName(const testing::TestParamInfo<Case>& info)
-{
-    const auto& [stall, mode] = info.param;
-    return std::string(stall.listener) + (mode == SendMode::Sync ? "_sync" : "_async");
-}
-
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Stalls, TransferTimeout,
                          testing::Combine(testing::ValuesIn(kStalls),
                                           testing::Values(SendMode::Sync, SendMode::Async)),
-                         CaseName);
+                         ModeCaseName<Stall>);
 
 TEST_P(TransferTimeout, EndsInTimeOutAfterItsOwnBound)
 {
     const auto& [stall, mode] = GetParam();
-    const std::string tag = CaseName(testing::TestParamInfo<Case>(GetParam(), 0));
+    const std::string tag = ModeCaseName(testing::TestParamInfo<Case>(GetParam(), 0));
     Compose("stall-" + tag + "@example.test");
-    UseListener(stall.listener, false);
+    UseListener(stall.name, false);
     if (stall.attachmentBytes > 0) {
         const std::string path = folder.Write("large.bin", std::string(stall.attachmentBytes, 'x'));
         ASSERT_EQ(1, message->AddAttachment(W(path).c_str()));

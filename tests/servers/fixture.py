@@ -17,6 +17,7 @@ import json
 import os
 import pathlib
 import signal
+import socket
 import subprocess
 import sys
 import time
@@ -36,12 +37,41 @@ def write_json(path, value):
     os.replace(temporary, path)
 
 
-def _alive(pid):
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def wait_for_port(name, port, process, timeout_s=20):
+    """Returns once port on 127.0.0.1 accepts connections; raises when the
+    process that should listen there ended or the time ran out."""
+    deadline = time.monotonic() + timeout_s
+    while process.poll() is None and time.monotonic() < deadline:
+        with contextlib.suppress(OSError), socket.create_connection(("127.0.0.1", port), 1):
+            return
+        time.sleep(POLL_S)
+    raise RuntimeError(f"{name} does not listen on port {port} (exit {process.poll()})")
+
+
+def stop_processes(processes, timeout_s=5):
+    """SIGTERM to each by its process id, SIGKILL to those still running after timeout_s."""
+    for process in processes:
+        process.terminate()
+    for process in processes:
+        try:
+            process.wait(timeout_s)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
+def _ended(pid):
+    # An ended process may linger as a zombie until it is reaped.
     try:
-        os.kill(pid, 0)
+        return pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0] in "ZX"
+    except OSError:
         return True
-    except ProcessLookupError:
-        return False
 
 
 async def _run(daemon, state, owner):
@@ -52,18 +82,10 @@ async def _run(daemon, state, owner):
     async with importlib.import_module(MODULES[daemon]).listeners(state) as ports:
         write_json(ports_file, ports)
         deadline = time.monotonic() + LIFETIME_S
-        while not stop.is_set() and _alive(owner) and time.monotonic() < deadline:
+        while not stop.is_set() and not _ended(owner) and time.monotonic() < deadline:
             with contextlib.suppress(asyncio.TimeoutError):
                 await asyncio.wait_for(stop.wait(), 1)
         ports_file.unlink(missing_ok=True)
-
-
-def _ended(pid):
-    # An ended daemon may linger as a zombie until it is reaped.
-    try:
-        return pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0] in "ZX"
-    except OSError:
-        return True
 
 
 def _wait_until_ended(pid, timeout_s=5):

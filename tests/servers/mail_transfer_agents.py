@@ -16,21 +16,17 @@ import contextlib
 import os
 import pathlib
 import shutil
-import signal
 import pwd
-import socket
 import subprocess
 import tempfile
-import time
 
 from aiosmtpd.smtp import SMTP
 
+from fixture import free_port, stop_processes, wait_for_port
 from smtp_server import Handler, MailStore
 
 RELAY_DOMAIN = "relay.example.org"
 MAIL_USER = "nobody"
-START_TIMEOUT_S = 20
-STOP_TIMEOUT_S = 5
 
 # Postfix works as an unprivileged user; it refuses one that is also the user
 # of its delivery to commands (default_privs) or whose group is its set-group-ID
@@ -53,14 +49,11 @@ inet_interfaces = 127.0.0.1
 inet_protocols = ipv4
 myhostname = postfix.test
 mydomain = postfix.test
-myorigin = postfix.test
 mydestination =
 mynetworks = 127.0.0.0/8
 alias_maps =
-alias_database =
 local_recipient_maps =
 smtputf8_enable = no
-biff = no
 relay_domains = {relay_domain}
 transport_maps = inline:{{ {relay_domain}=smtp:[127.0.0.1]:{relay_port} }}
 smtp_tls_security_level = none
@@ -144,12 +137,6 @@ maildir_delivery:
 """
 
 
-def _free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
 def _fresh(folder):
     shutil.rmtree(folder, ignore_errors=True)
     folder.mkdir(parents=True)
@@ -165,7 +152,7 @@ def _postfix(root, folder, relay_port):
     """Writes the configuration and queue; returns (command, environment, port)."""
     conf, queue, data, delivered = (_fresh(folder / name)
                                     for name in ("conf", "queue", "data", "delivered"))
-    port = _free_port()
+    port = free_port()
     user = pwd.getpwnam(MAIL_USER)
     (conf / "virtual_domains").write_text("!/^%s$/ OK\n" % RELAY_DOMAIN.replace(".", "\\."))
     (conf / "main.cf").write_text(POSTFIX_MAIN.format(
@@ -201,7 +188,7 @@ def _exim(root, folder, relay_port):
     conf = folder / "exim.conf"
     conf.write_text(EXIM_CONF.format(root=root, spool=spool, delivered=delivered,
                                      relay_domain=RELAY_DOMAIN, relay_port=relay_port))
-    port = _free_port()
+    port = free_port()
     environment = dict(os.environ, LD_PRELOAD="libnss_wrapper.so",
                        NSS_WRAPPER_PASSWD=str(passwd), NSS_WRAPPER_GROUP=str(group))
     command = [str(root / "usr/sbin/exim4"), "-C", str(conf), "-bdf", "-oX", str(port),
@@ -209,43 +196,12 @@ def _exim(root, folder, relay_port):
     return command, environment, port
 
 
-class Without8BitMime:
+class Without8BitMime(Handler):
     """The relay's handler: a server that takes 7-bit mail only."""
-
-    def __init__(self, store):
-        self.handler = Handler("relay", store)
 
     async def handle_EHLO(self, server, session, envelope, hostname, responses):
         session.host_name = hostname
         return [line for line in responses if "8BITMIME" not in line]
-
-    async def handle_RCPT(self, *arguments):
-        return await self.handler.handle_RCPT(*arguments)
-
-    async def handle_DATA(self, *arguments):
-        return await self.handler.handle_DATA(*arguments)
-
-
-async def _wait_for_port(port, process, name):
-    deadline = time.monotonic() + START_TIMEOUT_S
-    while time.monotonic() < deadline:
-        if process.poll() is not None:
-            raise RuntimeError(f"{name} ended at start (exit {process.returncode})")
-        with contextlib.suppress(OSError):
-            socket.create_connection(("127.0.0.1", port), timeout=1).close()
-            return
-        await asyncio.sleep(0.05)
-    raise RuntimeError(f"{name} does not listen on port {port}")
-
-
-def _stop(process):
-    if process.poll() is None:
-        os.kill(process.pid, signal.SIGTERM)
-        try:
-            process.wait(STOP_TIMEOUT_S)
-        except subprocess.TimeoutExpired:
-            os.kill(process.pid, signal.SIGKILL)
-            process.wait()
 
 
 @contextlib.asynccontextmanager
@@ -260,11 +216,9 @@ async def listeners(state):
     if link.is_symlink() or link.exists():
         link.unlink()
     link.symlink_to(folder)
-    loop = asyncio.get_running_loop()
-    store = MailStore(folder / "relayed")
-    relay = await loop.create_server(
-        lambda: SMTP(Without8BitMime(store), hostname="relay.test", timeout=60),
-        "127.0.0.1", 0)
+    handler = Without8BitMime("relay", MailStore(folder / "relayed"))
+    relay = await asyncio.get_running_loop().create_server(
+        lambda: SMTP(handler, hostname="relay.test", timeout=60), "127.0.0.1", 0)
     relay_port = relay.sockets[0].getsockname()[1]
     processes, ports = [], {"relay": relay_port}
     try:
@@ -274,12 +228,11 @@ async def listeners(state):
                 process = subprocess.Popen(command, env=environment, stdin=subprocess.DEVNULL,
                                            stdout=output, stderr=subprocess.STDOUT)
             processes.append(process)
-            await _wait_for_port(port, process, name)
+            wait_for_port(name, port, process)
             ports[name] = port
         yield ports
     finally:
-        for process in processes:
-            _stop(process)
+        stop_processes(processes)
         relay.close()
         link.unlink(missing_ok=True)
         shutil.rmtree(folder, ignore_errors=True)

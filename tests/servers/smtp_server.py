@@ -127,11 +127,15 @@ class DropInLargeData(SMTP):
         self.transport.close()
 
 
+async def _until_closed(reader):
+    with contextlib.suppress(ConnectionError):
+        while await reader.read(64 * 1024):
+            pass
+
+
 async def _greet_then_stall(reader, writer):
     writer.write(b"220 localhost ESMTP greets and then stalls\r\n")
-    with contextlib.suppress(ConnectionError):
-        while await reader.read(4096):
-            pass
+    await _until_closed(reader)
     writer.close()
 
 
@@ -151,6 +155,44 @@ async def _starttls_garbage(reader, writer):
                 break
             else:
                 writer.write(b"503 5.5.1 STARTTLS first\r\n")
+    writer.close()
+
+
+# Servers that stop moving in the middle of a transaction, for the client's
+# time-outs: one stops reading the message data, one takes the whole message
+# and never answers the final dot. Both keep the connection open until the
+# client closes it.
+END_OF_DATA = b"\r\n.\r\n"
+
+
+async def _dialogue_until_data(reader, writer):
+    """Answers the commands before the message data; False when the client left."""
+    writer.write(b"220 localhost ESMTP stops moving in DATA\r\n")
+    with contextlib.suppress(ConnectionError, asyncio.IncompleteReadError):
+        while line := (await reader.readuntil(b"\r\n")).upper():
+            if line.startswith(b"DATA"):
+                writer.write(b"354 End data with <CR><LF>.<CR><LF>\r\n")
+                return True
+            writer.write(b"250-localhost\r\n250 8BITMIME\r\n" if line.startswith(b"EHLO")
+                         else b"250 OK\r\n")
+    return False
+
+
+async def _stop_reading_in_data(reader, writer):
+    if await _dialogue_until_data(reader, writer):
+        with contextlib.suppress(ConnectionError, asyncio.IncompleteReadError):
+            await reader.readexactly(64 * 1024)
+        # Reads nothing more while the client still has data to send; gives
+        # up the connection only long after any client bound under test.
+        await asyncio.sleep(120)
+    writer.close()
+
+
+async def _silent_after_data(reader, writer):
+    if await _dialogue_until_data(reader, writer):
+        with contextlib.suppress(ConnectionError, asyncio.IncompleteReadError):
+            await reader.readuntil(END_OF_DATA)
+        await _until_closed(reader)
     writer.close()
 
 
@@ -181,57 +223,10 @@ LISTENERS = {
     "refuse_over_size": {"fault": ("MAIL", "552 5.3.4 Message size exceeds fixed maximum message size")},
     "auth_plain_only": {**STARTTLS, "auth_exclude_mechanism": ["XOAUTH2", "LOGIN"]},
     "queue_id": {"accepted": "250 2.0.0 Ok: queued as 4B7C2F3A1D"},
-}
-
-
-# Servers that stop moving in the middle of a transaction, for the client's
-# time-outs: one stops reading the message data, one takes the whole message
-# and never answers the final dot. Both keep the connection open until the
-# client closes it.
-END_OF_DATA = b"\r\n.\r\n"
-
-
-async def _dialogue_until_data(reader, writer):
-    """Answers the commands before the message data; False when the client left."""
-    writer.write(b"220 localhost ESMTP stops moving in DATA\r\n")
-    with contextlib.suppress(ConnectionError, asyncio.IncompleteReadError):
-        while line := (await reader.readuntil(b"\r\n")).upper():
-            if line.startswith(b"DATA"):
-                writer.write(b"354 End data with <CR><LF>.<CR><LF>\r\n")
-                return True
-            writer.write(b"250-localhost\r\n250 8BITMIME\r\n" if line.startswith(b"EHLO")
-                         else b"250 OK\r\n")
-    return False
-
-
-async def _until_closed(reader):
-    with contextlib.suppress(ConnectionError):
-        while await reader.read(64 * 1024):
-            pass
-
-
-async def _stop_reading_in_data(reader, writer):
-    if await _dialogue_until_data(reader, writer):
-        with contextlib.suppress(ConnectionError, asyncio.IncompleteReadError):
-            await reader.readexactly(64 * 1024)
-        # Reads nothing more while the client still has data to send; gives
-        # up the connection only long after any client bound under test.
-        await asyncio.sleep(120)
-    writer.close()
-
-
-async def _silent_after_data(reader, writer):
-    if await _dialogue_until_data(reader, writer):
-        with contextlib.suppress(ConnectionError, asyncio.IncompleteReadError):
-            await reader.readuntil(END_OF_DATA)
-        await _until_closed(reader)
-    writer.close()
-
-
-LISTENERS.update({
     "stop_reading_in_data": _stop_reading_in_data,
     "silent_after_data": _silent_after_data,
-})
+}
+
 
 
 def _smtp_factory(name, options, store, contexts):

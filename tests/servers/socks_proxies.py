@@ -17,17 +17,12 @@ import signal
 import socket
 import struct
 import subprocess
-import time
+
+from fixture import free_port, stop_processes, wait_for_port
 
 OUTGOING_ADDRESSES = {"socks5": "127.0.0.2", "socks5_auth": "127.0.0.3",
                       "dante": "127.0.0.4", "socks4a": "127.0.0.5"}
 PR_SET_PDEATHSIG = 1
-
-
-def _free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
 
 
 def _die_with_parent():
@@ -53,26 +48,6 @@ def _commands(state, ports):
             "socks5_auth": microsocks("socks5_auth", "-u", "proxyuser", "-P", "proxypass"),
             "dante": ["/usr/sbin/danted", "-f", str(state / "dante.conf"), "-N", "1",
                       "-p", str(state / "dante.pid")]}
-
-
-def _accepts_connections(port, timeout_s=10):
-    deadline = time.monotonic() + timeout_s
-    while time.monotonic() < deadline:
-        with contextlib.suppress(OSError), socket.create_connection(("127.0.0.1", port), 1):
-            return True
-        time.sleep(0.05)
-    return False
-
-
-def _stop(processes):
-    for process in processes:
-        process.terminate()
-    for process in processes:
-        try:
-            process.wait(5)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
 
 
 async def _socks4_destination(reader):
@@ -115,17 +90,16 @@ async def _socks4_client(client_reader, client_writer):
 
 @contextlib.asynccontextmanager
 async def listeners(state):
-    ports = {name: _free_port() for name in ("socks5", "socks5_auth", "dante")}
+    ports = {name: free_port() for name in ("socks5", "socks5_auth", "dante")}
     processes = []
     try:
         for name, command in _commands(state, ports).items():
             processes.append(subprocess.Popen(command, stdin=subprocess.DEVNULL,
                                               preexec_fn=_die_with_parent))
-            if not _accepts_connections(ports[name]):
-                raise RuntimeError(f"{name} does not accept connections on port {ports[name]}")
+            wait_for_port(name, ports[name], processes[-1])
         socks4 = await asyncio.start_server(_socks4_client, "127.0.0.1", 0)
         ports["socks4a"] = socks4.sockets[0].getsockname()[1]
         yield ports
         socks4.close()
     finally:
-        _stop(processes)
+        stop_processes(processes)

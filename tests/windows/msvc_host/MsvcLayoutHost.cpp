@@ -24,36 +24,39 @@ const char* const kCreateSmtpClientOrdinal = reinterpret_cast<const char*>(2);
 
 int failures = 0;
 
-// ---- Output -----------------------------------------------------------------
-
-void Print(const char* text)
+DWORD Length(const char* text)
 {
     DWORD length = 0;
     while (text[length] != 0)
         ++length;
-    DWORD written = 0;
-    WriteFile(GetStdHandle(kStdOutputHandle), text, length, &written, nullptr);
+    return length;
 }
 
-void PrintNumber(long long value)
+void Print(const char* text)
+{
+    DWORD written = 0;
+    WriteFile(GetStdHandle(kStdOutputHandle), text, Length(text), &written, nullptr);
+}
+
+void Print(long long value)
 {
     char digits[24];
-    int at = sizeof digits - 1;
-    digits[at] = 0;
-    const bool negative = value < 0;
-    unsigned long long rest = negative ? 0ull - static_cast<unsigned long long>(value)
-                                       : static_cast<unsigned long long>(value);
+    char* at = digits + sizeof digits - 1;
+    *at = 0;
+    unsigned long long rest = static_cast<unsigned long long>(value);
+    if (value < 0)
+        rest = 0 - rest;
     do {
-        digits[--at] = static_cast<char>('0' + rest % 10);
+        *--at = static_cast<char>('0' + rest % 10);
         rest /= 10;
     } while (rest != 0);
-    if (negative)
-        digits[--at] = '-';
-    Print(digits + at);
+    if (value < 0)
+        *--at = '-';
+    Print(at);
 }
 
-// ASCII as it is, every other character as \uXXXX.
-void PrintText(const wchar_t* text)
+// Quoted, ASCII as it is and every other character as \uXXXX.
+void Print(const wchar_t* text)
 {
     if (text == nullptr) {
         Print("(null)");
@@ -61,47 +64,44 @@ void PrintText(const wchar_t* text)
     }
     Print("\"");
     for (; *text != 0; ++text) {
-        char unit[7] = {static_cast<char>(*text), 0};
+        char unit[7] = {static_cast<char>(*text), 0, 0, 0, 0, 0, 0};
         if (*text < 0x20 || *text > 0x7e) {
-            const char* hex = "0123456789abcdef";
             unit[0] = '\\';
             unit[1] = 'u';
             for (int i = 0; i < 4; ++i)
-                unit[2 + i] = hex[(*text >> (12 - 4 * i)) & 0xf];
-            unit[6] = 0;
+                unit[2 + i] = "0123456789abcdef"[(*text >> (12 - 4 * i)) & 0xf];
         }
         Print(unit);
     }
     Print("\"");
 }
 
-// ---- Expectations -----------------------------------------------------------
+// Two pieces or more, each printed as its own overload prints it.
+template <typename First, typename Second, typename... Rest>
+void Print(First first, Second second, Rest... rest)
+{
+    Print(first);
+    Print(second, rest...);
+}
 
-void Fail(const char* what)
+// One line: "FAIL what" and the details.
+template <typename... Details>
+void Fail(const char* what, Details... details)
 {
     ++failures;
-    Print("FAIL ");
-    Print(what);
+    Print("FAIL ", what, details..., "\n");
 }
 
 void Expect(bool holds, const char* what)
 {
-    if (!holds) {
+    if (!holds)
         Fail(what);
-        Print("\n");
-    }
 }
 
 void ExpectNumber(long long actual, long long expected, const char* what)
 {
-    if (actual != expected) {
-        Fail(what);
-        Print(": ");
-        PrintNumber(actual);
-        Print(", expected ");
-        PrintNumber(expected);
-        Print("\n");
-    }
+    if (actual != expected)
+        Fail(what, ": ", actual, ", expected ", expected);
 }
 
 bool SameText(const wchar_t* a, const wchar_t* b)
@@ -117,17 +117,9 @@ bool SameText(const wchar_t* a, const wchar_t* b)
 
 void ExpectText(const wchar_t* actual, const wchar_t* expected, const char* what)
 {
-    if (!SameText(actual, expected)) {
-        Fail(what);
-        Print(": ");
-        PrintText(actual);
-        Print(", expected ");
-        PrintText(expected);
-        Print("\n");
-    }
+    if (!SameText(actual, expected))
+        Fail(what, ": ", actual, ", expected ", expected);
 }
-
-// ---- Small helpers ----------------------------------------------------------
 
 struct Path {
     wchar_t text[300];
@@ -150,13 +142,11 @@ bool WriteWholeFile(const wchar_t* path, const char* bytes)
         CreateFileW(path, kGenericWrite, 0, nullptr, kCreateAlways, kFileAttributeNormal, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    DWORD length = 0;
-    while (bytes[length] != 0)
-        ++length;
     DWORD written = 0;
-    const BOOL wrote = WriteFile(file, bytes, length, &written, nullptr);
+    const bool wrote =
+        WriteFile(file, bytes, Length(bytes), &written, nullptr) && written == Length(bytes);
     CloseHandle(file);
-    return wrote && written == length;
+    return wrote;
 }
 
 // Room for a session log; static, so the stack stays small without a C runtime.
@@ -200,32 +190,26 @@ bool HeapsValid()
     return count != 0;
 }
 
-// The library, loaded by ordinal as a host without its import library would.
-struct Library {
-    CreateSmtpClientFunction createSmtpClient;
-    CreateMimeMessageFunction createMimeMessage;
-};
+// The factories, loaded by ordinal as a host without the import library would.
+CreateSmtpClientFunction createSmtpClient = nullptr;
+CreateMimeMessageFunction createMimeMessage = nullptr;
 
-Library LoadTheLibrary()
+void LoadTheLibrary()
 {
     HMODULE module = LoadLibraryW(L"SMTPClient_Dll.dll");
     if (module == nullptr) {
         Print("FAIL cannot load SMTPClient_Dll.dll\n");
         ExitProcess(100);
     }
-    Library library;
-    library.createSmtpClient = reinterpret_cast<CreateSmtpClientFunction>(
+    createSmtpClient = reinterpret_cast<CreateSmtpClientFunction>(
         GetProcAddress(module, kCreateSmtpClientOrdinal));
-    library.createMimeMessage = reinterpret_cast<CreateMimeMessageFunction>(
+    createMimeMessage = reinterpret_cast<CreateMimeMessageFunction>(
         GetProcAddress(module, kCreateMimeMessageOrdinal));
-    if (library.createSmtpClient == nullptr || library.createMimeMessage == nullptr) {
+    if (createSmtpClient == nullptr || createMimeMessage == nullptr) {
         Print("FAIL no export at ordinal 1 or 2\n");
         ExitProcess(100);
     }
-    return library;
 }
-
-// ---- The host's callback ----------------------------------------------------
 
 struct Completion {
     int taskId;
@@ -269,14 +253,12 @@ void PumpMessages(const HostCallback& callback, int count)
     }
 }
 
-// ---- Checks -----------------------------------------------------------------
-
 // Every operation of ISmtpClient but the sends, at its slot. The values of a
 // new client come first: a call that lands on another slot returns none of
 // them.
-void CheckClientSettings(const Library& library)
+void CheckClientSettings()
 {
-    ISmtpClient* client = library.createSmtpClient();
+    ISmtpClient* client = createSmtpClient();
     ExpectNumber(client->GetPort(), -1, "GetPort of a new client");
     ExpectNumber(client->GetLastResultCode(), 999, "GetLastResultCode of a new client");
     Expect(client->GetUseTls(), "GetUseTls of a new client");
@@ -291,12 +273,12 @@ void CheckClientSettings(const Library& library)
                  "SetProxy");
     const wchar_t* const proxyValues[] = {L"proxy.example.test", L"1080", L"3", L"pröxy",
                                           L"secret"};
-    const char* const proxyWhat[] = {"GetProxyValue 0", "GetProxyValue 1", "GetProxyValue 2",
-                                     "GetProxyValue 3", "GetProxyValue 4"};
+    char what[] = "GetProxyValue 0";
     for (int index = 0; index < 5; ++index) {
         wchar_t buffer[256] = {0};
         client->GetProxyValue(buffer, index);
-        ExpectText(buffer, proxyValues[index], proxyWhat[index]);
+        what[sizeof what - 2] = static_cast<char>('0' + index);
+        ExpectText(buffer, proxyValues[index], what);
     }
     Expect(client->GetUseProxy(), "GetUseProxy after SetProxy");
     client->SetUseProxy(false);
@@ -326,7 +308,7 @@ void CheckClientSettings(const Library& library)
     client->SetPort(2525);
     ExpectNumber(client->GetPort(), 2525, "GetPort");
 
-    IMimeMessage* message = library.createMimeMessage();
+    IMimeMessage* message = createMimeMessage();
     client->SetMimeMessage(message);
     Expect(client->GetMimeMessage() == message, "GetMimeMessage");
     client->Release();
@@ -334,9 +316,9 @@ void CheckClientSettings(const Library& library)
 }
 
 // Every operation of IMimeMessage, at its slot.
-void CheckMessageFields(const Library& library)
+void CheckMessageFields()
 {
-    IMimeMessage* message = library.createMimeMessage();
+    IMimeMessage* message = createMimeMessage();
     ExpectText(message->GetCharset(), L"UTF-8", "GetCharset of a new message");
     ExpectNumber(message->Clear(7), -1, "Clear(7)");
 
@@ -414,10 +396,10 @@ void Compose(ISmtpClient* client, IMimeMessage* message, int port, const wchar_t
     client->SetMimeMessage(message);
 }
 
-void CheckSend(const Library& library, int port)
+void CheckSend(int port)
 {
-    ISmtpClient* client = library.createSmtpClient();
-    IMimeMessage* message = library.createMimeMessage();
+    ISmtpClient* client = createSmtpClient();
+    IMimeMessage* message = createMimeMessage();
     Compose(client, message, port, L"msvc-sync@example.test");
     const Path log = TempPath(L"smtpclient-msvc-host.log");
     client->SetLogFile(log.text, false);
@@ -431,10 +413,10 @@ void CheckSend(const Library& library, int port)
     message->Release();
 }
 
-void CheckSendAsync(const Library& library, int port)
+void CheckSendAsync(int port)
 {
-    ISmtpClient* client = library.createSmtpClient();
-    IMimeMessage* message = library.createMimeMessage();
+    ISmtpClient* client = createSmtpClient();
+    IMimeMessage* message = createMimeMessage();
     Compose(client, message, port, L"msvc-async@example.test");
     HostCallback callback;
     client->SetAsyncCallback(&callback);
@@ -445,28 +427,28 @@ void CheckSendAsync(const Library& library, int port)
     PumpMessages(callback, 2);
 
     ExpectNumber(callback.count, 2, "completions");
-    const DWORD hostThread = GetCurrentThreadId();
-    const Completion& sent = callback.completions[0];
-    ExpectNumber(sent.taskId, 1, "task id of the first completion");
-    ExpectNumber(sent.resultCode, 1, "result of the first completion");
-    ExpectText(sent.message, L"", "message of the first completion");
-    Expect(sent.threadId == hostThread, "the first completion on the host's thread");
-    const Completion& refused = callback.completions[1];
-    ExpectNumber(refused.taskId, 2, "task id of the second completion");
-    ExpectNumber(refused.resultCode, -18, "result of the second completion");
-    ExpectText(refused.message, L"No recipients have been specified.",
-               "message of the second completion");
-    Expect(refused.threadId == hostThread, "the second completion on the host's thread");
+    // The first one sent, the second found no recipients.
+    const struct {
+        int resultCode;
+        const wchar_t* message;
+    } expected[] = {{1, L""}, {-18, L"No recipients have been specified."}};
+    for (int i = 0; i < 2; ++i) {
+        const Completion& completion = callback.completions[i];
+        ExpectNumber(completion.taskId, i + 1, "task id of a completion");
+        ExpectNumber(completion.resultCode, expected[i].resultCode, "result of a completion");
+        ExpectText(completion.message, expected[i].message, "message of a completion");
+        Expect(completion.threadId == GetCurrentThreadId(), "a completion on the host's thread");
+    }
     client->Release();
     message->Release();
 }
 
 // What a Visual C++ host that deletes instead of calling Release does: slot 0
 // with bit 0 of its flags set.
-void CheckDelete(const Library& library)
+void CheckDelete()
 {
-    ISmtpClient* client = library.createSmtpClient();
-    IMimeMessage* message = library.createMimeMessage();
+    ISmtpClient* client = createSmtpClient();
+    IMimeMessage* message = createMimeMessage();
     message->SetSubject(L"Kept");
     client->SetMimeMessage(message);
     delete client;
@@ -479,36 +461,26 @@ void CheckDelete(const Library& library)
     Expect(slot0(message, 1) == message, "slot 0 returns the object's address");
     Expect(HeapsValid(), "heaps valid after deleting a message");
 
-    ISmtpClient* another = library.createSmtpClient();
+    ISmtpClient* another = createSmtpClient();
     ExpectNumber(another->GetPort(), -1, "GetPort of a client made after the deletes");
     another->Release();
 }
 
-// ---- Command line -----------------------------------------------------------
-
-// The words after the program's name; quotes group, as Windows programs read them.
-int SplitArguments(const wchar_t* line, wchar_t words[][64], int capacity)
+// Reads the next word of a Windows command line into word, quotes grouping;
+// returns what follows it.
+const wchar_t* NextWord(const wchar_t* line, wchar_t (&word)[64])
 {
-    int count = -1;
-    while (*line != 0) {
-        while (*line == L' ' || *line == L'\t')
-            ++line;
-        if (*line == 0)
-            break;
-        wchar_t* word = count >= 0 && count < capacity ? words[count] : nullptr;
-        int length = 0;
-        bool quoted = false;
-        for (; *line != 0 && (quoted || (*line != L' ' && *line != L'\t')); ++line) {
-            if (*line == L'"')
-                quoted = !quoted;
-            else if (word != nullptr && length < 63)
-                word[length++] = *line;
-        }
-        if (word != nullptr)
-            word[length] = 0;
-        ++count;
+    while (*line == L' ' || *line == L'\t')
+        ++line;
+    int length = 0;
+    for (bool quoted = false; *line != 0 && (quoted || (*line != L' ' && *line != L'\t')); ++line) {
+        if (*line == L'"')
+            quoted = !quoted;
+        else if (length < 63)
+            word[length++] = *line;
     }
-    return count < 0 ? 0 : (count < capacity ? count : capacity);
+    word[length] = 0;
+    return line;
 }
 
 int ParseNumber(const wchar_t* text)
@@ -521,19 +493,19 @@ int ParseNumber(const wchar_t* text)
 
 int RunCheck(const wchar_t* check, int port)
 {
-    const Library library = LoadTheLibrary();
+    LoadTheLibrary();
     if (SameText(check, L"client-settings"))
-        CheckClientSettings(library);
+        CheckClientSettings();
     else if (SameText(check, L"message-fields"))
-        CheckMessageFields(library);
+        CheckMessageFields();
     else if (SameText(check, L"send"))
-        CheckSend(library, port);
+        CheckSend(port);
     else if (SameText(check, L"send-async"))
-        CheckSendAsync(library, port);
+        CheckSendAsync(port);
     else if (SameText(check, L"delete"))
-        CheckDelete(library);
+        CheckDelete();
     else
-        Fail("unknown check\n");
+        Fail("unknown check");
     return failures;
 }
 
@@ -541,15 +513,13 @@ int RunCheck(const wchar_t* check, int port)
 
 extern "C" void HostMain()
 {
-    wchar_t words[2][64] = {{0}, {0}};
-    const int count = SplitArguments(GetCommandLineW(), words, 2);
-    const int result = count < 1 ? (Print("usage: msvc_layout_host CHECK [PORT]\n"), 100)
-                                 : RunCheck(words[0], count > 1 ? ParseNumber(words[1]) : 0);
-    if (result == 0) {
+    wchar_t program[64], check[64], port[64];
+    NextWord(NextWord(NextWord(GetCommandLineW(), program), check), port);
+    const int result = check[0] == 0 ? (Print("usage: msvc_layout_host CHECK [PORT]\n"), 100)
+                                     : RunCheck(check, ParseNumber(port));
+    if (result == 0)
         Print("ok\n");
-    } else {
-        PrintNumber(result);
-        Print(" failed\n");
-    }
+    else
+        Print(static_cast<long long>(result), " failed\n");
     ExitProcess(static_cast<unsigned int>(result));
 }
