@@ -168,11 +168,11 @@ void NoteSessionDialogue(curl_infotype type, const char* data, size_t size)
     switch (type) {
     case CURLINFO_HEADER_OUT:
         SplitLines(dialogue.clientLine, data, size,
-                   [&dialogue](const std::string& line) { TakeClientLine(dialogue, line); });
+                   [](const std::string& line) { TakeClientLine(CurrentDialogue, line); });
         break;
     case CURLINFO_HEADER_IN:
         SplitLines(dialogue.serverLine, data, size,
-                   [&dialogue](const std::string& line) { TakeServerLine(dialogue, line); });
+                   [](const std::string& line) { TakeServerLine(CurrentDialogue, line); });
         break;
     case CURLINFO_DATA_OUT:
         dialogue.dataSent = dialogue.dataSent || size > 0;
