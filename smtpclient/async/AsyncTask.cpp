@@ -13,20 +13,6 @@ namespace SMTPClientNS {
 
 namespace {
 
-// Creates the task's easy handle and its four trees; false when any is missing.
-bool CreateTransfer(AsyncTaskRecord& record)
-{
-    record.curlHandle = curl_easy_init();
-    if (record.curlHandle == nullptr)
-        return false;
-    record.rootMime = curl_mime_init(record.curlHandle);
-    record.mixedMime = curl_mime_init(record.curlHandle);
-    record.relatedMime = curl_mime_init(record.curlHandle);
-    record.alternativeMime = curl_mime_init(record.curlHandle);
-    return record.rootMime != nullptr && record.mixedMime != nullptr
-           && record.relatedMime != nullptr && record.alternativeMime != nullptr;
-}
-
 // The result table is built on first use; without memory for it the host
 // still hears of the task, as a general error.
 void ReportCompletion(IAsyncCallback& callback, const AsyncTaskRecord& record)
@@ -40,14 +26,12 @@ void ReportCompletion(IAsyncCallback& callback, const AsyncTaskRecord& record)
     callback.OnSendComplete(record.taskId, resultCode, message);
 }
 
-// Everything but the nesting object, which its caller still runs on.
+// Everything but the nesting object, which its caller still runs on; the
+// transfer handles go with the record.
 void ReleaseTaskHoldings(AsyncTaskRecord* record)
 {
     if (record->client != nullptr)
         record->client->Release();
-    ReleaseTransfer(record->curlHandle, &record->recipientList, &record->headerList,
-                    &record->rootMime, &record->mixedMime, &record->relatedMime,
-                    &record->alternativeMime);
     delete record;
 }
 
@@ -66,13 +50,12 @@ int32_t CAsyncTask::ExecuteTask(ISmtpClient* client)
             AsyncTaskRecord* task = GetTaskRecord();
             task->nesting = this;
             task->client->AddRef();
-            if (!CreateTransfer(*task)) {
+            task->transfer = Transfer::Create();
+            if (!task->transfer.Created()) {
                 task->result = -1;
                 return;
             }
-            task->result = BuildRequest(task->curlHandle, &task->recipientList, &task->headerList,
-                                        &task->rootMime, &task->mixedMime, &task->relatedMime,
-                                        &task->alternativeMime, task->client);
+            task->result = BuildRequest(task->transfer, task->client);
         }
 
         void Execute() override
@@ -80,7 +63,7 @@ int32_t CAsyncTask::ExecuteTask(ISmtpClient* client)
             AsyncTaskRecord* task = GetTaskRecord();
             if (task == nullptr || task->result != 0)
                 return;
-            task->result = PerformTransfer(task->curlHandle, nullptr);
+            task->result = PerformTransfer(task->transfer.Handle(), nullptr);
         }
 
         // The callback is read now, not when the task was queued. A client

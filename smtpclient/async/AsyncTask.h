@@ -4,11 +4,10 @@
 #ifndef SMTPCLIENT_ASYNC_ASYNCTASK_H
 #define SMTPCLIENT_ASYNC_ASYNCTASK_H
 
-#include <curl/curl.h>
-
 #include <cstdint>
 
 #include "../ISmtpClient.h"
+#include "../Transfer.h"
 
 namespace SMTPClientNS {
 
@@ -16,13 +15,7 @@ class CAsyncThread;
 class INesting;
 
 struct AsyncTaskRecord {
-    CURL* curlHandle;
-    curl_mime* rootMime;
-    curl_mime* mixedMime;
-    curl_mime* relatedMime;
-    curl_mime* alternativeMime;
-    curl_slist* recipientList;
-    curl_slist* headerList;
+    Transfer transfer;
     ISmtpClient* client; // holds one reference from Prepare until Complete;
                          // null for a task that can reach no host
     INesting* nesting;
