@@ -39,7 +39,7 @@ CSmtpClientWrapper::CSmtpClientWrapper()
 
 int CSmtpClientWrapper::SendAsync()
 {
-    return CAsyncTask::ExecuteTask(this);
+    return CAsyncTask::ExecuteTask(asyncThread, this);
 }
 int CSmtpClientWrapper::CancelAsync(int taskId)
 {

@@ -68,9 +68,6 @@ public:
     IMimeMessage* GetMimeMessage() override;
 
 private:
-    // Queues its tasks on asyncThread.
-    friend class CAsyncTask;
-
     // Queues the closing entry of the send and collects the session entries.
     void EndSessionDialogue();
     // Runs the log-file step: summary, collection and the write.
