@@ -2,7 +2,6 @@
 // MIME tree) for many recipients and for large non-ASCII HTML bodies, and the
 // body conversion beside one bare iconv call on the same text. Sizes are
 // timed alternately; each figure is the median of the repetitions.
-#include <curl/curl.h>
 #include <iconv.h>
 
 #include <algorithm>
@@ -17,6 +16,7 @@
 #include "BenchReport.h"
 #include "smtpclient/SendPipeline.h"
 #include "smtpclient/SmtpClientWrapper.h"
+#include "smtpclient/Transfer.h"
 #include "smtpclient/encoding/CharsetConverter.h"
 #include "smtpclient/mime/MimeBodyTree.h"
 #include "smtpclient/mime/MimeMessage.h"
@@ -61,21 +61,6 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-struct Transfer {
-    CURL* curl = curl_easy_init();
-    curl_slist* recipients = nullptr;
-    curl_slist* header = nullptr;
-    curl_mime* root = curl_mime_init(curl);
-    curl_mime* mixed = curl_mime_init(curl);
-    curl_mime* related = curl_mime_init(curl);
-    curl_mime* alternative = curl_mime_init(curl);
-
-    ~Transfer()
-    {
-        ReleaseTransfer(curl, &recipients, &header, &root, &mixed, &related, &alternative);
-    }
-};
-
 // A client with a message of count To recipients, each with a display name
 // that needs an encoded word.
 struct RecipientCase {
@@ -103,11 +88,9 @@ struct RecipientCase {
 
 double TimeBuildRequest(RecipientCase& testCase)
 {
-    Transfer transfer;
+    Transfer transfer = Transfer::Create();
     Stopwatch watch;
-    const int rc =
-        BuildRequest(transfer.curl, &transfer.recipients, &transfer.header, &transfer.root,
-                     &transfer.mixed, &transfer.related, &transfer.alternative, testCase.client);
+    const int rc = BuildRequest(transfer, testCase.client);
     const double seconds = watch.Seconds();
     if (rc != 0)
         std::fprintf(stderr, "BuildRequest failed: %d\n", rc);
@@ -117,9 +100,9 @@ double TimeBuildRequest(RecipientCase& testCase)
 // The body parts of one message: conversion, part data and types.
 double TimeBodyParts(CSmtpClientWrapper* client)
 {
-    Transfer transfer;
+    Transfer transfer = Transfer::Create();
     Stopwatch watch;
-    const int rc = AddBodyParts(&transfer.root, &transfer.alternative, client);
+    const int rc = AddBodyParts(transfer.RootMime(), transfer.AlternativeMime(), client);
     const double seconds = watch.Seconds();
     if (rc != 0)
         std::fprintf(stderr, "AddBodyParts failed: %d\n", rc);

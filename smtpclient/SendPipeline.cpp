@@ -106,15 +106,6 @@ curl_slist* LastNode(curl_slist* list)
     return list;
 }
 
-template <typename Handle>
-void FreeSlot(Handle** slot, void (*release)(Handle*))
-{
-    if (*slot == nullptr)
-        return;
-    release(*slot);
-    *slot = nullptr;
-}
-
 // The steps of BuildRequest, defined below it.
 int SetConnectionOptions(CURL* curlHandle, ISmtpClient* client);
 void SetProxyOptions(CURL* curlHandle, ISmtpClient* client);
@@ -124,12 +115,10 @@ void SetOAuth2Option(CURL* curlHandle, ISmtpClient* client);
 int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* client);
 void CollectRecipients(ISmtpClient* client, std::vector<WString>& addresses);
 
-int BuildRequestSteps(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
-                      curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
-                      curl_mime** alternativeMime, ISmtpClient* client)
+int BuildRequestSteps(Transfer& transfer, ISmtpClient* client)
 {
-    if (curlHandle == nullptr || client == nullptr || *rootMime == nullptr || *mixedMime == nullptr
-        || *relatedMime == nullptr || *alternativeMime == nullptr)
+    CURL* curlHandle = transfer.Handle();
+    if (!transfer.Created() || client == nullptr)
         return kOutcomeBadState;
     int rc = SetConnectionOptions(curlHandle, client);
     if (rc != 0)
@@ -141,18 +130,18 @@ int BuildRequestSteps(CURL* curlHandle, curl_slist** recipientList, curl_slist**
     if (IsEmptyText(sender))
         return kOutcomeNoSender;
     ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, ToAnsi(sender).c_str()));
-    rc = SetRecipients(curlHandle, recipientList, client);
+    rc = SetRecipients(curlHandle, transfer.RecipientList(), client);
     if (rc != 0)
         return rc;
-    rc = SetHeaderBlock(curlHandle, headerList, client);
+    rc = SetHeaderBlock(curlHandle, transfer.HeaderList(), client);
     if (rc != 0)
         return rc;
-    rc = AddBodyParts(rootMime, alternativeMime, client);
+    rc = AddBodyParts(transfer.RootMime(), transfer.AlternativeMime(), client);
     if (rc != 0)
         return rc;
-    AddInlineImageParts(rootMime, relatedMime, client);
-    AddAttachmentParts(rootMime, mixedMime, client);
-    return curl_easy_setopt(curlHandle, CURLOPT_MIMEPOST, *rootMime);
+    AddInlineImageParts(transfer.RootMime(), transfer.RelatedMime(), client);
+    AddAttachmentParts(transfer.RootMime(), transfer.MixedMime(), client);
+    return curl_easy_setopt(curlHandle, CURLOPT_MIMEPOST, *transfer.RootMime());
 }
 
 } // namespace
@@ -160,29 +149,9 @@ int BuildRequestSteps(CURL* curlHandle, curl_slist** recipientList, curl_slist**
 // Memory that runs out anywhere in the build, in the library or in libcurl,
 // fails the send like libcurl's own allocation failures; what was already
 // attached to the slots is freed with the transfer.
-int BuildRequest(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
-                 curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
-                 curl_mime** alternativeMime, ISmtpClient* client)
+int BuildRequest(Transfer& transfer, ISmtpClient* client)
 {
-    return NoThrow<int>(CURLE_OUT_OF_MEMORY, [&] {
-        return BuildRequestSteps(curlHandle, recipientList, headerList, rootMime, mixedMime,
-                                 relatedMime, alternativeMime, client);
-    });
-}
-
-void ReleaseTransfer(CURL* curlHandle, curl_slist** recipientList, curl_slist** headerList,
-                     curl_mime** rootMime, curl_mime** mixedMime, curl_mime** relatedMime,
-                     curl_mime** alternativeMime)
-{
-    if (curlHandle == nullptr)
-        return;
-    FreeSlot(recipientList, curl_slist_free_all);
-    FreeSlot(headerList, curl_slist_free_all);
-    FreeSlot(alternativeMime, curl_mime_free);
-    FreeSlot(relatedMime, curl_mime_free);
-    FreeSlot(mixedMime, curl_mime_free);
-    FreeSlot(rootMime, curl_mime_free);
-    curl_easy_cleanup(curlHandle);
+    return NoThrow<int>(CURLE_OUT_OF_MEMORY, [&] { return BuildRequestSteps(transfer, client); });
 }
 
 namespace {

@@ -2,6 +2,7 @@
 #include "SmtpClientWrapper.h"
 
 #include "NoThrow.h"
+#include "Outcomes.h"
 #include "ResultTable.h"
 #include "SendPipeline.h"
 #include "TransferTimeouts.h"
@@ -24,24 +25,17 @@ int GuardedTraceCallback(CURL* handle, curl_infotype type, char* data, size_t si
 
 int CSmtpClientWrapper::Send()
 {
-    lastResultCode = -1;
-    ReleaseTransfer(curlHandle, &recipientList, &headerList, &rootMime, &mixedMime, &relatedMime,
-                    &alternativeMime);
-    curlHandle = curl_easy_init();
-    // Trees made without a handle would outlive every release.
-    if (curlHandle != nullptr) {
-        rootMime = curl_mime_init(curlHandle);
-        alternativeMime = curl_mime_init(curlHandle);
-        relatedMime = curl_mime_init(curlHandle);
-        mixedMime = curl_mime_init(curlHandle);
-    }
+    lastResultCode = kResultGeneralError;
+    // The last send's handles go before the new ones are made.
+    lastTransfer.Free();
+    lastTransfer = Transfer::Create();
+    CURL* curlHandle = lastTransfer.Handle();
     ResetSessionLog(sessionEntries, traceEntries);
     curl_easy_setopt(curlHandle, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(curlHandle, CURLOPT_DEBUGFUNCTION, GuardedTraceCallback);
     curl_easy_setopt(curlHandle, CURLOPT_DEBUGDATA, &traceLayoutFlag);
     char* errorBuffer = StartSessionDialogue(curlHandle);
-    const int rc = BuildRequest(curlHandle, &recipientList, &headerList, &rootMime, &mixedMime,
-                                &relatedMime, &alternativeMime, this);
+    const int rc = BuildRequest(lastTransfer, this);
     lastResultCode = rc;
     if (rc == 0)
         lastResultCode = PerformTransfer(curlHandle, errorBuffer);

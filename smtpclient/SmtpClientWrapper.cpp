@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "ProxyValues.h"
-#include "SendPipeline.h"
 #include "async/AsyncTask.h"
 
 namespace SMTPClientNS {
@@ -33,28 +32,14 @@ void CopyBounded(SmtpChar* buffer, const WString& value)
 } // namespace
 
 CSmtpClientWrapper::CSmtpClientWrapper()
-    : mimeMessage(nullptr), asyncCallback(nullptr), curlHandle(nullptr), rootMime(nullptr),
-      mixedMime(nullptr), relatedMime(nullptr), alternativeMime(nullptr), recipientList(nullptr),
-      headerList(nullptr), verifyCertificateStatus(false), useProxy(false), useTls(true),
-      logAppend(true), tlsVersion(0), port(-1), verifyCertificate(0), lastResultCode(kNoSendYet),
-      referenceCount(1), connectTimeout(0), traceLayoutFlag(1)
+    : mimeMessage(nullptr), asyncCallback(nullptr), verifyCertificateStatus(false), useProxy(false),
+      useTls(true), logAppend(true), tlsVersion(0), port(-1), verifyCertificate(0),
+      lastResultCode(kNoSendYet), referenceCount(1), connectTimeout(0), traceLayoutFlag(1)
 {}
-
-// Frees the last transfer; the members then go in reverse declaration order:
-// queues, proxy, strings, and the asynchronous worker last. The message and
-// the callback belong to the host and are left alone.
-CSmtpClientWrapper::~CSmtpClientWrapper()
-{
-    if (curlHandle != nullptr) {
-        ReleaseTransfer(curlHandle, &recipientList, &headerList, &rootMime, &mixedMime,
-                        &relatedMime, &alternativeMime);
-        curlHandle = nullptr;
-    }
-}
 
 int CSmtpClientWrapper::SendAsync()
 {
-    return CAsyncTask::ExecuteTask(this);
+    return CAsyncTask::ExecuteTask(asyncThread, this);
 }
 int CSmtpClientWrapper::CancelAsync(int taskId)
 {

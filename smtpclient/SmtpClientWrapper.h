@@ -3,11 +3,10 @@
 #ifndef SMTPCLIENT_SMTPCLIENTWRAPPER_H
 #define SMTPCLIENT_SMTPCLIENTWRAPPER_H
 
-#include <curl/curl.h>
-
 #include <cstdint>
 
 #include "ISmtpClient.h"
+#include "Transfer.h"
 #include "WideString.h"
 #include "async/AsyncThread.h"
 #include "log/TraceLog.h"
@@ -26,7 +25,6 @@ struct ProxySettings {
 class CSmtpClientWrapper final : public DestructorSlot<ISmtpClient, CSmtpClientWrapper> {
 public:
     CSmtpClientWrapper();
-    ~CSmtpClientWrapper();
     CSmtpClientWrapper(const CSmtpClientWrapper&) = delete;
     CSmtpClientWrapper& operator=(const CSmtpClientWrapper&) = delete;
 
@@ -70,24 +68,15 @@ public:
     IMimeMessage* GetMimeMessage() override;
 
 private:
-    // Queues its tasks on asyncThread.
-    friend class CAsyncTask;
-
     // Queues the closing entry of the send and collects the session entries.
     void EndSessionDialogue();
     // Runs the log-file step: summary, collection and the write.
     void WriteSessionLogFile();
 
+    // The host's own, left alone when the client goes.
     IMimeMessage* mimeMessage;
     IAsyncCallback* asyncCallback;
     CAsyncThread asyncThread;
-    CURL* curlHandle;
-    curl_mime* rootMime;
-    curl_mime* mixedMime;
-    curl_mime* relatedMime;
-    curl_mime* alternativeMime;
-    curl_slist* recipientList;
-    curl_slist* headerList;
     bool verifyCertificateStatus;
     bool useProxy;
     bool useTls;
@@ -109,6 +98,9 @@ private:
     LogQueue traceEntries;
     // Outlives the easy handle: libcurl may trace until curl_easy_cleanup.
     unsigned char traceLayoutFlag;
+    // The last synchronous send's handles, kept until the next send. Declared
+    // last, so that they are freed before the members they trace into.
+    Transfer lastTransfer;
 };
 
 } // namespace SMTPClientNS

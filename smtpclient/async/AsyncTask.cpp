@@ -1,32 +1,18 @@
 #include "AsyncTask.h"
 
-#include <memory>
+#include <utility>
 
 #include "../NoThrow.h"
 #include "../Outcomes.h"
 #include "../ResultTable.h"
 #include "../SendPipeline.h"
-#include "../SmtpClientWrapper.h"
 #include "../TransferTimeouts.h"
 #include "../WideString.h"
+#include "AsyncThread.h"
 
 namespace SMTPClientNS {
 
 namespace {
-
-// Creates the task's easy handle and its four trees; false when any is missing.
-bool CreateTransfer(AsyncTaskRecord& record)
-{
-    record.curlHandle = curl_easy_init();
-    if (record.curlHandle == nullptr)
-        return false;
-    record.rootMime = curl_mime_init(record.curlHandle);
-    record.mixedMime = curl_mime_init(record.curlHandle);
-    record.relatedMime = curl_mime_init(record.curlHandle);
-    record.alternativeMime = curl_mime_init(record.curlHandle);
-    return record.rootMime != nullptr && record.mixedMime != nullptr
-           && record.relatedMime != nullptr && record.alternativeMime != nullptr;
-}
 
 // The result table is built on first use; without memory for it the host
 // still hears of the task, as a general error.
@@ -41,90 +27,55 @@ void ReportCompletion(IAsyncCallback& callback, const AsyncTaskRecord& record)
     callback.OnSendComplete(record.taskId, resultCode, message);
 }
 
-// Everything but the nesting object, which its caller still runs on.
-void ReleaseTaskHoldings(AsyncTaskRecord* record)
-{
-    if (record->client != nullptr)
-        record->client->Release();
-    ReleaseTransfer(record->curlHandle, &record->recipientList, &record->headerList,
-                    &record->rootMime, &record->mixedMime, &record->relatedMime,
-                    &record->alternativeMime);
-    delete record;
-}
+// Drives one send: Prepare on the host's thread, Execute on the worker,
+// Complete on the window's thread.
+class CNestingImp : public INesting {
+public:
+    void Prepare(AsyncTaskRecord* task) override
+    {
+        task->transfer = Transfer::Create();
+        if (!task->transfer.Created()) {
+            task->result = kOutcomeBadState;
+            return;
+        }
+        task->result = BuildRequest(task->transfer, task->client);
+    }
+
+    void Execute(AsyncTaskRecord* task) override
+    {
+        if (task->result != 0)
+            return;
+        task->result = PerformTransfer(task->transfer.Handle(), nullptr);
+    }
+
+    // The callback is read now, not when the task was queued. A client
+    // without one is not told, and its record goes all the same.
+    void Complete(AsyncTaskRecord* task) override
+    {
+        IAsyncCallback* callback = task->client->GetAsyncCallback();
+        if (callback != nullptr)
+            ReportCompletion(*callback, *task);
+    }
+};
 
 } // namespace
 
-int32_t CAsyncTask::ExecuteTask(ISmtpClient* client)
+AsyncTaskRecord::AsyncTaskRecord(ISmtpClient* client, std::unique_ptr<INesting> nesting)
+    : nesting(std::move(nesting)), client(client)
 {
-    // Drives one task: Prepare on the host's thread, Execute on the worker,
-    // Complete on the window's thread.
-    class CNestingImp : public INesting {
-    public:
-        CNestingImp() : record(nullptr) {}
-
-        void Prepare() override
-        {
-            AsyncTaskRecord* task = GetTaskRecord();
-            task->nesting = this;
-            task->client->AddRef();
-            if (!CreateTransfer(*task)) {
-                task->result = kOutcomeBadState;
-                return;
-            }
-            task->result = BuildRequest(task->curlHandle, &task->recipientList, &task->headerList,
-                                        &task->rootMime, &task->mixedMime, &task->relatedMime,
-                                        &task->alternativeMime, task->client);
-        }
-
-        void Execute() override
-        {
-            AsyncTaskRecord* task = GetTaskRecord();
-            if (task == nullptr || task->result != 0)
-                return;
-            task->result = PerformTransfer(task->curlHandle, nullptr);
-        }
-
-        // The callback is read now, not when the task was queued. A client
-        // without one gets the same clean-up, unreported.
-        void Complete() override
-        {
-            AsyncTaskRecord* task = GetTaskRecord();
-            IAsyncCallback* callback = task->client->GetAsyncCallback();
-            if (callback != nullptr)
-                ReportCompletion(*callback, *task);
-            record = nullptr;
-            ReleaseTaskHoldings(task);
-        }
-
-        void SetTaskRecord(AsyncTaskRecord* taskRecord) override { record = taskRecord; }
-        AsyncTaskRecord* GetTaskRecord() override { return record; }
-
-    private:
-        AsyncTaskRecord* record;
-    };
-
-    std::unique_ptr<AsyncTaskRecord> record(new AsyncTaskRecord());
-    record->client = client;
-    std::unique_ptr<INesting> nesting(new CNestingImp());
-    // PostTask owns both once it returns; when it throws it has taken neither.
-    const int32_t taskId = ThreadOf(client).PostTask(nesting.get(), record.get());
-    nesting.release();
-    record.release();
-    return taskId;
+    client->AddRef();
 }
 
-CAsyncThread& CAsyncTask::ThreadOf(ISmtpClient* client)
+AsyncTaskRecord::~AsyncTaskRecord()
 {
-    return static_cast<CSmtpClientWrapper*>(client)->asyncThread;
+    if (client != nullptr)
+        client->Release();
 }
 
-void DiscardTask(AsyncTaskRecord* record)
+int32_t CAsyncTask::ExecuteTask(CAsyncThread& worker, ISmtpClient* client)
 {
-    if (record == nullptr)
-        return;
-    INesting* nesting = record->nesting;
-    ReleaseTaskHoldings(record);
-    delete nesting;
+    return worker.PostTask(
+        std::make_unique<AsyncTaskRecord>(client, std::make_unique<CNestingImp>()));
 }
 
 } // namespace SMTPClientNS

@@ -4,55 +4,48 @@
 #ifndef SMTPCLIENT_ASYNC_ASYNCTASK_H
 #define SMTPCLIENT_ASYNC_ASYNCTASK_H
 
-#include <curl/curl.h>
-
 #include <cstdint>
+#include <memory>
 
 #include "../ISmtpClient.h"
+#include "../Transfer.h"
 
 namespace SMTPClientNS {
 
 class CAsyncThread;
-class INesting;
-
-struct AsyncTaskRecord {
-    CURL* curlHandle;
-    curl_mime* rootMime;
-    curl_mime* mixedMime;
-    curl_mime* relatedMime;
-    curl_mime* alternativeMime;
-    curl_slist* recipientList;
-    curl_slist* headerList;
-    ISmtpClient* client; // holds one reference from Prepare until Complete;
-                         // null for a task that can reach no host
-    INesting* nesting;
-    int32_t taskId;
-    int32_t result; // raw outcome
-};
+struct AsyncTaskRecord;
 
 class INesting {
 public:
     virtual ~INesting() {}
-    virtual void Prepare() = 0;
-    virtual void Execute() = 0;
-    virtual void Complete() = 0;
-    virtual void SetTaskRecord(AsyncTaskRecord* record) = 0;
-    virtual AsyncTaskRecord* GetTaskRecord() = 0;
+    virtual void Prepare(AsyncTaskRecord* task) = 0;
+    virtual void Execute(AsyncTaskRecord* task) = 0;
+    virtual void Complete(AsyncTaskRecord* task) = 0;
+};
+
+// Whoever holds the record last destroys it, and with it all the task holds.
+struct AsyncTaskRecord {
+    // Takes a reference on client.
+    AsyncTaskRecord(ISmtpClient* client, std::unique_ptr<INesting> nesting);
+    // Gives back the client reference, if the record still holds it (then on
+    // the host's thread, and it may destroy the client), the transfer handles
+    // and the nesting object.
+    ~AsyncTaskRecord();
+    AsyncTaskRecord(const AsyncTaskRecord&) = delete;
+    AsyncTaskRecord& operator=(const AsyncTaskRecord&) = delete;
+
+    std::unique_ptr<INesting> nesting;
+    Transfer transfer;
+    ISmtpClient* client; // the reference, or null for a task that can reach no host
+    int32_t taskId = 0;
+    int32_t result = 0; // raw outcome
 };
 
 class CAsyncTask {
 public:
-    // Queues a send of client on its worker; returns the task id.
-    static int32_t ExecuteTask(ISmtpClient* client);
-    // The asynchronous machinery of a client implementation.
-    static CAsyncThread& ThreadOf(ISmtpClient* client);
+    // Queues a send of client on worker, the client's own; returns the task id.
+    static int32_t ExecuteTask(CAsyncThread& worker, ISmtpClient* client);
 };
-
-// Gives back everything a prepared task holds, for a task that will never
-// complete: the client reference (if it still holds one), the transfer
-// handles, the record and the nesting object. With a reference it runs on
-// the host's thread and may destroy the client.
-void DiscardTask(AsyncTaskRecord* record);
 
 } // namespace SMTPClientNS
 

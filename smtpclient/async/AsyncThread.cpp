@@ -1,6 +1,7 @@
 #include "AsyncThread.h"
 
 #include <memory>
+#include <utility>
 
 #include "../NoThrow.h"
 #include "../Outcomes.h"
@@ -53,9 +54,8 @@ CAsyncThread::~CAsyncThread()
     windowName.clear();
 }
 
-// Whatever throws comes before Prepare, while the caller still owns the task;
-// after it, a step that finds no memory gives the task back.
-int32_t CAsyncThread::PostTask(INesting* nesting, AsyncTaskRecord* record)
+// A step that finds no memory gives the task back with its record.
+int32_t CAsyncThread::PostTask(std::unique_ptr<AsyncTaskRecord> record)
 {
     className = kWindowClassName;
     windowName = kWindowClassName;
@@ -63,18 +63,15 @@ int32_t CAsyncThread::PostTask(INesting* nesting, AsyncTaskRecord* record)
         StartWorker();
     if (!tasks->HasWindow())
         CreateWindowOnce();
-    nesting->SetTaskRecord(record);
-    nesting->Prepare();
+    record->nesting->Prepare(record.get());
     const int32_t taskId = ++lastTaskId;
     if (!tasks->HasWindow())
         LeaveUnreported(*record);
     if (!NoThrow(false, [&] {
-            tasks->Add(taskId, record);
+            tasks->Add(taskId, std::move(record));
             return true;
-        })) {
-        DiscardTask(record);
+        }))
         return kNotQueued;
-    }
     const bool posted =
         workerId != 0 && NoThrow(false, [&] {
             return Platform::PostThreadMessageTo(workerId, kTaskPostedMessage, 0, taskId);
@@ -86,10 +83,9 @@ int32_t CAsyncThread::PostTask(INesting* nesting, AsyncTaskRecord* record)
 
 int32_t CAsyncThread::CancelTask(int32_t taskId)
 {
-    const std::vector<AsyncTaskRecord*> withdrawn = tasks->Withdraw(taskId);
-    // The last discard may destroy the client, and this object with it.
-    for (AsyncTaskRecord* record : withdrawn)
-        DiscardTask(record);
+    // The records go as the call returns; the last may destroy the client,
+    // and this object with it.
+    const std::vector<std::unique_ptr<AsyncTaskRecord>> withdrawn = tasks->Withdraw(taskId);
     return withdrawn.empty() ? -1 : 1;
 }
 
@@ -158,29 +154,27 @@ unsigned long CAsyncThread::ThreadProc(void* argument)
 // A cancelled task is no longer in the table, and its notice is ignored.
 void CAsyncThread::RunTask(TaskTable& table, int32_t taskId)
 {
-    AsyncTaskRecord* record = table.Start(taskId);
+    std::unique_ptr<AsyncTaskRecord> record = table.Start(taskId);
     if (record == nullptr)
         return;
     record->taskId = taskId;
-    if (record->nesting != nullptr)
-        record->nesting->Execute();
-    if (!table.Finish(record, kTaskDoneMessage))
-        DiscardTask(record);
+    record->nesting->Execute(record.get());
+    table.Finish(std::move(record), kTaskDoneMessage);
 }
 
 void CAsyncThread::CompleteWithoutWorker(int32_t taskId)
 {
-    AsyncTaskRecord* record = tasks->Start(taskId);
+    std::unique_ptr<AsyncTaskRecord> record = tasks->Start(taskId);
     if (record == nullptr)
         return;
     record->taskId = taskId;
     record->result = kOutcomeBadState;
-    if (!tasks->Finish(record, kTaskDoneMessage))
-        DiscardTask(record);
+    tasks->Finish(std::move(record), kTaskDoneMessage);
 }
 
-// A record reaches here only while it waits in its client's table: the
-// task holds a reference on the client until Complete.
+// The notice carries the table and the record's address, which only names
+// the record: the table keeps it until TakeFinished hands it over here. The
+// window is live, so its client and the table are still there.
 intptr_t SMTPCLIENT_WINDOW_CALL CAsyncThread::WindowProc(Platform::WindowHandle window,
                                                          uint32_t message, uintptr_t wParam,
                                                          intptr_t lParam)
@@ -189,15 +183,13 @@ intptr_t SMTPCLIENT_WINDOW_CALL CAsyncThread::WindowProc(Platform::WindowHandle 
         return 1;
     if (message != kTaskDoneMessage)
         return Platform::DefaultWindowProcedure(window, message, wParam, lParam);
-    AsyncTaskRecord* record = reinterpret_cast<AsyncTaskRecord*>(lParam);
-    if (record == nullptr || record->nesting == nullptr || record->client == nullptr)
+    TaskTable* table = reinterpret_cast<TaskTable*>(wParam);
+    const std::unique_ptr<AsyncTaskRecord> record =
+        table->TakeFinished(reinterpret_cast<AsyncTaskRecord*>(lParam));
+    if (record == nullptr)
         return 1;
-    if (!CAsyncTask::ThreadOf(record->client).tasks->TakeFinished(record))
-        return 1;
-    // Complete frees the record and may destroy the client with this window.
-    INesting* nesting = record->nesting;
-    nesting->Complete();
-    delete nesting;
+    // The record goes on return, and may take the client with this window.
+    record->nesting->Complete(record.get());
     return 1;
 }
 

@@ -1,6 +1,17 @@
 // The asynchronous machinery of one client: a worker thread that performs
 // queued transfers, and a hidden window that carries each finished task back
 // to the thread that made the client's first SendAsync call.
+//
+// The hops of one completion; after the semicolon, who holds the record:
+//   1. host thread: SendAsync -> PostTask -> INesting::Prepare; PostTask
+//   2. the table's queue, and a notice with the task id to the worker; the
+//      table
+//   3. worker: RunTask -> INesting::Execute; RunTask
+//   4. TaskTable::Finish posts a notice to the window; the table
+//   5. host thread, dispatching: WindowProc -> INesting::Complete ->
+//      IAsyncCallback::OnSendComplete; WindowProc
+//   6. WindowProc returns and the record is destroyed, giving back the
+//      client reference, the transfer handles and the nesting object.
 #ifndef SMTPCLIENT_ASYNC_ASYNCTHREAD_H
 #define SMTPCLIENT_ASYNC_ASYNCTHREAD_H
 
@@ -29,7 +40,7 @@ public:
     // (1, 2, 3, ... per client). The first call starts the worker and
     // creates the window on the calling thread. Without a window the task
     // is performed all the same; only its completion cannot be reported.
-    int32_t PostTask(INesting* nesting, AsyncTaskRecord* record);
+    int32_t PostTask(std::unique_ptr<AsyncTaskRecord> record);
 
     // Withdraws a queued task (0: every queued task) and gives back all it
     // holds. 1, or -1 when nothing was queued under that id.

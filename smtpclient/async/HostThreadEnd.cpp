@@ -15,11 +15,11 @@ thread_local bool ending = false;
 // be dispatched after its record was given back.
 void GiveBack(TaskTable& tasks)
 {
-    const TaskTable::Abandoned abandoned = tasks.AbandonHost();
+    TaskTable::Abandoned abandoned = tasks.AbandonHost();
     if (abandoned.window != nullptr && Platform::IsLiveWindow(abandoned.window))
         Platform::DestroyHiddenWindow(abandoned.window);
-    for (AsyncTaskRecord* record : abandoned.finished)
-        DiscardTask(record);
+    // The finished records go whole, with the reference each holds.
+    abandoned.finished.clear();
     for (ISmtpClient* client : abandoned.references)
         client->Release();
 }

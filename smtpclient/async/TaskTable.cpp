@@ -3,6 +3,7 @@
 #include "../NoThrow.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace SMTPClientNS {
 
@@ -38,70 +39,81 @@ Platform::WindowHandle TaskTable::TakeWindow()
     return taken;
 }
 
-void TaskTable::Add(int32_t taskId, AsyncTaskRecord* record)
+void TaskTable::Add(int32_t taskId, std::unique_ptr<AsyncTaskRecord> record)
 {
     std::lock_guard<std::mutex> hold(lock);
-    pendingTasks[taskId] = record;
+    pendingTasks[taskId] = std::move(record);
 }
 
-std::vector<AsyncTaskRecord*> TaskTable::Withdraw(int32_t taskId)
+// Room for every record is made before any is moved, so a withdrawal that
+// finds no memory leaves the queue as it was.
+std::vector<std::unique_ptr<AsyncTaskRecord>> TaskTable::Withdraw(int32_t taskId)
 {
-    std::vector<AsyncTaskRecord*> withdrawn;
+    std::vector<std::unique_ptr<AsyncTaskRecord>> withdrawn;
     std::lock_guard<std::mutex> hold(lock);
     if (taskId != 0) {
         auto entry = pendingTasks.find(taskId);
         if (entry != pendingTasks.end()) {
-            withdrawn.push_back(entry->second);
+            withdrawn.push_back(std::move(entry->second));
             pendingTasks.erase(entry);
         }
         return withdrawn;
     }
-    for (const auto& entry : pendingTasks)
-        withdrawn.push_back(entry.second);
+    withdrawn.reserve(pendingTasks.size());
+    for (auto& entry : pendingTasks)
+        withdrawn.push_back(std::move(entry.second));
     pendingTasks.clear();
     return withdrawn;
 }
 
-AsyncTaskRecord* TaskTable::Start(int32_t taskId)
+std::unique_ptr<AsyncTaskRecord> TaskTable::Start(int32_t taskId)
 {
     std::lock_guard<std::mutex> hold(lock);
     auto entry = pendingTasks.find(taskId);
     if (entry == pendingTasks.end())
         return nullptr;
-    running = entry->second;
+    std::unique_ptr<AsyncTaskRecord> record = std::move(entry->second);
     pendingTasks.erase(entry);
-    return running;
+    running = record.get();
+    return record;
 }
 
 // The notice is posted under the lock, so that a host thread ending at the
 // same time either finds the record here or the window still there. A
-// notice that cannot be posted leaves the record to that thread's end.
-bool TaskTable::Finish(AsyncTaskRecord* record, uint32_t doneMessage)
+// notice that cannot be posted leaves the record to that thread's end. A
+// record that is not the host's goes with the parameter, after the lock.
+void TaskTable::Finish(std::unique_ptr<AsyncTaskRecord> record, uint32_t doneMessage)
 {
     std::lock_guard<std::mutex> hold(lock);
-    if (running == record)
+    if (running == record.get())
         running = nullptr;
     if (record->client == nullptr)
-        return false;
+        return;
+    const intptr_t notice = reinterpret_cast<intptr_t>(record.get());
     // Without memory for the notice, the task of the host stays here (or, if
     // not even that fits, nowhere) rather than being given back off the
     // host's thread: its reference then keeps the client, and a host thread
     // that ends gives back what waits here.
     NoThrow([&] {
-        finished.push_back(record);
-        Platform::PostWindowMessage(window, doneMessage, 0, reinterpret_cast<intptr_t>(record));
+        finished.push_back(std::move(record));
+        Platform::PostWindowMessage(window, doneMessage, reinterpret_cast<uintptr_t>(this), notice);
     });
-    return true;
+    // Still ours only when not even the list had room: let go, not destroyed.
+    static_cast<void>(record.release());
 }
 
-bool TaskTable::TakeFinished(AsyncTaskRecord* record)
+std::unique_ptr<AsyncTaskRecord> TaskTable::TakeFinished(const AsyncTaskRecord* record)
 {
     std::lock_guard<std::mutex> hold(lock);
-    auto entry = std::find(finished.begin(), finished.end(), record);
+    auto entry = std::find_if(finished.begin(), finished.end(),
+                              [record](const std::unique_ptr<AsyncTaskRecord>& waiting) {
+                                  return waiting.get() == record;
+                              });
     if (entry == finished.end())
-        return false;
+        return nullptr;
+    std::unique_ptr<AsyncTaskRecord> taken = std::move(*entry);
     finished.erase(entry);
-    return true;
+    return taken;
 }
 
 bool TaskTable::Busy()
@@ -116,7 +128,7 @@ TaskTable::Abandoned TaskTable::AbandonHost()
     std::lock_guard<std::mutex> hold(lock);
     abandoned.finished.swap(finished);
     for (const auto& entry : pendingTasks)
-        Disown(entry.second, abandoned.references);
+        Disown(entry.second.get(), abandoned.references);
     if (running != nullptr)
         Disown(running, abandoned.references);
     abandoned.window = window;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -16,8 +17,9 @@
 namespace SMTPClientNS {
 
 // A task is the host's while its record holds a reference on the client;
-// one whose record holds none can reach no host and is given back by
-// whoever finishes it.
+// one whose record holds none can reach no host, and its record goes as it
+// finishes. The table owns the records queued and those finished; the one
+// running is its worker's.
 class TaskTable {
 public:
     TaskTable() = default;
@@ -30,18 +32,17 @@ public:
     Platform::WindowHandle TakeWindow();
 
     // Queues the record under taskId (an entry under the same id is replaced).
-    void Add(int32_t taskId, AsyncTaskRecord* record);
+    void Add(int32_t taskId, std::unique_ptr<AsyncTaskRecord> record);
     // Removes the entries of taskId (0: all) and returns their records.
-    std::vector<AsyncTaskRecord*> Withdraw(int32_t taskId);
+    std::vector<std::unique_ptr<AsyncTaskRecord>> Withdraw(int32_t taskId);
     // Takes a queued task out to run it; null when the id is not queued.
-    AsyncTaskRecord* Start(int32_t taskId);
-    // Ends the run of a task. A task of the host waits for the window
-    // procedure, and its notice is posted to the window (true); for any
-    // other the caller gives it back (false).
-    bool Finish(AsyncTaskRecord* record, uint32_t doneMessage);
-    // For the window procedure: true when the record was waiting, and is
-    // now the caller's.
-    bool TakeFinished(AsyncTaskRecord* record);
+    std::unique_ptr<AsyncTaskRecord> Start(int32_t taskId);
+    // Ends the run of a task. A task of the host waits here for the window
+    // procedure, and its notice is posted to the window, with this table as
+    // wParam and the record as lParam; any other record goes.
+    void Finish(std::unique_ptr<AsyncTaskRecord> record, uint32_t doneMessage);
+    // For the window procedure: the record, when it was waiting; else null.
+    std::unique_ptr<AsyncTaskRecord> TakeFinished(const AsyncTaskRecord* record);
     // A task queued or running.
     bool Busy();
 
@@ -49,7 +50,7 @@ public:
     // ones, given up whole, and the references of those queued or running,
     // which are left to the worker to finish and give back.
     struct Abandoned {
-        std::vector<AsyncTaskRecord*> finished;
+        std::vector<std::unique_ptr<AsyncTaskRecord>> finished;
         std::vector<ISmtpClient*> references;
         Platform::WindowHandle window = nullptr;
     };
@@ -57,9 +58,9 @@ public:
 
 private:
     std::mutex lock;
-    std::map<int32_t, AsyncTaskRecord*> pendingTasks;
+    std::map<int32_t, std::unique_ptr<AsyncTaskRecord>> pendingTasks;
     AsyncTaskRecord* running = nullptr;
-    std::vector<AsyncTaskRecord*> finished;
+    std::vector<std::unique_ptr<AsyncTaskRecord>> finished;
     Platform::WindowHandle window = nullptr;
 };
 
