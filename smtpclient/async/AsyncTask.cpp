@@ -27,37 +27,6 @@ void ReportCompletion(IAsyncCallback& callback, const AsyncTaskRecord& record)
     callback.OnSendComplete(record.taskId, resultCode, message);
 }
 
-// Drives one send: Prepare on the host's thread, Execute on the worker,
-// Complete on the window's thread.
-class CNestingImp : public INesting {
-public:
-    void Prepare(AsyncTaskRecord* task) override
-    {
-        task->transfer = Transfer::Create();
-        if (!task->transfer.Created()) {
-            task->result = kOutcomeBadState;
-            return;
-        }
-        task->result = BuildRequest(task->transfer, task->client);
-    }
-
-    void Execute(AsyncTaskRecord* task) override
-    {
-        if (task->result != 0)
-            return;
-        task->result = PerformTransfer(task->transfer.Handle(), nullptr);
-    }
-
-    // The callback is read now, not when the task was queued. A client
-    // without one is not told, and its record goes all the same.
-    void Complete(AsyncTaskRecord* task) override
-    {
-        IAsyncCallback* callback = task->client->GetAsyncCallback();
-        if (callback != nullptr)
-            ReportCompletion(*callback, *task);
-    }
-};
-
 } // namespace
 
 AsyncTaskRecord::AsyncTaskRecord(ISmtpClient* client, std::unique_ptr<INesting> nesting)
@@ -74,6 +43,43 @@ AsyncTaskRecord::~AsyncTaskRecord()
 
 int32_t CAsyncTask::ExecuteTask(CAsyncThread& worker, ISmtpClient* client)
 {
+    // Drives one send: Prepare on the host's thread, Execute on the worker,
+    // Complete on the window's thread.
+    class CNestingImp : public INesting {
+    public:
+        void Prepare() override
+        {
+            record->transfer = Transfer::Create();
+            if (!record->transfer.Created()) {
+                record->result = kOutcomeBadState;
+                return;
+            }
+            record->result = BuildRequest(record->transfer, record->client);
+        }
+
+        void Execute() override
+        {
+            if (record->result != 0)
+                return;
+            record->result = PerformTransfer(record->transfer.Handle(), nullptr);
+        }
+
+        // The callback is read now, not when the task was queued. A client
+        // without one is not told, and its record goes all the same.
+        void Complete() override
+        {
+            IAsyncCallback* callback = record->client->GetAsyncCallback();
+            if (callback != nullptr)
+                ReportCompletion(*callback, *record);
+        }
+
+        void SetTaskRecord(AsyncTaskRecord* taskRecord) override { record = taskRecord; }
+        AsyncTaskRecord* GetTaskRecord() override { return record; }
+
+    private:
+        AsyncTaskRecord* record = nullptr;
+    };
+
     return worker.PostTask(
         std::make_unique<AsyncTaskRecord>(client, std::make_unique<CNestingImp>()));
 }

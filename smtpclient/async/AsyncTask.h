@@ -15,12 +15,16 @@ namespace SMTPClientNS {
 class CAsyncThread;
 struct AsyncTaskRecord;
 
+// The three steps of one send. The nesting object points back at the record
+// that owns it.
 class INesting {
 public:
     virtual ~INesting() {}
-    virtual void Prepare(AsyncTaskRecord* task) = 0;
-    virtual void Execute(AsyncTaskRecord* task) = 0;
-    virtual void Complete(AsyncTaskRecord* task) = 0;
+    virtual void Prepare() = 0;
+    virtual void Execute() = 0;
+    virtual void Complete() = 0;
+    virtual void SetTaskRecord(AsyncTaskRecord* record) = 0;
+    virtual AsyncTaskRecord* GetTaskRecord() = 0;
 };
 
 // Whoever holds the record last destroys it, and with it all the task holds.

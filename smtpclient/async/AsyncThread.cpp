@@ -63,7 +63,8 @@ int32_t CAsyncThread::PostTask(std::unique_ptr<AsyncTaskRecord> record)
         StartWorker();
     if (!tasks->HasWindow())
         CreateWindowOnce();
-    record->nesting->Prepare(record.get());
+    record->nesting->SetTaskRecord(record.get());
+    record->nesting->Prepare();
     const int32_t taskId = ++lastTaskId;
     if (!tasks->HasWindow())
         LeaveUnreported(*record);
@@ -158,7 +159,7 @@ void CAsyncThread::RunTask(TaskTable& table, int32_t taskId)
     if (record == nullptr)
         return;
     record->taskId = taskId;
-    record->nesting->Execute(record.get());
+    record->nesting->Execute();
     table.Finish(std::move(record), kTaskDoneMessage);
 }
 
@@ -189,7 +190,7 @@ intptr_t SMTPCLIENT_WINDOW_CALL CAsyncThread::WindowProc(Platform::WindowHandle 
     if (record == nullptr)
         return 1;
     // The record goes on return, and may take the client with this window.
-    record->nesting->Complete(record.get());
+    record->nesting->Complete();
     return 1;
 }
 
