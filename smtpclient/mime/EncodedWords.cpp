@@ -106,18 +106,23 @@ void AppendFoldedWord(const std::string& charset, const std::string& bytes, std:
     out += EncodedWord(charset, bytes.data(), bytes.size());
 }
 
-// Each piece is converted on its own, so that a stateful charset's closing
-// sequence is counted in. A longer piece never has fewer bytes, so the
-// longest piece that fits is searched for: first by doubling from a guess,
-// then by halving. A character too long for a word of its own still makes
-// one. Returns 0 or the code of the failing conversion (the words before it
-// stay in folded).
-int SearchedWords(const std::string& charset, const WString& text,
-                  const std::vector<size_t>& starts, std::string& folded)
+} // namespace
+
+int FoldedEncodedWords(const std::string& charset, const WString& hostText, std::string& out)
 {
+    // As in plain header text, line breaks become spaces: a reader that
+    // shows the decoded header must not find a line of its own in it.
+    const WString text = WithoutLineBreaks(hostText);
+    const std::vector<size_t> starts = CharacterStarts(text);
     const size_t characters = starts.size() - 1;
+    // Each piece is converted on its own, so that a stateful charset's
+    // closing sequence is counted in. A longer piece never has fewer bytes,
+    // so the longest piece that fits is searched for: first by doubling from
+    // a guess, then by halving. A character too long for a word of its own
+    // still makes one.
     const size_t guess =
         (kMaxEncodedWordLength - std::min(kMaxEncodedWordLength, charset.size() + 7)) / 4 * 3;
+    std::string folded;
     int rc = 0;
     for (size_t first = 0; first < characters && rc == 0;) {
         size_t fits = first;
@@ -144,99 +149,6 @@ int SearchedWords(const std::string& charset, const WString& text,
         }
         AppendFoldedWord(charset, word, folded);
         first = fits;
-    }
-    return rc;
-}
-
-bool IsLowSurrogate(SmtpChar unit)
-{
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-// Whether the character from start to end is one code point: a lone
-// surrogate converts differently next to its neighbours than on its own.
-bool IsCodePoint(const WString& text, size_t start, size_t end)
-{
-    return end - start == 2 ? IsLowSurrogate(text[start + 1])
-                            : !IsHighSurrogate(text[start]) && !IsLowSurrogate(text[start]);
-}
-
-// The bytes of each character of text converted on its own, if they make
-// the bytes of the whole text one after the other; false if they do not, or
-// a character is no code point, or a conversion fails. In a charset without
-// shift states they do, and then any run of them makes its run of text. In
-// one with shift states they do not: ISO-2022-JP writes ESC $ B and ESC ( B
-// around every Japanese character converted on its own but only around a
-// run of them converted together, so a word's bytes cannot be told from its
-// characters' bytes, and its words are searched for instead.
-bool ConvertEachCharacter(const std::string& charset, const WString& text,
-                          const std::vector<size_t>& starts, std::vector<std::string>& pieces)
-{
-    std::string whole;
-    if (ConvertPiece(charset, text, whole) != 0) {
-        return false;
-    }
-    // Text repeats its characters, and each conversion has a fixed cost.
-    std::map<WString, std::string> known;
-    pieces.resize(starts.size() - 1);
-    size_t at = 0;
-    for (size_t c = 0; c < pieces.size(); ++c) {
-        const WString character = text.substr(starts[c], starts[c + 1] - starts[c]);
-        const auto found = known.find(character);
-        std::string& piece = pieces[c];
-        if (found != known.end()) {
-            piece = found->second;
-        } else if (!IsCodePoint(text, starts[c], starts[c + 1])
-                   || ConvertPiece(charset, character, piece) != 0) {
-            return false;
-        } else {
-            known.emplace(character, piece);
-        }
-        if (whole.compare(at, piece.size(), piece) != 0) {
-            return false;
-        }
-        at += piece.size();
-    }
-    return at == whole.size();
-}
-
-// The longest runs of pieces that fit a word, each run one word.
-void PackedWords(const std::string& charset, const std::vector<std::string>& pieces,
-                 std::string& folded)
-{
-    for (size_t first = 0; first < pieces.size();) {
-        std::string word = pieces[first];
-        size_t next = first + 1;
-        while (next < pieces.size()
-               && EncodedWordLength(charset, word.size() + pieces[next].size())
-                      <= kMaxEncodedWordLength) {
-            word += pieces[next++];
-        }
-        AppendFoldedWord(charset, word, folded);
-        first = next;
-    }
-}
-
-} // namespace
-
-int FoldedEncodedWords(const std::string& charset, const WString& hostText, std::string& out)
-{
-    // As in plain header text, line breaks become spaces: a reader that
-    // shows the decoded header must not find a line of its own in it.
-    const WString text = WithoutLineBreaks(hostText);
-    if (text.empty()) {
-        return 0;
-    }
-    const std::vector<size_t> starts = CharacterStarts(text);
-    // Each character is converted once and the words are packed from the
-    // characters' bytes where that gives the same words.
-    std::vector<std::string> pieces;
-    std::string folded;
-    int rc = 0;
-    if (ConvertEachCharacter(charset, text, starts, pieces)) {
-        PackedWords(charset, pieces, folded);
-    } else {
-        rc = SearchedWords(charset, text, starts, folded);
     }
     out += folded;
     return rc;
