@@ -50,6 +50,7 @@ TEST(ResultLookup, ConversionCodesPassThroughAndUnknownOutcomesAreGeneralErrors)
         EXPECT_EQ(code, ToResultCode(code));
     EXPECT_EQ(kResultGeneralError, ToResultCode(kGeneralErrorKey));
     const std::string general = U8(ToResultText(kGeneralErrorKey));
+    EXPECT_EQ("A general error occurred", general);
     for (int32_t raw : {static_cast<int32_t>(CURLE_NOT_BUILT_IN), 999, kOutcomeBadState,
                         kResultNoSender, INT32_MIN}) {
         EXPECT_EQ(kResultGeneralError, ToResultCode(raw)) << raw;
