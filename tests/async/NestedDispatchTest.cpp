@@ -11,21 +11,18 @@ using namespace SMTPClientNS;
 
 namespace {
 
-const uint32_t kTestMessage = Platform::kUserMessage + 7;
-
-std::vector<intptr_t> delivered;
+const uint32_t kNestedMessage = Platform::kUserMessage + 7;
+std::vector<intptr_t> order;
 
 // Message 1 posts 3 and pumps before it returns.
 intptr_t SMTPCLIENT_WINDOW_CALL NestingProcedure(Platform::WindowHandle window, uint32_t message,
                                                  uintptr_t wParam, intptr_t lParam)
 {
-    if (message != kTestMessage)
+    if (message != kNestedMessage)
         return Platform::DefaultWindowProcedure(window, message, wParam, lParam);
-    delivered.push_back(lParam);
-    if (lParam == 1) {
-        Platform::PostWindowMessage(window, kTestMessage, 0, 3);
+    order.push_back(lParam);
+    if (lParam == 1 && Platform::PostWindowMessage(window, message, 0, 3))
         Platform::DispatchWaitingMessages(0);
-    }
     return 0;
 }
 
@@ -36,12 +33,12 @@ TEST(MessageQueueNesting, NestedDispatchKeepsPostingOrder)
               Platform::RegisterWindowClass(className, NestingProcedure));
     Platform::WindowHandle window = Platform::CreateHiddenWindow(className, className);
     ASSERT_NE(nullptr, window);
-    ASSERT_TRUE(Platform::PostWindowMessage(window, kTestMessage, 0, 1));
-    ASSERT_TRUE(Platform::PostWindowMessage(window, kTestMessage, 0, 2));
+    ASSERT_TRUE(Platform::PostWindowMessage(window, kNestedMessage, 0, 1));
+    ASSERT_TRUE(Platform::PostWindowMessage(window, kNestedMessage, 0, 2));
 
     Platform::DispatchWaitingMessages(0);
     Platform::DispatchWaitingMessages(0);
-    EXPECT_EQ((std::vector<intptr_t>{1, 2, 3}), delivered);
+    EXPECT_EQ((std::vector<intptr_t>{1, 2, 3}), order);
     Platform::DestroyHiddenWindow(window);
 }
 

@@ -57,14 +57,12 @@ TEST(CharsetConverter, ConvertsOrFailsWithItsCode)
         {"ISO-2022-JP", W("日"), 0, InJisX0208("F|")},
         {"ISO-2022-JP", W("a"), 0, "a"},
         {"Shift_JIS", W("日本語"), 0, "\x93\xFA\x96\x7B\x8C\xEA"},
-        {"ISO-8859-1", W("aαbβ"), 0, "ab"},
         {"ISO-8859-1", longText.first, 0, longText.second},
         {"NO-SUCH-CHARSET", W("я"), -21, ""},
         {std::string(504, 'A'), W("я"), -21, ""},
         {"UTF-8", W("ab") + SmtpChar(0xD800), -22, ""},
         // A lone surrogate with nothing before it is an empty success.
         {"UTF-8", WString(1, SmtpChar(0xD800)), 0, ""},
-        {"KOI8-R", W("я"), 0, "\xD1"},
     };
     CharsetConverter converter;
     for (const auto& c : cases) {

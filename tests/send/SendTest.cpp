@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,11 +31,6 @@ struct Case {
     const char* via = "";
     const char* trace = ""; // libcurl's words for the proxy kind it used
 };
-
-void PrintTo(const Case& c, std::ostream* out)
-{
-    *out << c.name;
-}
 
 bool WriteProcFile(const std::string& path, const std::string& text)
 {

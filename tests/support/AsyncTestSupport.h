@@ -39,17 +39,27 @@ public:
     std::vector<Completion> completions;
 };
 
-// Dispatches the calling thread's messages until count completions arrived;
-// false when timeoutMs passed first.
-inline bool PumpUntil(const RecordingCallback& callback, size_t count, int timeoutMs = 30000)
+// Polls until done() holds, dispatching the calling thread's messages
+// between tries when asked; false when timeoutMs passed first.
+inline bool EventuallyTrue(const std::function<bool()>& done, int timeoutMs = 10000,
+                           bool dispatch = false)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (callback.completions.size() < count) {
+    while (!done()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        SMTPClientNS::Platform::DispatchWaitingMessages(100);
+        if (dispatch)
+            SMTPClientNS::Platform::DispatchWaitingMessages(100);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
+}
+
+// Dispatches the calling thread's messages until count completions arrived.
+inline bool PumpUntil(const RecordingCallback& callback, size_t count, int timeoutMs = 30000)
+{
+    return EventuallyTrue([&] { return callback.completions.size() >= count; }, timeoutMs, true);
 }
 
 inline SMTPClientNS::ISmtpClient* NewClient()
@@ -87,18 +97,6 @@ inline int CountEntries(const char* folder)
         count += entry->d_name[0] != '.' ? 1 : 0;
     closedir(listing);
     return count;
-}
-
-// Polls until done() holds; false when timeoutMs passed first.
-inline bool EventuallyTrue(const std::function<bool()>& done, int timeoutMs = 10000)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
 }
 
 // The process's threads now, counted after one thread has come and gone,

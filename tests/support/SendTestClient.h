@@ -7,20 +7,15 @@
 
 #include <string>
 
+#include "AsyncTestSupport.h"
 #include "TempFolder.h"
 #include "TestServers.h"
-#include "TestText.h"
-#include "smtpclient/SmtpClient.h"
-#include "smtpclient/SmtpClientWrapper.h"
-#include "smtpclient/mime/MimeMessage.h"
 
 namespace SMTPClientTest {
 
 class SendTest : public testing::Test {
 public:
-    SendTest()
-        : client(new SMTPClientNS::CSmtpClient(new SMTPClientNS::CSmtpClientWrapper())),
-          message(new SMTPClientNS::CMimeMessage())
+    SendTest() : client(NewClient()), message(new SMTPClientNS::CMimeMessage())
     {
         client->SetMimeMessage(message);
         client->SetHost(W("127.0.0.1").c_str());
@@ -36,10 +31,7 @@ public:
     // A short text mail from sender@example.test to recipient.
     void Compose(const std::string& recipient)
     {
-        ASSERT_EQ(1, message->SetFrom(W("sender@example.test").c_str(), W("Sender").c_str()));
-        ASSERT_EQ(1, message->AddTo(W(recipient).c_str(), W("").c_str()));
-        message->SetSubject(W("Test " + recipient).c_str());
-        message->SetTextBody(W("Hello.\r\n").c_str());
+        SMTPClientTest::Compose(*message, recipient, "Test " + recipient);
     }
 
     void UseListener(const std::string& name, bool tls)
@@ -65,9 +57,7 @@ inline int SendToListener(SMTPClientNS::IMimeMessage& message, int port)
 {
     SMTPClientNS::CSmtpClient client(new SMTPClientNS::CSmtpClientWrapper());
     client.SetMimeMessage(&message);
-    client.SetHost(W("127.0.0.1").c_str());
-    client.SetPort(port);
-    client.SetUseTls(false);
+    UsePort(client, port);
     return client.Send();
 }
 
