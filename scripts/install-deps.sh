@@ -10,6 +10,7 @@ packages=(
     libgtest-dev
     python3 python3-aiosmtpd
     openssl dante-server microsocks
+    groff-base
     curl
 )
 
