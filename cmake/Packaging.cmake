@@ -60,6 +60,8 @@ endif()
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${SMTPCLIENT_RUNTIME_PACKAGE})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+# Debian refreshes the loader's cache through the ldconfig trigger.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
     "SMTP client library: composes MIME mail and sends it over SMTP
 The library composes a message (RFC 2047 headers, text and HTML bodies, inline

@@ -46,7 +46,7 @@ finish() {
     local status=$?
     stop_server smtp "$state" >/dev/null 2>&1 || true
     if [ -n "$(installed_packages)" ]; then
-        echo "== Removing the packages after a failure"
+        echo "== Removing the packages: the checks did not finish"
         apt_get purge "${packages[@]}" >/dev/null || status=1
     fi
     rm -rf "$work"
@@ -92,7 +92,7 @@ expect_file libsmtpclient-dev /usr/include/smtpclient/ISmtpClient.h
 expect_file libsmtpclient-dev "$libdir/cmake/SMTPClient/SMTPClientConfig.cmake"
 expect_file libsmtpclient-dev "$libdir/pkgconfig/smtpclient.pc"
 expect_file smtpsend /usr/bin/smtpsend
-expect_file smtpsend /usr/share/man/man1/smtpsend.1
+expect_file smtpsend /usr/share/man/man1/smtpsend.1.gz
 
 # Every program below must load the installed library (/lib is /usr/lib on
 # Debian, so the loader may name it through either).
