@@ -119,6 +119,8 @@ c++ -std=c++11 -I"$root/examples" "$root/examples/async_poll/AsyncPoll.cpp" \
 expect_system_library "$work/async_poll"
 expect_system_library /usr/bin/smtpsend
 
+[ "$(/usr/bin/smtpsend --version)" = "smtpsend $version" ] || fail "smtpsend is not version $version"
+
 echo "== Sending to the test SMTP server"
 start_server smtp "$state" >/dev/null
 for example in sync_send async_poll; do
@@ -137,6 +139,7 @@ grep -qs '"installed-smtpsend@example.test"' "$state"/mail/*.json \
 stop_server smtp "$state" >/dev/null
 
 echo "== Reading man smtpsend"
+[ "$(man -w smtpsend)" = /usr/share/man/man1/smtpsend.1.gz ] || fail "man finds $(man -w smtpsend)"
 page="$(MANPAGER=cat MANWIDTH=80 man smtpsend 2>&1)" || fail "man smtpsend failed: $page"
 for heading in SYNOPSIS OPTIONS "EXIT STATUS" FILES SECURITY EXAMPLES "--insecure"; do
     grep -q -- "$heading" <<< "$page" || fail "man smtpsend lacks $heading"
