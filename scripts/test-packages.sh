@@ -149,15 +149,19 @@ head -n 8 <<< "$page"
 echo "== Removing ${packages[*]}"
 apt_get purge "${packages[@]}"
 [ -z "$(installed_packages)" ] || fail "still installed: $(installed_packages)"
-# A path is left behind when it still exists, unless it is a folder that
-# another package owns too (/usr/bin, /usr/share/man/man1, ...).
+# A path is left behind when it still exists. A folder may stay when another
+# package owns it too (/usr/bin, ...) or when it holds files of no package
+# here: what of ours would be in it is checked on its own.
 left=()
 checked=0
 while read -r path; do
     [ "$path" != "/." ] || continue
     checked=$((checked + 1))
+    if [ -d "$path" ] && [ ! -L "$path" ]; then
+        dpkg -S "$path" >/dev/null 2>&1 && continue
+        [ -z "$(ls -A "$path")" ] || continue
+    fi
     if [ -e "$path" ] || [ -L "$path" ]; then
-        [ -d "$path" ] && [ ! -L "$path" ] && dpkg -S "$path" >/dev/null 2>&1 && continue
         left+=("$path")
     fi
 done < <(cat "$work"/*.files | sort -u)
