@@ -15,9 +15,7 @@ set(SMTPCLIENT_PACKAGE_CONTACT "SMTPClient_Dll maintainers <maintainers@example.
 set(SMTPCLIENT_RUNTIME_PACKAGE libsmtpclient${PROJECT_VERSION_MAJOR})
 
 set(CPACK_PACKAGE_NAME smtpclient)
-set(CPACK_PACKAGE_VENDOR "SMTPClient_Dll")
 set(CPACK_PACKAGE_CONTACT "${SMTPCLIENT_PACKAGE_CONTACT}")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 # Each package's summary is the first line of its component's description;
 # an empty common one keeps CPack from putting it in front of them.
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
