@@ -4,45 +4,42 @@
 #include "NoThrow.h"
 #include "Outcomes.h"
 #include "ResultTable.h"
-#include "SendPipeline.h"
-#include "TransferTimeouts.h"
 #include "encoding/CodePage.h"
 #include "log/SessionDialogue.h"
 #include "log/SessionLogFile.h"
+#include "log/TraceLog.h"
 
 namespace SMTPClientNS {
 
 namespace {
 
-// No exception may unwind through libcurl: a trace line that finds no memory
-// is lost, and the transfer goes on.
-int GuardedTraceCallback(CURL* handle, curl_infotype type, char* data, size_t size, void* userData)
+// What lastResultCode holds after a summary. Every summary has always mapped
+// a non-zero value to its result code, even one it had mapped before: a raw
+// 6 reads -4 after the first summary and -1 after the second, and 999
+// before any send reads -1 after the first.
+int32_t RemapBySummary(int32_t lastResultCode)
 {
-    return NoThrow(0, [&] { return TraceCallback(handle, type, data, size, userData); });
+    return lastResultCode == 0 ? 0 : ToResultCode(lastResultCode);
 }
 
 } // namespace
 
+// The job is taken whole before the last send's transfer is freed, so a
+// snapshot that finds no memory leaves the last send as it was.
 int CSmtpClientWrapper::Send()
 {
     lastResultCode = kResultGeneralError;
-    // The last send's handles go before the new ones are made.
-    lastTransfer.Free();
-    lastTransfer = Transfer::Create();
-    CURL* curlHandle = lastTransfer.Handle();
-    ResetSessionLog(sessionEntries, traceEntries);
-    curl_easy_setopt(curlHandle, CURLOPT_VERBOSE, 1L);
-    curl_easy_setopt(curlHandle, CURLOPT_DEBUGFUNCTION, GuardedTraceCallback);
-    curl_easy_setopt(curlHandle, CURLOPT_DEBUGDATA, &traceLayoutFlag);
-    char* errorBuffer = StartSessionDialogue(curlHandle);
-    const int rc = BuildRequest(lastTransfer, this);
+    std::unique_ptr<SendJob> job(new SendJob(TakeSettings(), mimeMessage, true));
+    lastJob = std::move(job);
+    const int32_t rc = lastJob->Build();
     lastResultCode = rc;
     if (rc == 0)
-        lastResultCode = PerformTransfer(curlHandle, errorBuffer);
-    // The dialogue and the log file are diagnostics: when they find no
+        lastResultCode = lastJob->Perform();
+    // The closing entry and the log file are diagnostics: when they find no
     // memory they are lost like a log that cannot be written, and the
-    // send's outcome stands.
-    NoThrow([this] { EndSessionDialogue(); });
+    // send's outcome stands. The host reads why the send ended with
+    // GetLastLogEntry.
+    NoThrow([this] { AppendClosingEntry(lastJob->Trace(), lastResultCode, ToResultText); });
     if (rc == 0) {
         if (!logFilePath.empty())
             NoThrow([this] { WriteSessionLogFile(); });
@@ -55,8 +52,8 @@ int CSmtpClientWrapper::Send()
 
 const SmtpChar* CSmtpClientWrapper::GetSessionLog()
 {
-    AppendLogSummary(lastResultCode, ToResultCode);
-    CollectSessionLog(sessionEntries, traceEntries);
+    AppendSummary();
+    const LogQueue& sessionEntries = lastJob->Trace().sessionEntries;
     if (sessionEntries.empty())
         return SMTPCLIENT_TEXT("");
     logText.clear();
@@ -70,24 +67,23 @@ const SmtpChar* CSmtpClientWrapper::GetSessionLog()
 
 const SmtpChar* CSmtpClientWrapper::GetLastLogEntry()
 {
+    const LogQueue& sessionEntries = lastJob->Trace().sessionEntries;
     logText.clear();
     if (!sessionEntries.empty())
         CodePageToWide(sessionEntries.back().c_str(), logText, kAnsiCodePage);
     return logText.c_str();
 }
 
-// The host reads why the send ended with GetLastLogEntry, which collects
-// nothing itself.
-void CSmtpClientWrapper::EndSessionDialogue()
+void CSmtpClientWrapper::AppendSummary()
 {
-    QueueClosingEntry(lastResultCode, ToResultText);
-    CollectSessionLog(sessionEntries, traceEntries);
+    AppendLogSummary(lastJob->Trace(), lastResultCode);
+    lastResultCode = RemapBySummary(lastResultCode);
 }
 
 void CSmtpClientWrapper::WriteSessionLogFile()
 {
-    WriteLogFile(logFilePath, logAppend, lastResultCode, ToResultCode, sessionEntries,
-                 traceEntries);
+    AppendSummary();
+    WriteLogFile(logFilePath, logAppend, lastJob->Trace().traceEntries);
 }
 
 } // namespace SMTPClientNS

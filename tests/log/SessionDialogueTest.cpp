@@ -114,17 +114,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, Dialogue, testing::ValuesIn(kDialogues),
 
 TEST_P(Dialogue, BecomesSessionEntriesAndAClosingEntry)
 {
-    unsigned char textLayout = 1;
-    LogQueue session, trace;
-    ResetSessionLog(session, trace);
-    StartSessionDialogue(nullptr);
+    SendTrace trace;
+    StartSessionDialogue(trace, nullptr);
     for (const Report& report : GetParam().reports)
         TraceCallback(nullptr, report.type, const_cast<char*>(report.bytes.data()),
-                      report.bytes.size(), &textLayout);
-    QueueClosingEntry(GetParam().rawOutcome, ToResultText);
-    CollectSessionLog(session, trace);
+                      report.bytes.size(), &trace);
+    AppendClosingEntry(trace, GetParam().rawOutcome, ToResultText);
     std::string log;
-    for (const std::string& entry : session)
+    for (const std::string& entry : trace.sessionEntries)
         log += entry;
     EXPECT_EQ(GetParam().sessionLog, log);
 }
