@@ -7,6 +7,34 @@
 
 namespace SMTPClientNS {
 
+// The result codes: what Send returns, what OnSendComplete receives, and
+// what GetLastResultCode holds once a log summary has mapped it.
+enum SmtpResult {
+    kResultSuccess = 1,
+    kResultGeneralError = -1,
+    kResultProxyConnectFailed = -2,
+    kResultProxyNotResolved = -3,
+    kResultHostNotResolved = -4,
+    kResultConnectFailed = -5,
+    kResultMalformedHost = -6,
+    kResultUnsupportedProtocol = -7,
+    kResultTlsConnectFailed = -8,
+    kResultCertificateRejected = -9,
+    kResultCertificateAuthenticationFailed = -10,
+    kResultTimedOut = -11,
+    kResultLoginDenied = -12,
+    kResultSendFailed = -13,
+    kResultReceiveFailed = -14,
+    kResultWrongCredentials = -15,
+    kResultFileReadFailed = -16,
+    kResultNoSender = -17,
+    kResultNoRecipients = -18,
+    kResultConversionInvalidParameter = -19,
+    kResultConversionOutOfMemory = -20,
+    kResultConversionUnsupported = -21,
+    kResultConversionFailed = -22
+};
+
 // Receives the outcome of each asynchronous send, on the thread that made the
 // client's first SendAsync call. The library never deletes it.
 //

@@ -29,19 +29,20 @@ SendJob::SendJob(SendSettings settings, IMimeMessage* message, bool traced)
         this->message = TakeMessageSnapshot(*message);
 }
 
-int32_t SendJob::Build()
+RawOutcome SendJob::Build()
 {
     transfer = Transfer::Create();
     if (traced)
         StartTrace();
     if (!transfer.Created())
-        return outcome = kOutcomeBadState;
+        return outcome = RawOutcome::kBadState;
     return outcome = BuildRequest(transfer, settings, message);
 }
 
-int32_t SendJob::Perform()
+RawOutcome SendJob::Perform()
 {
-    return outcome = PerformTransfer(transfer.Handle(), traced ? trace.errorBuffer : nullptr);
+    return outcome =
+               OutcomeOf(PerformTransfer(transfer.Handle(), traced ? trace.errorBuffer : nullptr));
 }
 
 void SendJob::StartTrace()

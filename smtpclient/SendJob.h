@@ -6,7 +6,6 @@
 #ifndef SMTPCLIENT_SENDJOB_H
 #define SMTPCLIENT_SENDJOB_H
 
-#include <cstdint>
 #include <optional>
 
 #include "IMimeMessage.h"
@@ -31,17 +30,17 @@ public:
 
     // Makes the transfer and builds the request: 0, or the raw outcome that
     // stopped the build. Never throws.
-    int32_t Build();
+    RawOutcome Build();
     // Runs the built transfer on the calling thread; the raw outcome.
-    int32_t Perform();
+    RawOutcome Perform();
     // Ends a job that will not run, as a bad state.
-    void EndUnrun() { outcome = kOutcomeBadState; }
+    void EndUnrun() { outcome = RawOutcome::kBadState; }
 
     const SendSettings& Settings() const { return settings; }
     const std::optional<MessageSnapshot>& Message() const { return message; }
     SendTrace& Trace() { return trace; }
     // The raw outcome of the last step that ran.
-    int32_t Outcome() const { return outcome; }
+    RawOutcome Outcome() const { return outcome; }
 
 private:
     void StartTrace();
@@ -49,7 +48,7 @@ private:
     SendSettings settings;
     std::optional<MessageSnapshot> message;
     bool traced = false;
-    int32_t outcome = 0;
+    RawOutcome outcome = RawOutcome::kSuccess;
     SendTrace trace;
     // Declared last, so that it is freed before the trace it reports into:
     // libcurl may trace until curl_easy_cleanup.

@@ -90,34 +90,34 @@ int SetLoginOptions(CURL* curlHandle, const ConnectionSettings& connection);
 void SetOAuth2Option(CURL* curlHandle, const ConnectionSettings& connection);
 int SetRecipients(CURL* curlHandle, curl_slist** recipientList, const MessageSnapshot& message);
 
-int BuildRequestSteps(Transfer& transfer, const SendSettings& settings,
-                      const std::optional<MessageSnapshot>& message)
+RawOutcome BuildRequestSteps(Transfer& transfer, const SendSettings& settings,
+                             const std::optional<MessageSnapshot>& message)
 {
     CURL* curlHandle = transfer.Handle();
     if (!transfer.Created())
-        return kOutcomeBadState;
+        return RawOutcome::kBadState;
     int rc = SetConnectionOptions(curlHandle, settings);
     if (rc != 0)
-        return rc;
+        return OutcomeOfStep(rc);
     if (!message)
-        return kOutcomeBadState;
+        return RawOutcome::kBadState;
     const WString& sender = message->sender.address;
     if (sender.empty())
-        return kOutcomeNoSender;
+        return RawOutcome::kNoSender;
     ThrowIfOutOfMemory(
         curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, ToAnsi(sender.c_str()).c_str()));
     rc = SetRecipients(curlHandle, transfer.RecipientList(), *message);
     if (rc != 0)
-        return rc;
+        return OutcomeOfStep(rc);
     rc = SetHeaderBlock(curlHandle, transfer.HeaderList(), *message);
     if (rc != 0)
-        return rc;
+        return OutcomeOfStep(rc);
     rc = AddBodyParts(transfer.RootMime(), transfer.AlternativeMime(), *message);
     if (rc != 0)
-        return rc;
+        return OutcomeOfStep(rc);
     AddInlineImageParts(transfer.RootMime(), transfer.RelatedMime(), *message);
     AddAttachmentParts(transfer.RootMime(), transfer.MixedMime(), *message);
-    return curl_easy_setopt(curlHandle, CURLOPT_MIMEPOST, *transfer.RootMime());
+    return OutcomeOf(curl_easy_setopt(curlHandle, CURLOPT_MIMEPOST, *transfer.RootMime()));
 }
 
 } // namespace
@@ -125,11 +125,11 @@ int BuildRequestSteps(Transfer& transfer, const SendSettings& settings,
 // Memory that runs out anywhere in the build, in the library or in libcurl,
 // fails the send like libcurl's own allocation failures; what was already
 // attached to the slots is freed with the transfer.
-int32_t BuildRequest(Transfer& transfer, const SendSettings& settings,
-                     const std::optional<MessageSnapshot>& message)
+RawOutcome BuildRequest(Transfer& transfer, const SendSettings& settings,
+                        const std::optional<MessageSnapshot>& message)
 {
-    return NoThrow<int32_t>(CURLE_OUT_OF_MEMORY,
-                            [&] { return BuildRequestSteps(transfer, settings, message); });
+    return NoThrow(OutcomeOf(CURLE_OUT_OF_MEMORY),
+                   [&] { return BuildRequestSteps(transfer, settings, message); });
 }
 
 namespace {
@@ -213,7 +213,7 @@ int SetRecipients(CURL* curlHandle, curl_slist** recipientList, const MessageSna
             addresses.push_back(ToAnsi(entry.address.c_str()));
     }
     if (addresses.empty())
-        return kOutcomeNoRecipients;
+        return ValueOf(RawOutcome::kNoRecipients);
     // A list cut short would send to fewer recipients than asked: a failed
     // append fails the build, and the slot keeps what was appended.
     curl_slist* last = LastNode(*recipientList);

@@ -2,9 +2,9 @@
 #ifndef SMTPCLIENT_SENDPIPELINE_H
 #define SMTPCLIENT_SENDPIPELINE_H
 
-#include <cstdint>
 #include <optional>
 
+#include "Outcomes.h"
 #include "SendSettings.h"
 #include "Transfer.h"
 #include "mime/MessageSnapshot.h"
@@ -14,8 +14,8 @@ namespace SMTPClientNS {
 // 0 when the transfer is ready to perform, otherwise the raw outcome that
 // stopped the build: a bad state without a message, CURLE_OUT_OF_MEMORY when
 // memory ran out. Never throws; its steps throw std::bad_alloc instead.
-int32_t BuildRequest(Transfer& transfer, const SendSettings& settings,
-                     const std::optional<MessageSnapshot>& message);
+RawOutcome BuildRequest(Transfer& transfer, const SendSettings& settings,
+                        const std::optional<MessageSnapshot>& message);
 
 } // namespace SMTPClientNS
 

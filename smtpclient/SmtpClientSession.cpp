@@ -13,41 +13,39 @@ namespace SMTPClientNS {
 
 namespace {
 
-// What lastResultCode holds after a summary. Every summary has always mapped
-// a non-zero value to its result code, even one it had mapped before: a raw
-// 6 reads -4 after the first summary and -1 after the second, and 999
-// before any send reads -1 after the first.
+// What lastResultCode holds after a summary. Every summary has always read
+// the value as a raw outcome and mapped a non-zero one to its result code,
+// even a result code it had mapped before: a raw 6 reads -4 after the first
+// summary and -1 after the second, and the 999 of a client that has not
+// sent reads -1.
 int32_t RemapBySummary(int32_t lastResultCode)
 {
-    return lastResultCode == 0 ? 0 : ToResultCode(lastResultCode);
+    if (lastResultCode == 0)
+        return 0;
+    return ToResultCode(static_cast<RawOutcome>(lastResultCode));
 }
 
 } // namespace
 
 // The job is taken whole before the last send's transfer is freed, so a
 // snapshot that finds no memory leaves the last send as it was.
+// GetLastResultCode shows the raw outcome until a summary maps it.
 int CSmtpClientWrapper::Send()
 {
     lastResultCode = kResultGeneralError;
     std::unique_ptr<SendJob> job(new SendJob(TakeSettings(), mimeMessage, true));
     lastJob = std::move(job);
-    const int32_t rc = lastJob->Build();
-    lastResultCode = rc;
-    if (rc == 0)
-        lastResultCode = lastJob->Perform();
+    const RawOutcome built = lastJob->Build();
+    const RawOutcome outcome = built == RawOutcome::kSuccess ? lastJob->Perform() : built;
+    lastResultCode = ValueOf(outcome);
     // The closing entry and the log file are diagnostics: when they find no
     // memory they are lost like a log that cannot be written, and the
     // send's outcome stands. The host reads why the send ended with
-    // GetLastLogEntry.
-    NoThrow([this] { AppendClosingEntry(lastJob->Trace(), lastResultCode, ToResultText); });
-    if (rc == 0) {
-        if (!logFilePath.empty())
-            NoThrow([this] { WriteSessionLogFile(); });
-        // The log summary has already mapped a failure.
-        if (lastResultCode < 0)
-            return lastResultCode;
-    }
-    return ToResultCode(lastResultCode);
+    // GetLastLogEntry. A send whose build failed writes no log file.
+    NoThrow([&] { AppendClosingEntry(lastJob->Trace(), outcome, ToResultText); });
+    if (built == RawOutcome::kSuccess && !logFilePath.empty())
+        NoThrow([this] { WriteSessionLogFile(); });
+    return ToResultCode(outcome);
 }
 
 const SmtpChar* CSmtpClientWrapper::GetSessionLog()

@@ -27,7 +27,7 @@ void CAsyncTask::Prepare()
 
 void CAsyncTask::Execute()
 {
-    if (job->Outcome() == 0)
+    if (job->Outcome() == RawOutcome::kSuccess)
         job->Perform();
 }
 
@@ -44,7 +44,7 @@ void CAsyncTask::Complete()
     if (callback == nullptr)
         return;
     const SmtpChar* message = SMTPCLIENT_TEXT("");
-    int32_t resultCode = kResultGeneralError;
+    SmtpResult resultCode = kResultGeneralError;
     NoThrow([&] {
         message = ToResultText(job->Outcome());
         resultCode = ToResultCode(job->Outcome());

@@ -127,11 +127,11 @@ bool IsRefusal(const std::string& reply)
 
 // What libcurl said went wrong; for an outcome of the send pipeline itself,
 // the library's own message for it.
-std::string FailureText(const SendTrace& trace, int32_t rawOutcome, ResultTextOf toResultText)
+std::string FailureText(const SendTrace& trace, RawOutcome rawOutcome, ResultTextOf toResultText)
 {
     if (trace.errorBuffer[0] != '\0')
         return Readable(trace.errorBuffer);
-    if (rawOutcome > 0)
+    if (ValueOf(rawOutcome) > 0)
         return curl_easy_strerror(static_cast<CURLcode>(rawOutcome));
     std::string text;
     WideToAnsi(toResultText(rawOutcome), text);
@@ -188,11 +188,11 @@ std::string MaskedCommands(const DialogueState& dialogue, const char* data, size
     return shown;
 }
 
-void AppendClosingEntry(SendTrace& trace, int32_t rawOutcome, ResultTextOf toResultText)
+void AppendClosingEntry(SendTrace& trace, RawOutcome rawOutcome, ResultTextOf toResultText)
 {
     const DialogueState& dialogue = trace.dialogue;
     std::string entry;
-    if (rawOutcome == 0)
+    if (rawOutcome == RawOutcome::kSuccess)
         entry = "Accepted: " + dialogue.lastReply;
     else if (IsRefusal(dialogue.lastReply))
         entry = "Refused " + dialogue.lastReplyStep + ": " + dialogue.lastReply;

@@ -8,10 +8,10 @@
 #include <curl/curl.h>
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 
 #include "../IMimeMessage.h"
+#include "../Outcomes.h"
 #include "SendTrace.h"
 
 namespace SMTPClientNS {
@@ -29,13 +29,13 @@ void NoteSessionDialogue(SendTrace& trace, curl_infotype type, const char* data,
 std::string MaskedCommands(const DialogueState& dialogue, const char* data, size_t size);
 
 // The library's message for a raw outcome.
-typedef const SmtpChar* (*ResultTextOf)(int32_t rawOutcome);
+typedef const SmtpChar* (*ResultTextOf)(RawOutcome rawOutcome);
 
 // Appends the closing entry of a send that ended in rawOutcome: the server's
 // final reply on success; the refused command and its whole reply; or, when
 // no reply refused anything, libcurl's description of the failure (for an
 // outcome of the send pipeline itself, toResultText's).
-void AppendClosingEntry(SendTrace& trace, int32_t rawOutcome, ResultTextOf toResultText);
+void AppendClosingEntry(SendTrace& trace, RawOutcome rawOutcome, ResultTextOf toResultText);
 
 } // namespace SMTPClientNS
 

@@ -11,7 +11,6 @@
 #include "AsyncTestSupport.h"
 #include "TempFolder.h"
 #include "TestServers.h"
-#include "smtpclient/Outcomes.h"
 
 using namespace SMTPClientNS;
 using namespace SMTPClientTest;

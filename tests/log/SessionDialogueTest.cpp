@@ -119,7 +119,7 @@ TEST_P(Dialogue, BecomesSessionEntriesAndAClosingEntry)
     for (const Report& report : GetParam().reports)
         TraceCallback(nullptr, report.type, const_cast<char*>(report.bytes.data()),
                       report.bytes.size(), &trace);
-    AppendClosingEntry(trace, GetParam().rawOutcome, ToResultText);
+    AppendClosingEntry(trace, static_cast<RawOutcome>(GetParam().rawOutcome), ToResultText);
     std::string log;
     for (const std::string& entry : trace.sessionEntries)
         log += entry;
