@@ -136,7 +136,7 @@ struct SendCase {
     bool tls;
     const char* closingEntry; // a pattern
     void (*setup)(SendTest& test) = nullptr;
-    std::vector<std::string> secrets = {}; // as typed and as sent in base64
+    std::vector<std::string> secrets = {}; // as typed and in every base64 form
 };
 
 void WrongLogin(SendTest& t)
@@ -159,13 +159,13 @@ const SendCase kSends[] = {
      true,
      "Refused at AUTH PLAIN: 535 5\\.7\\.8 Authentication credentials invalid\n",
      WrongLogin,
-     {kPassword, "AGFsaWNlAFdyb25nLVNlY3JldC0x"}},
+     {kPassword, "AGFsaWNlAFdyb25nLVNlY3JldC0x", "YWxpY2UAYWxpY2UAV3JvbmctU2VjcmV0LTE="}},
     {"login_mechanism",
      "auth_login_only",
      false,
      "Refused at AUTH LOGIN: 535 5\\.7\\.8 Authentication credentials invalid\n",
      WrongLogin,
-     {kPassword, "V3JvbmctU2VjcmV0LTE="}},
+     {kPassword, "V3JvbmctU2VjcmV0LTE=", "YWxpY2U="}},
     {"xoauth2_over_tls",
      "starttls",
      true,
@@ -187,9 +187,27 @@ class DialogueOfASend : public SendTest, public testing::WithParamInterface<Send
 INSTANTIATE_TEST_SUITE_P(Cases, DialogueOfASend, testing::ValuesIn(kSends),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The log file masks what the session log masks, and shows each command as
+// the session log does.
+void ExpectFileRevealsNoSecret(const std::string& file, const std::string& log,
+                               const std::vector<std::string>& secrets)
+{
+    ASSERT_FALSE(file.empty());
+    for (const std::string& secret : secrets)
+        EXPECT_EQ(std::string::npos, file.find(secret)) << secret << " in\n" << file;
+    for (size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        const std::string line = log.substr(start, end - start);
+        if (line.compare(0, 3, "C: ") == 0)
+            EXPECT_NE(std::string::npos, file.find("\n" + line + "\n")) << line << " not in\n"
+                                                                        << file;
+    }
+}
+
 TEST_P(DialogueOfASend, EndsInWhatHappenedAndRevealsNoSecret)
 {
     const SendCase& c = GetParam();
+    client->SetLogFile(W(folder.Path("send.log")).c_str(), false);
     const LoopbackPort closed(false);
     Compose(kTo);
     if (c.listener != nullptr) {
@@ -215,6 +233,7 @@ TEST_P(DialogueOfASend, EndsInWhatHappenedAndRevealsNoSecret)
     }
     for (const std::string& secret : c.secrets)
         EXPECT_EQ(std::string::npos, log.find(secret)) << secret << " in\n" << log;
+    ExpectFileRevealsNoSecret(folder.Read("send.log"), log, c.secrets);
 }
 
 TEST_F(SendTest, ANewSendStartsAnEmptySessionLog)
