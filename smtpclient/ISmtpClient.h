@@ -59,6 +59,13 @@ protected:
 #endif
 };
 
+// Threads: different clients may be used on different threads at the same
+// time, Send and SendAsync alike; each send works on what it took from the
+// client and its message when it started, and each client's log holds only
+// its own dialogue. One client, and the message attached to it, stay with
+// one thread at a time: calls on one client must not overlap, nor may its
+// message change while its Send runs.
+//
 // The order of these operations is the binary interface; never reorder them.
 // No operation throws: when memory runs out, Send returns -1, SendAsync -1
 // (no task was queued and none will complete), a setter keeps the old value
