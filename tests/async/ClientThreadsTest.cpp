@@ -1,9 +1,13 @@
 // Clients used on different threads at the same time, through the exported
-// entry points only: every send succeeds and every client's log file holds
-// only its own dialogue.
+// entry points only: every send succeeds and is delivered as it was when it
+// was queued, every client's log holds only its own dialogue, and each
+// thread's poll loop gets its own completions, once each and in order.
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <poll.h>
+#include <unistd.h>
+
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,11 +24,17 @@ namespace {
 const int kSendThreads = 8;
 const int kSendsPerThread = 100;
 const int kAsyncThreads = 4;
-const int kAsyncSendsPerThread = 25;
+const int kClientsPerAsyncThread = 2;
+const int kAsyncSendsPerClient = 25;
 
 std::string SenderOf(int client)
 {
     return "thread" + std::to_string(client) + "@example.test";
+}
+
+std::string AsyncRecipient()
+{
+    return "threads-async-" + std::to_string(getpid()) + "@example.test";
 }
 
 int CountOf(const std::string& text, const std::string& part)
@@ -35,9 +45,20 @@ int CountOf(const std::string& text, const std::string& part)
     return count;
 }
 
+bool Readable(int descriptor, int timeoutMs)
+{
+    pollfd entry = {descriptor, POLLIN, 0};
+    return poll(&entry, 1, timeoutMs) == 1 && (entry.revents & POLLIN) != 0;
+}
+
+struct SyncRun {
+    int failures = 0;
+    std::string lastSessionLog;
+};
+
 // A client of its own with a log file of its own; each send appends its
 // dialogue and its summary.
-void SendFromThread(int index, int port, const std::string& logPath, std::atomic<int>& failures)
+void SendFromThread(int index, int port, const std::string& logPath, SyncRun& run)
 {
     ISmtpClient* client = CreateSmtpClient();
     IMimeMessage* message = CreateMimeMessage();
@@ -46,64 +67,120 @@ void SendFromThread(int index, int port, const std::string& logPath, std::atomic
     client->SetLogFile(W(logPath).c_str(), true);
     Compose(*message, "threads@example.test", "Threads");
     message->SetFrom(W(SenderOf(index)).c_str(), W("").c_str());
-    for (int send = 0; send < kSendsPerThread; ++send) {
-        if (client->Send() != kResultSuccess)
-            ++failures;
-    }
+    for (int send = 0; send < kSendsPerThread; ++send)
+        run.failures += client->Send() == kResultSuccess ? 0 : 1;
+    run.lastSessionLog = U8(client->GetSessionLog());
     client->Release();
     message->Release();
 }
 
-// Queues every send at once and pumps the completions on this thread.
-void SendAsyncFromThread(int index, int port, std::atomic<int>& failures)
+struct AsyncRun {
+    RecordingCallback callbacks[kClientsPerAsyncThread];
+    int emptyWakeUps = 0;
+    bool idleAfterwards = false;
+};
+
+// Two clients queue their sends, each with a subject of its own, and are
+// given up with their message at once: the tasks took what they need and
+// hold the clients until they complete. The completions come in this
+// thread's own poll loop on its queue's descriptor.
+void SendAsyncFromThread(int index, int port, AsyncRun& run)
 {
-    RecordingCallback callback;
-    ISmtpClient* client = CreateSmtpClient();
-    IMimeMessage* message = CreateMimeMessage();
-    client->SetMimeMessage(message);
-    client->SetAsyncCallback(&callback);
-    UsePort(*client, port);
-    Compose(*message, "threads@example.test", "Threads");
-    message->SetFrom(W(SenderOf(index)).c_str(), W("").c_str());
-    for (int send = 0; send < kAsyncSendsPerThread; ++send)
-        client->SendAsync();
-    EventuallyTrue(
-        [&] {
-            SmtpClientDispatchMessages(100);
-            return callback.completions.size() >= size_t(kAsyncSendsPerThread);
-        },
-        120000);
-    client->Release();
-    message->Release();
-    int succeeded = 0;
-    for (const Completion& completion : callback.completions)
-        succeeded += completion.resultCode == kResultSuccess ? 1 : 0;
-    failures += kAsyncSendsPerThread - succeeded;
+    for (int which = 0; which < kClientsPerAsyncThread; ++which) {
+        const std::string sender = SenderOf(index * kClientsPerAsyncThread + which);
+        ISmtpClient* client = CreateSmtpClient();
+        IMimeMessage* message = CreateMimeMessage();
+        client->SetMimeMessage(message);
+        client->SetAsyncCallback(&run.callbacks[which]);
+        UsePort(*client, port);
+        Compose(*message, AsyncRecipient(), "");
+        message->SetFrom(W(sender).c_str(), W("").c_str());
+        for (int send = 1; send <= kAsyncSendsPerClient; ++send) {
+            message->SetSubject(W("Load " + sender + " " + std::to_string(send)).c_str());
+            client->SendAsync();
+        }
+        client->Release();
+        message->Release();
+    }
+    const int descriptor = SmtpClientMessageFd();
+    auto pending = [&run] {
+        for (const RecordingCallback& callback : run.callbacks) {
+            if (callback.completions.size() < size_t(kAsyncSendsPerClient))
+                return true;
+        }
+        return false;
+    };
+    while (pending() && Readable(descriptor, 30000))
+        run.emptyWakeUps += SmtpClientDispatchMessages(0) > 0 ? 0 : 1;
+    run.idleAfterwards = !Readable(descriptor, 0) && SmtpClientDispatchMessages(0) == 0;
+}
+
+// The subjects of the mails the server received for the asynchronous sends.
+std::set<std::string> AsyncSubjects()
+{
+    const size_t expected = size_t(kAsyncThreads * kClientsPerAsyncThread * kAsyncSendsPerClient);
+    std::vector<ReceivedMail> received;
+    for (int round = 0; round < 100 && (received = MailTo(AsyncRecipient())).size() < expected;
+         ++round)
+        usleep(100000);
+    std::set<std::string> subjects;
+    for (const ReceivedMail& mail : received) {
+        const size_t start = mail.raw.find("Subject: Load ");
+        subjects.insert(mail.raw.substr(start, mail.raw.find('\r', start) - start));
+    }
+    EXPECT_EQ(expected, received.size());
+    return subjects;
 }
 
 TEST(ClientThreads, ClientsOnTheirOwnThreadsSendAndLogOnlyTheirOwnDialogue)
 {
     const int port = ServerPort("plain");
     TempFolder folder;
-    std::atomic<int> failures{0};
+    SyncRun syncRuns[kSendThreads];
+    AsyncRun asyncRuns[kAsyncThreads];
     std::vector<std::thread> threads;
+    std::vector<std::thread::id> asyncThreads(kAsyncThreads);
     for (int index = 0; index < kSendThreads; ++index)
         threads.emplace_back(SendFromThread, index, port,
                              folder.Path("client" + std::to_string(index) + ".log"),
-                             std::ref(failures));
-    for (int index = kSendThreads; index < kSendThreads + kAsyncThreads; ++index)
-        threads.emplace_back(SendAsyncFromThread, index, port, std::ref(failures));
+                             std::ref(syncRuns[index]));
+    for (int index = 0; index < kAsyncThreads; ++index) {
+        threads.emplace_back(SendAsyncFromThread, kSendThreads + index, port,
+                             std::ref(asyncRuns[index]));
+        asyncThreads[index] = threads.back().get_id();
+    }
     for (std::thread& thread : threads)
         thread.join();
 
-    EXPECT_EQ(0, failures.load());
     for (int index = 0; index < kSendThreads; ++index) {
+        EXPECT_EQ(0, syncRuns[index].failures) << index;
         const std::string log = folder.Read("client" + std::to_string(index) + ".log");
         EXPECT_EQ(kSendsPerThread, CountOf(log, "C: MAIL FROM:<")) << index;
         EXPECT_EQ(kSendsPerThread, CountOf(log, "C: MAIL FROM:<" + SenderOf(index) + ">")) << index;
         EXPECT_EQ(kSendsPerThread, CountOf(log, "Email sent successfully!\n")) << index;
         EXPECT_EQ(kSendsPerThread, CountOf(log, "End Connnect: ")) << index;
+        // Each send starts a session log of its own.
+        const std::string& session = syncRuns[index].lastSessionLog;
+        EXPECT_EQ(1, CountOf(session, "C: MAIL FROM:<")) << index;
+        EXPECT_EQ(1, CountOf(session, "C: MAIL FROM:<" + SenderOf(index) + ">")) << index;
     }
+    for (int index = 0; index < kAsyncThreads; ++index) {
+        const AsyncRun& run = asyncRuns[index];
+        for (const RecordingCallback& callback : run.callbacks) {
+            ASSERT_EQ(size_t(kAsyncSendsPerClient), callback.completions.size()) << index;
+            for (int task = 0; task < kAsyncSendsPerClient; ++task) {
+                const Completion& completion = callback.completions[task];
+                EXPECT_EQ(task + 1, completion.taskId);
+                EXPECT_EQ(kResultSuccess, completion.resultCode);
+                EXPECT_EQ("", completion.message);
+                EXPECT_EQ(asyncThreads[index], completion.thread);
+            }
+        }
+        EXPECT_EQ(0, run.emptyWakeUps) << "woken with nothing to dispatch";
+        EXPECT_TRUE(run.idleAfterwards);
+    }
+    EXPECT_EQ(size_t(kAsyncThreads * kClientsPerAsyncThread * kAsyncSendsPerClient),
+              AsyncSubjects().size());
 }
 
 } // namespace
