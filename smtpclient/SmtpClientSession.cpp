@@ -51,7 +51,7 @@ int CSmtpClientWrapper::Send()
 const SmtpChar* CSmtpClientWrapper::GetSessionLog()
 {
     AppendSummary();
-    const LogQueue& sessionEntries = lastJob->Trace().sessionEntries;
+    const LogEntries& sessionEntries = lastJob->Trace().sessionEntries;
     if (sessionEntries.empty())
         return SMTPCLIENT_TEXT("");
     logText.clear();
@@ -65,7 +65,7 @@ const SmtpChar* CSmtpClientWrapper::GetSessionLog()
 
 const SmtpChar* CSmtpClientWrapper::GetLastLogEntry()
 {
-    const LogQueue& sessionEntries = lastJob->Trace().sessionEntries;
+    const LogEntries& sessionEntries = lastJob->Trace().sessionEntries;
     logText.clear();
     if (!sessionEntries.empty())
         CodePageToWide(sessionEntries.back().c_str(), logText, kAnsiCodePage);

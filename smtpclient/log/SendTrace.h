@@ -7,13 +7,12 @@
 
 #include <curl/curl.h>
 
-#include <deque>
 #include <string>
 #include <vector>
 
 namespace SMTPClientNS {
 
-typedef std::deque<std::string> LogQueue;
+typedef std::vector<std::string> LogEntries;
 
 // Where the SMTP dialogue of the send stands.
 struct DialogueState {
@@ -28,8 +27,8 @@ struct DialogueState {
 };
 
 struct SendTrace {
-    LogQueue traceEntries;   // the log file's, summaries included
-    LogQueue sessionEntries; // the dialogue and the closing entry
+    LogEntries traceEntries;   // the log file's, summaries included
+    LogEntries sessionEntries; // the dialogue and the closing entry
     DialogueState dialogue;
     std::string entryBuffer;                // the trace entry being built
     char errorBuffer[CURL_ERROR_SIZE] = {}; // libcurl's description of a failure

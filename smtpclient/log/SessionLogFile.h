@@ -9,7 +9,7 @@ namespace SMTPClientNS {
 
 // Every trace entry written to the file in one write (replacing or
 // appending). Failures to open or write are silent.
-void WriteLogFile(const WString& logFilePath, bool logAppend, const LogQueue& traceEntries);
+void WriteLogFile(const WString& logFilePath, bool logAppend, const LogEntries& traceEntries);
 
 } // namespace SMTPClientNS
 

@@ -61,8 +61,8 @@ int FuzzTraceFormat(const uint8_t* data, size_t size)
     SMTPClientNS::SendTrace sendTrace;
     SMTPClientNS::StartSessionDialogue(sendTrace, nullptr);
     SMTPClientNS::TraceCallback(nullptr, type, &bytes[0], bytes.size(), &sendTrace);
-    const SMTPClientNS::LogQueue& session = sendTrace.sessionEntries;
-    const SMTPClientNS::LogQueue& trace = sendTrace.traceEntries;
+    const SMTPClientNS::LogEntries& session = sendTrace.sessionEntries;
+    const SMTPClientNS::LogEntries& trace = sendTrace.traceEntries;
 
     Expect(session.empty() || type == CURLINFO_HEADER_IN || type == CURLINFO_HEADER_OUT,
            "a session entry from a report that is neither a command nor a reply");

@@ -17,9 +17,9 @@ void Trace(curl_infotype type, const std::string& bytes)
 }
 
 // The trace entries appended since the last call, oldest first.
-LogQueue TakeEntries()
+LogEntries TakeEntries()
 {
-    LogQueue trace;
+    LogEntries trace;
     trace.swap(sendTrace.traceEntries);
     return trace;
 }
@@ -54,7 +54,7 @@ TEST(TraceLayout, EachBlockBecomesOneEntryOfLabelledLinesInCallbackOrder)
     for (const Block& b : blocks) {
         TakeEntries();
         Trace(b.type, b.bytes);
-        EXPECT_EQ(LogQueue{b.entry}, TakeEntries()) << b.bytes;
+        EXPECT_EQ(LogEntries{b.entry}, TakeEntries()) << b.bytes;
     }
 
     // libcurl's text is not zero-terminated: exactly size bytes are echoed.
@@ -65,7 +65,7 @@ TEST(TraceLayout, EachBlockBecomesOneEntryOfLabelledLinesInCallbackOrder)
     Trace(CURLINFO_HEADER_OUT, "QUIT\r\n");
     EXPECT_EQ(0, TraceCallback(nullptr, CURLINFO_END, text, 1, &sendTrace));
     Trace(CURLINFO_HEADER_IN, "221 Bye\r\n");
-    EXPECT_EQ((LogQueue{"Connected\n", "C: QUIT\n", "S: 221 Bye\n"}), TakeEntries());
+    EXPECT_EQ((LogEntries{"Connected\n", "C: QUIT\n", "S: 221 Bye\n"}), TakeEntries());
 }
 
 } // namespace
