@@ -49,6 +49,20 @@ std::string MaskAuthArgument(const std::string& command)
     return command.substr(0, end) + " " + kMask;
 }
 
+// Where the line after the one at start begins: past its LF, or at size.
+size_t NextLineStart(const char* data, size_t size, size_t start)
+{
+    const void* lineFeed = std::memchr(data + start, '\n', size - start);
+    return lineFeed != nullptr ? static_cast<const char*>(lineFeed) - data + 1 : size;
+}
+
+size_t LengthWithoutLineBreak(const char* line, size_t length)
+{
+    while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
+        --length;
+    return length;
+}
+
 // Hands every complete line of block, without its line break, to take; an
 // unfinished line waits in partial for the next block.
 template <typename Take>
@@ -173,14 +187,10 @@ std::string MaskedCommands(const DialogueState& dialogue, const char* data, size
     std::string shown;
     bool challenged = dialogue.challenged && dialogue.clientLine.empty();
     for (size_t start = 0; start < size;) {
-        const char* lineFeed =
-            static_cast<const char*>(std::memchr(data + start, '\n', size - start));
-        const size_t next = lineFeed != nullptr ? lineFeed - data + 1 : size;
-        size_t length = next - start;
-        while (length > 0 && (data[start + length - 1] == '\n' || data[start + length - 1] == '\r'))
-            --length;
-        const std::string line(data + start, length);
-        shown += challenged ? kMask : MaskAuthArgument(line);
+        const size_t next = NextLineStart(data, size, start);
+        const size_t length = LengthWithoutLineBreak(data + start, next - start);
+        shown += challenged ? kMask : MaskAuthArgument(std::string(data + start, length));
+        // The line break goes as it came.
         shown.append(data + start + length, next - start - length);
         challenged = false;
         start = next;
