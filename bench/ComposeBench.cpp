@@ -93,10 +93,10 @@ double TimeBuildRequest(RecipientCase& testCase)
     Transfer transfer = Transfer::Create();
     Stopwatch watch;
     const SendJob job(testCase.client->TakeSettings(), &testCase.message, false);
-    const int rc = BuildRequest(transfer, job.Settings(), job.Message());
+    const RawOutcome rc = BuildRequest(transfer, job.Settings(), job.Message());
     const double seconds = watch.Seconds();
-    if (rc != 0)
-        std::fprintf(stderr, "BuildRequest failed: %d\n", rc);
+    if (rc != RawOutcome::kSuccess)
+        std::fprintf(stderr, "BuildRequest failed: %d\n", ValueOf(rc));
     return seconds;
 }
 
