@@ -95,7 +95,7 @@ double TimeBuildRequest(RecipientCase& testCase)
     const SendJob job(testCase.client->TakeSettings(), &testCase.message, false);
     const RawOutcome rc = BuildRequest(transfer, job.Settings(), job.Message());
     const double seconds = watch.Seconds();
-    if (rc != RawOutcome::kSuccess)
+    if (rc != RawOutcome::Success)
         std::fprintf(stderr, "BuildRequest failed: %d\n", ValueOf(rc));
     return seconds;
 }

@@ -13,19 +13,19 @@ namespace SMTPClientNS {
 // the library's own steps end in the values below zero, apart from
 // libcurl's codes. The conversion failures are their own result codes.
 enum class RawOutcome : int32_t {
-    kSuccess = 0,
+    Success = 0,
     // A step that found no handle, message or arguments to work with, or a
     // task that could not run: it has no row and reads as a general error.
-    kBadState = -1,
-    kNoSender = -2,
-    kNoRecipients = -3,
-    kConversionInvalidParameter = -19,
-    kConversionOutOfMemory = -20,
-    kConversionUnsupported = -21,
-    kConversionFailed = -22,
+    BadState = -1,
+    NoSender = -2,
+    NoRecipients = -3,
+    ConversionInvalidParameter = -19,
+    ConversionOutOfMemory = -20,
+    ConversionUnsupported = -21,
+    ConversionFailed = -22,
     // Key of the general-error row: no step produces it; an outcome without
     // a row of its own takes its message.
-    kGeneralErrorKey = 100,
+    GeneralErrorKey = 100,
 };
 
 inline RawOutcome OutcomeOf(CURLcode code)

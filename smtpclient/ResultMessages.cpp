@@ -8,7 +8,7 @@ namespace SMTPClientNS {
 
 const ResultRow kResultRows[kResultRowCount] = {
     {OutcomeOf(CURLE_OK), kResultSuccess},
-    {RawOutcome::kGeneralErrorKey, kResultGeneralError},
+    {RawOutcome::GeneralErrorKey, kResultGeneralError},
     {OutcomeOf(CURLE_FAILED_INIT), kResultProxyConnectFailed},
     {OutcomeOf(CURLE_COULDNT_RESOLVE_PROXY), kResultProxyNotResolved},
     {OutcomeOf(CURLE_COULDNT_RESOLVE_HOST), kResultHostNotResolved},
@@ -24,12 +24,12 @@ const ResultRow kResultRows[kResultRowCount] = {
     {OutcomeOf(CURLE_RECV_ERROR), kResultReceiveFailed},
     {OutcomeOf(CURLE_AUTH_ERROR), kResultWrongCredentials},
     {OutcomeOf(CURLE_READ_ERROR), kResultFileReadFailed},
-    {RawOutcome::kNoSender, kResultNoSender},
-    {RawOutcome::kNoRecipients, kResultNoRecipients},
-    {RawOutcome::kConversionInvalidParameter, kResultConversionInvalidParameter},
-    {RawOutcome::kConversionOutOfMemory, kResultConversionOutOfMemory},
-    {RawOutcome::kConversionUnsupported, kResultConversionUnsupported},
-    {RawOutcome::kConversionFailed, kResultConversionFailed},
+    {RawOutcome::NoSender, kResultNoSender},
+    {RawOutcome::NoRecipients, kResultNoRecipients},
+    {RawOutcome::ConversionInvalidParameter, kResultConversionInvalidParameter},
+    {RawOutcome::ConversionOutOfMemory, kResultConversionOutOfMemory},
+    {RawOutcome::ConversionUnsupported, kResultConversionUnsupported},
+    {RawOutcome::ConversionFailed, kResultConversionFailed},
 };
 
 namespace {

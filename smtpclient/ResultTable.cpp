@@ -49,7 +49,7 @@ const SmtpChar* ToResultText(RawOutcome rawOutcome)
     const ResultTable& table = GetResultTable();
     ResultTable::const_iterator row = table.find(rawOutcome);
     if (row == table.end())
-        row = table.find(RawOutcome::kGeneralErrorKey);
+        row = table.find(RawOutcome::GeneralErrorKey);
     return row->second.message;
 }
 

@@ -35,7 +35,7 @@ RawOutcome SendJob::Build()
     if (traced)
         StartTrace();
     if (!transfer.Created())
-        return outcome = RawOutcome::kBadState;
+        return outcome = RawOutcome::BadState;
     return outcome = BuildRequest(transfer, settings, message);
 }
 

@@ -34,7 +34,7 @@ public:
     // Runs the built transfer on the calling thread; the raw outcome.
     RawOutcome Perform();
     // Ends a job that will not run, as a bad state.
-    void EndUnrun() { outcome = RawOutcome::kBadState; }
+    void EndUnrun() { outcome = RawOutcome::BadState; }
 
     const SendSettings& Settings() const { return settings; }
     const std::optional<MessageSnapshot>& Message() const { return message; }
@@ -48,7 +48,7 @@ private:
     SendSettings settings;
     std::optional<MessageSnapshot> message;
     bool traced = false;
-    RawOutcome outcome = RawOutcome::kSuccess;
+    RawOutcome outcome = RawOutcome::Success;
     SendTrace trace;
     // Declared last, so that it is freed before the trace it reports into:
     // libcurl may trace until curl_easy_cleanup.

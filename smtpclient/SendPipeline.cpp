@@ -95,15 +95,15 @@ RawOutcome BuildRequestSteps(Transfer& transfer, const SendSettings& settings,
 {
     CURL* curlHandle = transfer.Handle();
     if (!transfer.Created())
-        return RawOutcome::kBadState;
+        return RawOutcome::BadState;
     int rc = SetConnectionOptions(curlHandle, settings);
     if (rc != 0)
         return OutcomeOfStep(rc);
     if (!message)
-        return RawOutcome::kBadState;
+        return RawOutcome::BadState;
     const WString& sender = message->sender.address;
     if (sender.empty())
-        return RawOutcome::kNoSender;
+        return RawOutcome::NoSender;
     ThrowIfOutOfMemory(
         curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, ToAnsi(sender.c_str()).c_str()));
     rc = SetRecipients(curlHandle, transfer.RecipientList(), *message);
@@ -213,7 +213,7 @@ int SetRecipients(CURL* curlHandle, curl_slist** recipientList, const MessageSna
             addresses.push_back(ToAnsi(entry.address.c_str()));
     }
     if (addresses.empty())
-        return ValueOf(RawOutcome::kNoRecipients);
+        return ValueOf(RawOutcome::NoRecipients);
     // A list cut short would send to fewer recipients than asked: a failed
     // append fails the build, and the slot keeps what was appended.
     curl_slist* last = LastNode(*recipientList);

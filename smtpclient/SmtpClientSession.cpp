@@ -36,14 +36,14 @@ int CSmtpClientWrapper::Send()
     std::unique_ptr<SendJob> job(new SendJob(TakeSettings(), mimeMessage, true));
     lastJob = std::move(job);
     const RawOutcome built = lastJob->Build();
-    const RawOutcome outcome = built == RawOutcome::kSuccess ? lastJob->Perform() : built;
+    const RawOutcome outcome = built == RawOutcome::Success ? lastJob->Perform() : built;
     lastResultCode = ValueOf(outcome);
     // The closing entry and the log file are diagnostics: when they find no
     // memory they are lost like a log that cannot be written, and the
     // send's outcome stands. The host reads why the send ended with
     // GetLastLogEntry. A send whose build failed writes no log file.
     NoThrow([&] { AppendClosingEntry(lastJob->Trace(), outcome, ToResultText); });
-    if (built == RawOutcome::kSuccess && !logFilePath.empty())
+    if (built == RawOutcome::Success && !logFilePath.empty())
         NoThrow([this] { WriteSessionLogFile(); });
     return ToResultCode(outcome);
 }

@@ -27,7 +27,7 @@ void CAsyncTask::Prepare()
 
 void CAsyncTask::Execute()
 {
-    if (job->Outcome() == RawOutcome::kSuccess)
+    if (job->Outcome() == RawOutcome::Success)
         job->Perform();
 }
 

@@ -41,7 +41,7 @@ CharsetConverter& GetSharedConverter();
 
 // Converts text into charset. On success (0) *out receives a zero-filled
 // buffer of 10 bytes per code unit plus 1 (free it with FreeConverted) and
-// *outLength the produced byte count. Failures: RawOutcome::kBadState for
+// *outLength the produced byte count. Failures: RawOutcome::BadState for
 // bad arguments or empty text, otherwise one of the conversion outcomes, as
 // their values.
 int ConvertUtf16ToCharset(CharsetConverter& converter, std::string charset, const SmtpChar* text,

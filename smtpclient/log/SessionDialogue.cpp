@@ -202,7 +202,7 @@ void AppendClosingEntry(SendTrace& trace, RawOutcome rawOutcome, ResultTextOf to
 {
     const DialogueState& dialogue = trace.dialogue;
     std::string entry;
-    if (rawOutcome == RawOutcome::kSuccess)
+    if (rawOutcome == RawOutcome::Success)
         entry = "Accepted: " + dialogue.lastReply;
     else if (IsRefusal(dialogue.lastReply))
         entry = "Refused " + dialogue.lastReplyStep + ": " + dialogue.lastReply;

@@ -5,6 +5,7 @@
 #ifndef SMTPCLIENT_MIME_MESSAGESNAPSHOT_H
 #define SMTPCLIENT_MIME_MESSAGESNAPSHOT_H
 
+#include <array>
 #include <vector>
 
 #include "../IMimeMessage.h"
@@ -17,7 +18,7 @@ namespace SMTPClientNS {
 struct MessageSnapshot {
     RecipientEntry sender;
     // To, Cc and Bcc, in the order of kRecipientKinds.
-    std::vector<RecipientEntry> recipients[kRecipientKindCount];
+    std::array<std::vector<RecipientEntry>, kRecipientKindCount> recipients;
     int priority = 0;
     WString subject;
     WString charset;

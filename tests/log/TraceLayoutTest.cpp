@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "smtpclient/log/TraceLog.h"
 
@@ -19,9 +20,7 @@ void Trace(curl_infotype type, const std::string& bytes)
 // The trace entries appended since the last call, oldest first.
 LogEntries TakeEntries()
 {
-    LogEntries trace;
-    trace.swap(sendTrace.traceEntries);
-    return trace;
+    return std::exchange(sendTrace.traceEntries, {});
 }
 
 struct Block {
