@@ -33,8 +33,7 @@ int32_t RemapBySummary(int32_t lastResultCode)
 int CSmtpClientWrapper::Send()
 {
     lastResultCode = kResultGeneralError;
-    std::unique_ptr<SendJob> job(new SendJob(TakeSettings(), mimeMessage, true));
-    lastJob = std::move(job);
+    lastJob = std::make_unique<SendJob>(TakeSettings(), mimeMessage, true);
     const RawOutcome built = lastJob->Build();
     const RawOutcome outcome = built == RawOutcome::Success ? lastJob->Perform() : built;
     lastResultCode = ValueOf(outcome);
