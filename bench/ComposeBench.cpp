@@ -14,6 +14,7 @@
 
 #include "BenchClock.h"
 #include "BenchReport.h"
+#include "smtpclient/SendJob.h"
 #include "smtpclient/SendPipeline.h"
 #include "smtpclient/SmtpClientWrapper.h"
 #include "smtpclient/Transfer.h"
@@ -86,23 +87,25 @@ struct RecipientCase {
     ~RecipientCase() { client->Release(); }
 };
 
+// The snapshot a send takes and the build from it.
 double TimeBuildRequest(RecipientCase& testCase)
 {
     Transfer transfer = Transfer::Create();
     Stopwatch watch;
-    const int rc = BuildRequest(transfer, testCase.client);
+    const SendJob job(testCase.client->TakeSettings(), &testCase.message, false);
+    const RawOutcome rc = BuildRequest(transfer, job.Settings(), job.Message());
     const double seconds = watch.Seconds();
-    if (rc != 0)
-        std::fprintf(stderr, "BuildRequest failed: %d\n", rc);
+    if (rc != RawOutcome::Success)
+        std::fprintf(stderr, "BuildRequest failed: %d\n", ValueOf(rc));
     return seconds;
 }
 
 // The body parts of one message: conversion, part data and types.
-double TimeBodyParts(CSmtpClientWrapper* client)
+double TimeBodyParts(const MessageSnapshot& message)
 {
     Transfer transfer = Transfer::Create();
     Stopwatch watch;
-    const int rc = AddBodyParts(transfer.RootMime(), transfer.AlternativeMime(), client);
+    const int rc = AddBodyParts(transfer.RootMime(), transfer.AlternativeMime(), message);
     const double seconds = watch.Seconds();
     if (rc != 0)
         std::fprintf(stderr, "AddBodyParts failed: %d\n", rc);
@@ -169,10 +172,9 @@ void RunBodies(int repetitions)
         const WString html = HtmlBody(megabytes);
         CMimeMessage message;
         message.SetHtmlBody(html.c_str());
-        CSmtpClientWrapper* client = new CSmtpClientWrapper();
-        client->SetMimeMessage(&message);
+        const MessageSnapshot snapshot = TakeMessageSnapshot(message);
         const std::vector<std::function<double()>> variants = {
-            [&] { return TimeBodyParts(client); },
+            [&] { return TimeBodyParts(snapshot); },
             [&] { return TimeLibraryConversion(html); },
             [&] { return TimeBareIconv(html, handle); },
         };
@@ -190,7 +192,6 @@ void RunBodies(int repetitions)
         report.Add("conversion_seconds", Median(times[1]));
         report.Add("bare_iconv_seconds", Median(times[2]));
         report.Print();
-        client->Release();
     }
     iconv_close(handle);
 }
@@ -207,10 +208,7 @@ void RunOnce(const std::string& what, int count)
     const WString html = HtmlBody(count);
     CMimeMessage message;
     message.SetHtmlBody(html.c_str());
-    CSmtpClientWrapper* client = new CSmtpClientWrapper();
-    client->SetMimeMessage(&message);
-    TimeBodyParts(client);
-    client->Release();
+    TimeBodyParts(TakeMessageSnapshot(message));
 }
 
 } // namespace

@@ -42,6 +42,9 @@ typedef char16_t SmtpChar;
 #  define SMTPCLIENT_SLOT0_DELETING_DESTRUCTOR 0
 #endif
 
+// A message stays with one thread at a time; a send copies what it needs from
+// it when it starts, so it may change again once Send or SendAsync returned.
+//
 // The order of these operations is the binary interface; never reorder them:
 // slot 0 destroys, Clear is slot 1 ... GetTextBody slot 31.
 // Indexes count from 1. Getters return "" (never null) when there is nothing.

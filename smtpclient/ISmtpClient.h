@@ -7,6 +7,34 @@
 
 namespace SMTPClientNS {
 
+// The result codes: what Send returns, what OnSendComplete receives, and
+// what GetLastResultCode holds once a log summary has mapped it.
+enum SmtpResult {
+    kResultSuccess = 1,
+    kResultGeneralError = -1,
+    kResultProxyConnectFailed = -2,
+    kResultProxyNotResolved = -3,
+    kResultHostNotResolved = -4,
+    kResultConnectFailed = -5,
+    kResultMalformedHost = -6,
+    kResultUnsupportedProtocol = -7,
+    kResultTlsConnectFailed = -8,
+    kResultCertificateRejected = -9,
+    kResultCertificateAuthenticationFailed = -10,
+    kResultTimedOut = -11,
+    kResultLoginDenied = -12,
+    kResultSendFailed = -13,
+    kResultReceiveFailed = -14,
+    kResultWrongCredentials = -15,
+    kResultFileReadFailed = -16,
+    kResultNoSender = -17,
+    kResultNoRecipients = -18,
+    kResultConversionInvalidParameter = -19,
+    kResultConversionOutOfMemory = -20,
+    kResultConversionUnsupported = -21,
+    kResultConversionFailed = -22
+};
+
 // Receives the outcome of each asynchronous send, on the thread that made the
 // client's first SendAsync call. The library never deletes it.
 //
@@ -31,6 +59,13 @@ protected:
 #endif
 };
 
+// Threads: different clients may be used on different threads at the same
+// time, Send and SendAsync alike; each send works on what it took from the
+// client and its message when it started, and each client's log holds only
+// its own dialogue. One client, and the message attached to it, stay with
+// one thread at a time: calls on one client must not overlap, nor may its
+// message change while its Send runs.
+//
 // The order of these operations is the binary interface; never reorder them.
 // No operation throws: when memory runs out, Send returns -1, SendAsync -1
 // (no task was queued and none will complete), a setter keeps the old value

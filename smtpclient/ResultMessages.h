@@ -6,7 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "IMimeMessage.h"
+#include "ISmtpClient.h"
+#include "Outcomes.h"
 
 namespace SMTPClientNS {
 
@@ -17,8 +18,8 @@ const std::size_t kResultRowCount = 23;
 const int32_t kMessageLanguageCount = 11;
 
 struct ResultRow {
-    int32_t key;        // raw outcome
-    int32_t resultCode; // library result code
+    RawOutcome key;
+    SmtpResult resultCode;
 };
 
 // Keys and result codes, shared by all languages, in insertion order.

@@ -37,19 +37,19 @@ void SetMessageLanguage(int32_t language)
     messageLanguage.store(language);
 }
 
-int32_t ToResultCode(int32_t rawOutcome)
+SmtpResult ToResultCode(RawOutcome rawOutcome)
 {
     const ResultTable& table = GetResultTable();
     ResultTable::const_iterator row = table.find(rawOutcome);
     return row == table.end() ? kResultGeneralError : row->second.resultCode;
 }
 
-const SmtpChar* ToResultText(int32_t rawOutcome)
+const SmtpChar* ToResultText(RawOutcome rawOutcome)
 {
     const ResultTable& table = GetResultTable();
     ResultTable::const_iterator row = table.find(rawOutcome);
     if (row == table.end())
-        row = table.find(kGeneralErrorKey);
+        row = table.find(RawOutcome::GeneralErrorKey);
     return row->second.message;
 }
 

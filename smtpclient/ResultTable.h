@@ -6,17 +6,17 @@
 #include <cstdint>
 #include <map>
 
-#include "IMimeMessage.h"
+#include "ISmtpClient.h"
 #include "Outcomes.h"
 
 namespace SMTPClientNS {
 
 struct ResultEntry {
-    int32_t resultCode;
+    SmtpResult resultCode;
     const SmtpChar* message; // static text, never copied
 };
 
-typedef std::map<int32_t, ResultEntry> ResultTable;
+typedef std::map<RawOutcome, ResultEntry> ResultTable;
 
 // A table with the messages of the given language; GetResultTable builds its
 // one table with this.
@@ -29,10 +29,10 @@ const ResultTable& GetResultTable();
 void SetMessageLanguage(int32_t language);
 
 // Library result code for a raw outcome; -1 when it has no row.
-int32_t ToResultCode(int32_t rawOutcome);
+SmtpResult ToResultCode(RawOutcome rawOutcome);
 
 // Message for a raw outcome; the general-error message when it has no row.
-const SmtpChar* ToResultText(int32_t rawOutcome);
+const SmtpChar* ToResultText(RawOutcome rawOutcome);
 
 } // namespace SMTPClientNS
 

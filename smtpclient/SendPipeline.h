@@ -1,17 +1,21 @@
-// Building one libcurl SMTP transfer from a client's settings and its
-// attached message.
+// Building one libcurl SMTP transfer from a send's settings and message.
 #ifndef SMTPCLIENT_SENDPIPELINE_H
 #define SMTPCLIENT_SENDPIPELINE_H
 
-#include "ISmtpClient.h"
+#include <optional>
+
+#include "Outcomes.h"
+#include "SendSettings.h"
 #include "Transfer.h"
+#include "mime/MessageSnapshot.h"
 
 namespace SMTPClientNS {
 
 // 0 when the transfer is ready to perform, otherwise the raw outcome that
-// stopped the build: CURLE_OUT_OF_MEMORY when memory ran out. Never throws;
-// its steps throw std::bad_alloc instead.
-int BuildRequest(Transfer& transfer, ISmtpClient* client);
+// stopped the build: a bad state without a message, CURLE_OUT_OF_MEMORY when
+// memory ran out. Never throws; its steps throw std::bad_alloc instead.
+RawOutcome BuildRequest(Transfer& transfer, const SendSettings& settings,
+                        const std::optional<MessageSnapshot>& message);
 
 } // namespace SMTPClientNS
 

@@ -1,7 +1,6 @@
 #include "SmtpClient.h"
 
 #include "NoThrow.h"
-#include "Outcomes.h"
 #include "SmtpClientWrapper.h"
 
 namespace SMTPClientNS {
@@ -28,19 +27,19 @@ CSmtpClient::~CSmtpClient()
 
 int CSmtpClient::Send()
 {
-    return NoThrow(kResultGeneralError, [this] { return implementation->Send(); });
+    return NoThrow<int>(kResultGeneralError, [this] { return implementation->Send(); });
 }
 
 // -1: no task was queued, and none will complete.
 int CSmtpClient::SendAsync()
 {
-    return NoThrow(kResultGeneralError, [this] { return implementation->SendAsync(); });
+    return NoThrow<int>(kResultGeneralError, [this] { return implementation->SendAsync(); });
 }
 
 int CSmtpClient::CancelAsync(int taskId)
 {
-    return NoThrow(kResultGeneralError,
-                   [this, taskId] { return implementation->CancelAsync(taskId); });
+    return NoThrow<int>(kResultGeneralError,
+                        [this, taskId] { return implementation->CancelAsync(taskId); });
 }
 
 const SmtpChar* CSmtpClient::GetSessionLog()

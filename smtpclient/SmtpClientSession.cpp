@@ -4,59 +4,53 @@
 #include "NoThrow.h"
 #include "Outcomes.h"
 #include "ResultTable.h"
-#include "SendPipeline.h"
-#include "TransferTimeouts.h"
 #include "encoding/CodePage.h"
 #include "log/SessionDialogue.h"
 #include "log/SessionLogFile.h"
+#include "log/TraceLog.h"
 
 namespace SMTPClientNS {
 
 namespace {
 
-// No exception may unwind through libcurl: a trace line that finds no memory
-// is lost, and the transfer goes on.
-int GuardedTraceCallback(CURL* handle, curl_infotype type, char* data, size_t size, void* userData)
+// What lastResultCode holds after a summary. Every summary has always read
+// the value as a raw outcome and mapped a non-zero one to its result code,
+// even a result code it had mapped before: a raw 6 reads -4 after the first
+// summary and -1 after the second, and the 999 of a client that has not
+// sent reads -1.
+int32_t RemapBySummary(int32_t lastResultCode)
 {
-    return NoThrow(0, [&] { return TraceCallback(handle, type, data, size, userData); });
+    if (lastResultCode == 0)
+        return 0;
+    return ToResultCode(static_cast<RawOutcome>(lastResultCode));
 }
 
 } // namespace
 
+// The job is taken whole before the last send's transfer is freed, so a
+// snapshot that finds no memory leaves the last send as it was.
+// GetLastResultCode shows the raw outcome until a summary maps it.
 int CSmtpClientWrapper::Send()
 {
     lastResultCode = kResultGeneralError;
-    // The last send's handles go before the new ones are made.
-    lastTransfer.Free();
-    lastTransfer = Transfer::Create();
-    CURL* curlHandle = lastTransfer.Handle();
-    ResetSessionLog(sessionEntries, traceEntries);
-    curl_easy_setopt(curlHandle, CURLOPT_VERBOSE, 1L);
-    curl_easy_setopt(curlHandle, CURLOPT_DEBUGFUNCTION, GuardedTraceCallback);
-    curl_easy_setopt(curlHandle, CURLOPT_DEBUGDATA, &traceLayoutFlag);
-    char* errorBuffer = StartSessionDialogue(curlHandle);
-    const int rc = BuildRequest(lastTransfer, this);
-    lastResultCode = rc;
-    if (rc == 0)
-        lastResultCode = PerformTransfer(curlHandle, errorBuffer);
-    // The dialogue and the log file are diagnostics: when they find no
+    lastJob = std::make_unique<SendJob>(TakeSettings(), mimeMessage, true);
+    const RawOutcome built = lastJob->Build();
+    const RawOutcome outcome = built == RawOutcome::Success ? lastJob->Perform() : built;
+    lastResultCode = ValueOf(outcome);
+    // The closing entry and the log file are diagnostics: when they find no
     // memory they are lost like a log that cannot be written, and the
-    // send's outcome stands.
-    NoThrow([this] { EndSessionDialogue(); });
-    if (rc == 0) {
-        if (!logFilePath.empty())
-            NoThrow([this] { WriteSessionLogFile(); });
-        // The log summary has already mapped a failure.
-        if (lastResultCode < 0)
-            return lastResultCode;
-    }
-    return ToResultCode(lastResultCode);
+    // send's outcome stands. The host reads why the send ended with
+    // GetLastLogEntry. A send whose build failed writes no log file.
+    NoThrow([&] { AppendClosingEntry(lastJob->Trace(), outcome, ToResultText); });
+    if (built == RawOutcome::Success && !logFilePath.empty())
+        NoThrow([this] { WriteSessionLogFile(); });
+    return ToResultCode(outcome);
 }
 
 const SmtpChar* CSmtpClientWrapper::GetSessionLog()
 {
-    AppendLogSummary(lastResultCode, ToResultCode);
-    CollectSessionLog(sessionEntries, traceEntries);
+    AppendSummary();
+    const LogEntries& sessionEntries = lastJob->Trace().sessionEntries;
     if (sessionEntries.empty())
         return SMTPCLIENT_TEXT("");
     logText.clear();
@@ -70,24 +64,23 @@ const SmtpChar* CSmtpClientWrapper::GetSessionLog()
 
 const SmtpChar* CSmtpClientWrapper::GetLastLogEntry()
 {
+    const LogEntries& sessionEntries = lastJob->Trace().sessionEntries;
     logText.clear();
     if (!sessionEntries.empty())
         CodePageToWide(sessionEntries.back().c_str(), logText, kAnsiCodePage);
     return logText.c_str();
 }
 
-// The host reads why the send ended with GetLastLogEntry, which collects
-// nothing itself.
-void CSmtpClientWrapper::EndSessionDialogue()
+void CSmtpClientWrapper::AppendSummary()
 {
-    QueueClosingEntry(lastResultCode, ToResultText);
-    CollectSessionLog(sessionEntries, traceEntries);
+    AppendLogSummary(lastJob->Trace(), lastResultCode);
+    lastResultCode = RemapBySummary(lastResultCode);
 }
 
 void CSmtpClientWrapper::WriteSessionLogFile()
 {
-    WriteLogFile(logFilePath, logAppend, lastResultCode, ToResultCode, sessionEntries,
-                 traceEntries);
+    AppendSummary();
+    WriteLogFile(logFilePath, logAppend, lastJob->Trace().traceEntries);
 }
 
 } // namespace SMTPClientNS

@@ -7,6 +7,7 @@
 
 #include "ProxyValues.h"
 #include "async/AsyncTask.h"
+#include "encoding/CodePage.h"
 
 namespace SMTPClientNS {
 
@@ -29,17 +30,24 @@ void CopyBounded(SmtpChar* buffer, const WString& value)
     buffer[length] = 0;
 }
 
+// A send reads the proxy's text as GetProxyValue hands it out: cut to fit.
+std::string BoundedAnsi(const WString& value)
+{
+    return ToAnsi(value.substr(0, kProxyValueCapacity - 1).c_str());
+}
+
 } // namespace
 
 CSmtpClientWrapper::CSmtpClientWrapper()
     : mimeMessage(nullptr), asyncCallback(nullptr), verifyCertificateStatus(false), useProxy(false),
       useTls(true), logAppend(true), tlsVersion(0), port(-1), verifyCertificate(0),
-      lastResultCode(kNoSendYet), referenceCount(1), connectTimeout(0), traceLayoutFlag(1)
+      lastResultCode(kNoSendYet), referenceCount(1), connectTimeout(0), lastJob(new SendJob())
 {}
 
 int CSmtpClientWrapper::SendAsync()
 {
-    return CAsyncTask::ExecuteTask(asyncThread, this);
+    return asyncThread.PostTask(std::make_unique<CAsyncTask>(
+        this, std::make_unique<SendJob>(TakeSettings(), mimeMessage, false)));
 }
 int CSmtpClientWrapper::CancelAsync(int taskId)
 {
@@ -168,7 +176,7 @@ int CSmtpClientWrapper::GetConnectTimeout()
 }
 void CSmtpClientWrapper::SetUser(const SmtpChar* user)
 {
-    this->user = TextOrEmpty(user);
+    this->user = user;
 }
 const SmtpChar* CSmtpClientWrapper::GetUser()
 {
@@ -177,7 +185,7 @@ const SmtpChar* CSmtpClientWrapper::GetUser()
 
 void CSmtpClientWrapper::SetPassword(const SmtpChar* password)
 {
-    this->password = TextOrEmpty(password);
+    this->password = password;
 }
 
 const SmtpChar* CSmtpClientWrapper::GetPassword()
@@ -186,7 +194,7 @@ const SmtpChar* CSmtpClientWrapper::GetPassword()
 }
 void CSmtpClientWrapper::SetOAuth2Token(const SmtpChar* token)
 {
-    oauth2Token = TextOrEmpty(token);
+    oauth2Token = token;
 }
 const SmtpChar* CSmtpClientWrapper::GetOAuth2Token()
 {
@@ -194,7 +202,7 @@ const SmtpChar* CSmtpClientWrapper::GetOAuth2Token()
 }
 void CSmtpClientWrapper::SetHost(const SmtpChar* host)
 {
-    this->host = TextOrEmpty(host);
+    this->host = host;
 }
 const SmtpChar* CSmtpClientWrapper::GetHost()
 {
@@ -229,6 +237,29 @@ void CSmtpClientWrapper::SetMimeMessage(IMimeMessage* message)
 IMimeMessage* CSmtpClientWrapper::GetMimeMessage()
 {
     return mimeMessage;
+}
+
+SendSettings CSmtpClientWrapper::TakeSettings() const
+{
+    SendSettings settings;
+    ConnectionSettings& connection = settings.connection;
+    connection.host = ToAnsi(host.c_str());
+    connection.port = port;
+    connection.useProxy = useProxy;
+    connection.proxy.host = BoundedAnsi(proxy.host);
+    connection.proxy.port = proxy.port;
+    connection.proxy.type = proxy.type;
+    connection.proxy.user = BoundedAnsi(proxy.user);
+    connection.proxy.password = BoundedAnsi(proxy.password);
+    connection.user = ToAnsi(user.c_str());
+    connection.password = ToAnsi(password.c_str());
+    connection.oauth2Token = ToAnsi(oauth2Token.c_str());
+    connection.useTls = useTls;
+    connection.tlsVersion = tlsVersion;
+    connection.verifyCertificate = verifyCertificate;
+    connection.verifyCertificateStatus = verifyCertificateStatus;
+    settings.connectTimeout = connectTimeout;
+    return settings;
 }
 
 } // namespace SMTPClientNS

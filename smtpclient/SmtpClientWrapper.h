@@ -1,15 +1,16 @@
-// The client implementation: every setting, the handles of the last
-// synchronous send, the asynchronous worker and the session log.
+// The client implementation: every setting, the last synchronous send with
+// its log, and the asynchronous worker.
 #ifndef SMTPCLIENT_SMTPCLIENTWRAPPER_H
 #define SMTPCLIENT_SMTPCLIENTWRAPPER_H
 
 #include <cstdint>
+#include <memory>
 
 #include "ISmtpClient.h"
-#include "Transfer.h"
+#include "SendJob.h"
+#include "SendSettings.h"
 #include "WideString.h"
 #include "async/AsyncThread.h"
-#include "log/TraceLog.h"
 #include "platform/DestructorSlot.h"
 
 namespace SMTPClientNS {
@@ -67,10 +68,13 @@ public:
     void SetMimeMessage(IMimeMessage* message) override;
     IMimeMessage* GetMimeMessage() override;
 
+    // The settings as a send takes them.
+    SendSettings TakeSettings() const;
+
 private:
-    // Queues the closing entry of the send and collects the session entries.
-    void EndSessionDialogue();
-    // Runs the log-file step: summary, collection and the write.
+    // Appends a summary to the last send's log and re-maps lastResultCode.
+    void AppendSummary();
+    // Runs the log-file step: summary and the write.
     void WriteSessionLogFile();
 
     // The host's own, left alone when the client goes.
@@ -94,13 +98,9 @@ private:
     WString oauth2Token;
     WString logFilePath;
     ProxySettings proxy;
-    LogQueue sessionEntries;
-    LogQueue traceEntries;
-    // Outlives the easy handle: libcurl may trace until curl_easy_cleanup.
-    unsigned char traceLayoutFlag;
-    // The last synchronous send's handles, kept until the next send. Declared
-    // last, so that they are freed before the members they trace into.
-    Transfer lastTransfer;
+    // The last synchronous send, its transfer and log kept until the next
+    // send; before the first, an empty log.
+    std::unique_ptr<SendJob> lastJob;
 };
 
 } // namespace SMTPClientNS

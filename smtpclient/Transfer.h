@@ -1,7 +1,6 @@
 // The handles of one libcurl transfer, owned as one: the easy handle, the
-// recipient and header lists, and the four MIME trees. A synchronous send
-// keeps them in the client until the next send, an asynchronous one in its
-// task record.
+// recipient and header lists, and the four MIME trees. Each send job owns
+// one; the client keeps its last synchronous job until the next send.
 #ifndef SMTPCLIENT_TRANSFER_H
 #define SMTPCLIENT_TRANSFER_H
 

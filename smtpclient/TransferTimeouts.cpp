@@ -99,7 +99,7 @@ long StallBoundMs(curl_off_t uploadTotal, curl_off_t uploaded)
                                                   : kTransferBounds.replyWaitMs;
 }
 
-int PerformTransfer(CURL* curlHandle, char* errorBuffer)
+CURLcode PerformTransfer(CURL* curlHandle, char* errorBuffer)
 {
     TransferClock clock;
     WatchTransfer(curlHandle, &clock);

@@ -25,7 +25,7 @@ long StallBoundMs(curl_off_t uploadTotal, curl_off_t uploaded);
 // ends in CURLE_OPERATION_TIMEDOUT. errorBuffer, when not null, is the
 // handle's CURLOPT_ERRORBUFFER; such a transfer then says there which bound
 // it passed, where libcurl would only say that a callback aborted it.
-int PerformTransfer(CURL* curlHandle, char* errorBuffer);
+CURLcode PerformTransfer(CURL* curlHandle, char* errorBuffer);
 
 } // namespace SMTPClientNS
 

@@ -83,5 +83,5 @@ int main(int argc, char** argv)
 
     client->Release();
     message->Release();
-    return completion.done && completion.result == 1 ? 0 : 1;
+    return completion.done && completion.result == kResultSuccess ? 0 : 1;
 }

@@ -47,12 +47,12 @@ int main(int argc, char** argv)
     client->SetMimeMessage(message);
     const int result = client->Send();
     std::printf("result %d\n", result);
-    if (result != 1)
+    if (result != kResultSuccess)
         // The session log's last entry says why, in the server's words when
         // it refused something.
         std::fputs(Narrow(client->GetLastLogEntry()).c_str(), stdout);
 
     client->Release();
     message->Release();
-    return result == 1 ? 0 : 1;
+    return result == kResultSuccess ? 0 : 1;
 }

@@ -74,5 +74,5 @@ int main(int argc, char** argv)
 
     client->Release();
     message->Release();
-    return completion.result == 1 ? 0 : 1;
+    return completion.result == kResultSuccess ? 0 : 1;
 }

@@ -1,6 +1,7 @@
-// One asynchronous send: its record and the object that drives its three
-// steps (prepare on the host's thread, execute on the worker, complete on the
-// window's thread).
+// One asynchronous send: its job, its id, and a reference on the client for
+// as long as the host is to hear of it. Prepared on the host's thread, run
+// on the worker, completed on the window's thread; whoever holds it last
+// destroys it, and with it all it holds.
 #ifndef SMTPCLIENT_ASYNC_ASYNCTASK_H
 #define SMTPCLIENT_ASYNC_ASYNCTASK_H
 
@@ -8,47 +9,42 @@
 #include <memory>
 
 #include "../ISmtpClient.h"
-#include "../Transfer.h"
+#include "../SendJob.h"
 
 namespace SMTPClientNS {
 
-class CAsyncThread;
-struct AsyncTaskRecord;
-
-// The three steps of one send. The nesting object points back at the record
-// that owns it.
-class INesting {
-public:
-    virtual ~INesting() {}
-    virtual void Prepare() = 0;
-    virtual void Execute() = 0;
-    virtual void Complete() = 0;
-    virtual void SetTaskRecord(AsyncTaskRecord* record) = 0;
-    virtual AsyncTaskRecord* GetTaskRecord() = 0;
-};
-
-// Whoever holds the record last destroys it, and with it all the task holds.
-struct AsyncTaskRecord {
-    // Takes a reference on client.
-    AsyncTaskRecord(ISmtpClient* client, std::unique_ptr<INesting> nesting);
-    // Gives back the client reference, if the record still holds it (then on
-    // the host's thread, and it may destroy the client), the transfer handles
-    // and the nesting object.
-    ~AsyncTaskRecord();
-    AsyncTaskRecord(const AsyncTaskRecord&) = delete;
-    AsyncTaskRecord& operator=(const AsyncTaskRecord&) = delete;
-
-    std::unique_ptr<INesting> nesting;
-    Transfer transfer;
-    ISmtpClient* client; // the reference, or null for a task that can reach no host
-    int32_t taskId = 0;
-    int32_t result = 0; // raw outcome
-};
-
 class CAsyncTask {
 public:
-    // Queues a send of client on worker, the client's own; returns the task id.
-    static int32_t ExecuteTask(CAsyncThread& worker, ISmtpClient* client);
+    // Takes a reference on client.
+    CAsyncTask(ISmtpClient* client, std::unique_ptr<SendJob> job);
+    // Gives back the client reference, if the task still holds it (then on
+    // the host's thread, and it may destroy the client), and the job.
+    ~CAsyncTask();
+    CAsyncTask(const CAsyncTask&) = delete;
+    CAsyncTask& operator=(const CAsyncTask&) = delete;
+
+    int32_t Id() const { return id; }
+    void SetId(int32_t taskId) { id = taskId; }
+
+    // Builds the request, on the host's thread.
+    void Prepare();
+    // Performs a request that was built, on the worker.
+    void Execute();
+    // Ends a task that no worker can run, as a general error.
+    void EndUnrun();
+    // Tells the client's callback, read now, on the window's thread. A
+    // client without one is not told.
+    void Complete();
+
+    // False once the task can reach no host.
+    bool ReachesHost() const { return client != nullptr; }
+    // Hands over the client reference; the task then reaches no host.
+    ISmtpClient* DisownClient();
+
+private:
+    ISmtpClient* client;
+    std::unique_ptr<SendJob> job;
+    int32_t id = 0;
 };
 
 } // namespace SMTPClientNS

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "../NoThrow.h"
-#include "../Outcomes.h"
 #include "AsyncTestHooks.h"
 #include "HostThreadEnd.h"
 
@@ -26,11 +25,9 @@ const int32_t kNotQueued = -1;
 // A task whose completion cannot reach the host gives its reference on the
 // client back at once; whoever finishes it gives back the rest. The caller
 // of SendAsync holds a reference of its own, so the client stays.
-void LeaveUnreported(AsyncTaskRecord& record)
+void LeaveUnreported(CAsyncTask& task)
 {
-    ISmtpClient* client = record.client;
-    record.client = nullptr;
-    client->Release();
+    task.DisownClient()->Release();
 }
 
 } // namespace
@@ -54,8 +51,8 @@ CAsyncThread::~CAsyncThread()
     windowName.clear();
 }
 
-// A step that finds no memory gives the task back with its record.
-int32_t CAsyncThread::PostTask(std::unique_ptr<AsyncTaskRecord> record)
+// A step that finds no memory gives the task back.
+int32_t CAsyncThread::PostTask(std::unique_ptr<CAsyncTask> task)
 {
     className = kWindowClassName;
     windowName = kWindowClassName;
@@ -63,13 +60,13 @@ int32_t CAsyncThread::PostTask(std::unique_ptr<AsyncTaskRecord> record)
         StartWorker();
     if (!tasks->HasWindow())
         CreateWindowOnce();
-    record->nesting->SetTaskRecord(record.get());
-    record->nesting->Prepare();
+    task->Prepare();
     const int32_t taskId = ++lastTaskId;
+    task->SetId(taskId);
     if (!tasks->HasWindow())
-        LeaveUnreported(*record);
+        LeaveUnreported(*task);
     if (!NoThrow(false, [&] {
-            tasks->Add(taskId, std::move(record));
+            tasks->Add(std::move(task));
             return true;
         }))
         return kNotQueued;
@@ -84,9 +81,9 @@ int32_t CAsyncThread::PostTask(std::unique_ptr<AsyncTaskRecord> record)
 
 int32_t CAsyncThread::CancelTask(int32_t taskId)
 {
-    // The records go as the call returns; the last may destroy the client,
+    // The tasks go as the call returns; the last may destroy the client,
     // and this object with it.
-    const std::vector<std::unique_ptr<AsyncTaskRecord>> withdrawn = tasks->Withdraw(taskId);
+    const std::vector<std::unique_ptr<CAsyncTask>> withdrawn = tasks->Withdraw(taskId);
     return withdrawn.empty() ? -1 : 1;
 }
 
@@ -155,27 +152,25 @@ unsigned long CAsyncThread::ThreadProc(void* argument)
 // A cancelled task is no longer in the table, and its notice is ignored.
 void CAsyncThread::RunTask(TaskTable& table, int32_t taskId)
 {
-    std::unique_ptr<AsyncTaskRecord> record = table.Start(taskId);
-    if (record == nullptr)
+    std::unique_ptr<CAsyncTask> task = table.Start(taskId);
+    if (task == nullptr)
         return;
-    record->taskId = taskId;
-    record->nesting->Execute();
-    table.Finish(std::move(record), kTaskDoneMessage);
+    task->Execute();
+    table.Finish(std::move(task), kTaskDoneMessage);
 }
 
 void CAsyncThread::CompleteWithoutWorker(int32_t taskId)
 {
-    std::unique_ptr<AsyncTaskRecord> record = tasks->Start(taskId);
-    if (record == nullptr)
+    std::unique_ptr<CAsyncTask> task = tasks->Start(taskId);
+    if (task == nullptr)
         return;
-    record->taskId = taskId;
-    record->result = kOutcomeBadState;
-    tasks->Finish(std::move(record), kTaskDoneMessage);
+    task->EndUnrun();
+    tasks->Finish(std::move(task), kTaskDoneMessage);
 }
 
-// The notice carries the table and the record's address, which only names
-// the record: the table keeps it until TakeFinished hands it over here. The
-// window is live, so its client and the table are still there.
+// The notice carries the table and the task id: the table keeps the task
+// until TakeFinished hands it over here. The window is live, so its client
+// and the table are still there.
 intptr_t SMTPCLIENT_WINDOW_CALL CAsyncThread::WindowProc(Platform::WindowHandle window,
                                                          uint32_t message, uintptr_t wParam,
                                                          intptr_t lParam)
@@ -185,12 +180,11 @@ intptr_t SMTPCLIENT_WINDOW_CALL CAsyncThread::WindowProc(Platform::WindowHandle 
     if (message != kTaskDoneMessage)
         return Platform::DefaultWindowProcedure(window, message, wParam, lParam);
     TaskTable* table = reinterpret_cast<TaskTable*>(wParam);
-    const std::unique_ptr<AsyncTaskRecord> record =
-        table->TakeFinished(reinterpret_cast<AsyncTaskRecord*>(lParam));
-    if (record == nullptr)
+    const std::unique_ptr<CAsyncTask> task = table->TakeFinished(static_cast<int32_t>(lParam));
+    if (task == nullptr)
         return 1;
-    // The record goes on return, and may take the client with this window.
-    record->nesting->Complete();
+    // The task goes on return, and may take the client with this window.
+    task->Complete();
     return 1;
 }
 

@@ -2,16 +2,17 @@
 // queued transfers, and a hidden window that carries each finished task back
 // to the thread that made the client's first SendAsync call.
 //
-// The hops of one completion; after the semicolon, who holds the record:
-//   1. host thread: SendAsync -> PostTask -> INesting::Prepare; PostTask
+// The hops of one completion; after the semicolon, who holds the task:
+//   1. host thread: SendAsync -> PostTask -> CAsyncTask::Prepare; PostTask
 //   2. the table's queue, and a notice with the task id to the worker; the
 //      table
-//   3. worker: RunTask -> INesting::Execute; RunTask
-//   4. TaskTable::Finish posts a notice to the window; the table
-//   5. host thread, dispatching: WindowProc -> INesting::Complete ->
+//   3. worker: RunTask -> CAsyncTask::Execute; RunTask
+//   4. TaskTable::Finish posts a notice with the task id to the window; the
+//      table
+//   5. host thread, dispatching: WindowProc -> CAsyncTask::Complete ->
 //      IAsyncCallback::OnSendComplete; WindowProc
-//   6. WindowProc returns and the record is destroyed, giving back the
-//      client reference, the transfer handles and the nesting object.
+//   6. WindowProc returns and the task is destroyed, giving back the client
+//      reference and its job.
 #ifndef SMTPCLIENT_ASYNC_ASYNCTHREAD_H
 #define SMTPCLIENT_ASYNC_ASYNCTHREAD_H
 
@@ -32,7 +33,7 @@ public:
     // Stops the worker and destroys the window. An idle worker is waited for
     // (at most 1000 ms); one with tasks left to finish, or of a host thread
     // that is ending, ends on its own.
-    virtual ~CAsyncThread();
+    ~CAsyncThread();
     CAsyncThread(const CAsyncThread&) = delete;
     CAsyncThread& operator=(const CAsyncThread&) = delete;
 
@@ -40,7 +41,7 @@ public:
     // (1, 2, 3, ... per client). The first call starts the worker and
     // creates the window on the calling thread. Without a window the task
     // is performed all the same; only its completion cannot be reported.
-    int32_t PostTask(std::unique_ptr<AsyncTaskRecord> record);
+    int32_t PostTask(std::unique_ptr<CAsyncTask> task);
 
     // Withdraws a queued task (0: every queued task) and gives back all it
     // holds. 1, or -1 when nothing was queued under that id.

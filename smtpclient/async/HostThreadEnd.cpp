@@ -12,13 +12,13 @@ namespace {
 thread_local bool ending = false;
 
 // The window goes first, so that no notice left in the thread's queue can
-// be dispatched after its record was given back.
+// be dispatched after its task was given back.
 void GiveBack(TaskTable& tasks)
 {
     TaskTable::Abandoned abandoned = tasks.AbandonHost();
     if (abandoned.window != nullptr && Platform::IsLiveWindow(abandoned.window))
         Platform::DestroyHiddenWindow(abandoned.window);
-    // The finished records go whole, with the reference each holds.
+    // The finished tasks go whole, with the reference each holds.
     abandoned.finished.clear();
     for (ISmtpClient* client : abandoned.references)
         client->Release();

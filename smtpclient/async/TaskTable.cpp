@@ -2,19 +2,16 @@
 
 #include "../NoThrow.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace SMTPClientNS {
 
 namespace {
 
-void Disown(AsyncTaskRecord* record, std::vector<ISmtpClient*>& references)
+void Disown(CAsyncTask* task, std::vector<ISmtpClient*>& references)
 {
-    if (record->client == nullptr)
-        return;
-    references.push_back(record->client);
-    record->client = nullptr;
+    if (task->ReachesHost())
+        references.push_back(task->DisownClient());
 }
 
 } // namespace
@@ -39,17 +36,18 @@ Platform::WindowHandle TaskTable::TakeWindow()
     return taken;
 }
 
-void TaskTable::Add(int32_t taskId, std::unique_ptr<AsyncTaskRecord> record)
+void TaskTable::Add(std::unique_ptr<CAsyncTask> task)
 {
     std::lock_guard<std::mutex> hold(lock);
-    pendingTasks[taskId] = std::move(record);
+    const int32_t taskId = task->Id();
+    pendingTasks[taskId] = std::move(task);
 }
 
-// Room for every record is made before any is moved, so a withdrawal that
+// Room for every task is made before any is moved, so a withdrawal that
 // finds no memory leaves the queue as it was.
-std::vector<std::unique_ptr<AsyncTaskRecord>> TaskTable::Withdraw(int32_t taskId)
+std::vector<std::unique_ptr<CAsyncTask>> TaskTable::Withdraw(int32_t taskId)
 {
-    std::vector<std::unique_ptr<AsyncTaskRecord>> withdrawn;
+    std::vector<std::unique_ptr<CAsyncTask>> withdrawn;
     std::lock_guard<std::mutex> hold(lock);
     if (taskId != 0) {
         auto entry = pendingTasks.find(taskId);
@@ -66,52 +64,49 @@ std::vector<std::unique_ptr<AsyncTaskRecord>> TaskTable::Withdraw(int32_t taskId
     return withdrawn;
 }
 
-std::unique_ptr<AsyncTaskRecord> TaskTable::Start(int32_t taskId)
+std::unique_ptr<CAsyncTask> TaskTable::Start(int32_t taskId)
 {
     std::lock_guard<std::mutex> hold(lock);
     auto entry = pendingTasks.find(taskId);
     if (entry == pendingTasks.end())
         return nullptr;
-    std::unique_ptr<AsyncTaskRecord> record = std::move(entry->second);
+    std::unique_ptr<CAsyncTask> task = std::move(entry->second);
     pendingTasks.erase(entry);
-    running = record.get();
-    return record;
+    running = task.get();
+    return task;
 }
 
 // The notice is posted under the lock, so that a host thread ending at the
-// same time either finds the record here or the window still there. A
-// notice that cannot be posted leaves the record to that thread's end. A
-// record that is not the host's goes with the parameter, after the lock.
-void TaskTable::Finish(std::unique_ptr<AsyncTaskRecord> record, uint32_t doneMessage)
+// same time either finds the task here or the window still there. A notice
+// that cannot be posted leaves the task to that thread's end. A task that is
+// not the host's goes with the parameter, after the lock.
+void TaskTable::Finish(std::unique_ptr<CAsyncTask> task, uint32_t doneMessage)
 {
     std::lock_guard<std::mutex> hold(lock);
-    if (running == record.get())
+    if (running == task.get())
         running = nullptr;
-    if (record->client == nullptr)
+    if (!task->ReachesHost())
         return;
-    const intptr_t notice = reinterpret_cast<intptr_t>(record.get());
+    const int32_t taskId = task->Id();
     // Without memory for the notice, the task of the host stays here (or, if
     // not even that fits, nowhere) rather than being given back off the
     // host's thread: its reference then keeps the client, and a host thread
     // that ends gives back what waits here.
     NoThrow([&] {
-        finished.push_back(std::move(record));
-        Platform::PostWindowMessage(window, doneMessage, reinterpret_cast<uintptr_t>(this), notice);
+        finished[taskId] = std::move(task);
+        Platform::PostWindowMessage(window, doneMessage, reinterpret_cast<uintptr_t>(this), taskId);
     });
     // Still ours only when not even the list had room: let go, not destroyed.
-    static_cast<void>(record.release());
+    static_cast<void>(task.release());
 }
 
-std::unique_ptr<AsyncTaskRecord> TaskTable::TakeFinished(const AsyncTaskRecord* record)
+std::unique_ptr<CAsyncTask> TaskTable::TakeFinished(int32_t taskId)
 {
     std::lock_guard<std::mutex> hold(lock);
-    auto entry = std::find_if(finished.begin(), finished.end(),
-                              [record](const std::unique_ptr<AsyncTaskRecord>& waiting) {
-                                  return waiting.get() == record;
-                              });
+    auto entry = finished.find(taskId);
     if (entry == finished.end())
         return nullptr;
-    std::unique_ptr<AsyncTaskRecord> taken = std::move(*entry);
+    std::unique_ptr<CAsyncTask> taken = std::move(entry->second);
     finished.erase(entry);
     return taken;
 }

@@ -16,10 +16,9 @@
 
 namespace SMTPClientNS {
 
-// A task is the host's while its record holds a reference on the client;
-// one whose record holds none can reach no host, and its record goes as it
-// finishes. The table owns the records queued and those finished; the one
-// running is its worker's.
+// A task is the host's while it holds a reference on the client; one that
+// holds none can reach no host, and goes as it finishes. The table owns the
+// tasks queued and those finished; the one running is its worker's.
 class TaskTable {
 public:
     TaskTable() = default;
@@ -31,18 +30,18 @@ public:
     // Clears the window and returns what it was.
     Platform::WindowHandle TakeWindow();
 
-    // Queues the record under taskId (an entry under the same id is replaced).
-    void Add(int32_t taskId, std::unique_ptr<AsyncTaskRecord> record);
-    // Removes the entries of taskId (0: all) and returns their records.
-    std::vector<std::unique_ptr<AsyncTaskRecord>> Withdraw(int32_t taskId);
+    // Queues the task under its id (a task under the same id is replaced).
+    void Add(std::unique_ptr<CAsyncTask> task);
+    // Removes the tasks of taskId (0: all) and returns them.
+    std::vector<std::unique_ptr<CAsyncTask>> Withdraw(int32_t taskId);
     // Takes a queued task out to run it; null when the id is not queued.
-    std::unique_ptr<AsyncTaskRecord> Start(int32_t taskId);
+    std::unique_ptr<CAsyncTask> Start(int32_t taskId);
     // Ends the run of a task. A task of the host waits here for the window
     // procedure, and its notice is posted to the window, with this table as
-    // wParam and the record as lParam; any other record goes.
-    void Finish(std::unique_ptr<AsyncTaskRecord> record, uint32_t doneMessage);
-    // For the window procedure: the record, when it was waiting; else null.
-    std::unique_ptr<AsyncTaskRecord> TakeFinished(const AsyncTaskRecord* record);
+    // wParam and the task id as lParam; any other task goes.
+    void Finish(std::unique_ptr<CAsyncTask> task, uint32_t doneMessage);
+    // For the window procedure: the task, when it was waiting; else null.
+    std::unique_ptr<CAsyncTask> TakeFinished(int32_t taskId);
     // A task queued or running.
     bool Busy();
 
@@ -50,7 +49,7 @@ public:
     // ones, given up whole, and the references of those queued or running,
     // which are left to the worker to finish and give back.
     struct Abandoned {
-        std::vector<std::unique_ptr<AsyncTaskRecord>> finished;
+        std::map<int32_t, std::unique_ptr<CAsyncTask>> finished;
         std::vector<ISmtpClient*> references;
         Platform::WindowHandle window = nullptr;
     };
@@ -58,9 +57,9 @@ public:
 
 private:
     std::mutex lock;
-    std::map<int32_t, std::unique_ptr<AsyncTaskRecord>> pendingTasks;
-    AsyncTaskRecord* running = nullptr;
-    std::vector<std::unique_ptr<AsyncTaskRecord>> finished;
+    std::map<int32_t, std::unique_ptr<CAsyncTask>> pendingTasks;
+    CAsyncTask* running = nullptr;
+    std::map<int32_t, std::unique_ptr<CAsyncTask>> finished;
     Platform::WindowHandle window = nullptr;
 };
 

@@ -74,13 +74,13 @@ int MapConversionResult(int result)
     case kConversionStepDone:
         return 0;
     case kConversionStepRefused:
-        return kOutcomeConversionInvalidParameter;
+        return ValueOf(RawOutcome::ConversionInvalidParameter);
     case kConversionStepOutOfMemory:
-        return kOutcomeConversionOutOfMemory;
+        return ValueOf(RawOutcome::ConversionOutOfMemory);
     case kConversionStepUnknownCharset:
-        return kOutcomeConversionUnsupported;
+        return ValueOf(RawOutcome::ConversionUnsupported);
     default:
-        return kOutcomeConversionFailed;
+        return ValueOf(RawOutcome::ConversionFailed);
     }
 }
 
@@ -104,18 +104,18 @@ int ConvertUtf16ToCharset(CharsetConverter& converter, std::string charset, cons
                           char** out, size_t* outLength)
 {
     if (charset.empty() || out == nullptr || outLength == nullptr || text == nullptr)
-        return kOutcomeBadState;
+        return ValueOf(RawOutcome::BadState);
 
     size_t units = std::char_traits<SmtpChar>::length(text);
     if (units == 0 || units > static_cast<size_t>(INT32_MAX))
-        return kOutcomeBadState;
+        return ValueOf(RawOutcome::BadState);
 
     // The input is the text as UTF-16LE bytes, copied so the conversion can
     // walk it freely.
     size_t byteLength = units * 2;
     std::unique_ptr<char[]> copy(new (std::nothrow) char[byteLength + 1]);
     if (!copy)
-        return kOutcomeConversionOutOfMemory;
+        return ValueOf(RawOutcome::ConversionOutOfMemory);
     std::memset(copy.get(), 0, byteLength + 1);
     for (size_t i = 0; i < units; ++i) {
         uint16_t unit = static_cast<uint16_t>(text[i]);

@@ -13,6 +13,14 @@
 
 namespace SMTPClientNS {
 
+// What the conversion's inner step returns, before it becomes one of the
+// conversion outcomes; a failed conversion returns its errno instead.
+// Refused covers bad arguments and no memory for the output alike.
+const int kConversionStepDone = 1;
+const int kConversionStepRefused = -1;
+const int kConversionStepOutOfMemory = -2;
+const int kConversionStepUnknownCharset = -3;
+
 // One open conversion from UTF-16LE and the charset name it was opened for.
 struct CharsetConverter {
     CharsetConverter();
@@ -22,9 +30,9 @@ struct CharsetConverter {
 
     CharsetBackend::Handle handle; // CharsetBackend::NoHandle() when none
     std::string charset;           // empty when handle is none
-    // Held for each whole conversion, so that a synchronous send on the
-    // host's thread and an asynchronous one on a worker never share the
-    // descriptor at the same time.
+    // Held for each whole conversion, so that sends on different threads
+    // (the hosts' own and the workers) never share the descriptor at the
+    // same time.
     std::mutex lock;
 };
 
@@ -33,8 +41,9 @@ CharsetConverter& GetSharedConverter();
 
 // Converts text into charset. On success (0) *out receives a zero-filled
 // buffer of 10 bytes per code unit plus 1 (free it with FreeConverted) and
-// *outLength the produced byte count. Failures: kOutcomeBadState for bad
-// arguments or empty text, otherwise one of the kOutcomeConversion* outcomes.
+// *outLength the produced byte count. Failures: RawOutcome::BadState for
+// bad arguments or empty text, otherwise one of the conversion outcomes, as
+// their values.
 int ConvertUtf16ToCharset(CharsetConverter& converter, std::string charset, const SmtpChar* text,
                           char** out, size_t* outLength);
 

@@ -1,12 +1,12 @@
 #include "SessionDialogue.h"
 
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "../encoding/CodePage.h"
 #include "PrintableBytes.h"
-#include "TraceLog.h"
 
 namespace SMTPClientNS {
 
@@ -14,22 +14,6 @@ namespace {
 
 const char kMask[] = "****";
 const char kChallengeCode[] = "334";
-
-// The dialogue of the send under way. Shared by every client of the process
-// and unguarded, like the trace queues: one traced send at a time.
-struct Dialogue {
-    std::string clientLine;              // bytes of a command not yet ended by a line break
-    std::string serverLine;              // the same for a reply line
-    std::vector<std::string> replyLines; // lines of a multi-line reply not yet complete
-    std::string step;                    // the command that the next reply answers, masked
-    bool dataSent = false;               // message data went out after that command
-    bool challenged = false;             // the last reply was a login challenge
-    std::string lastReply;               // whole, its lines joined by LF
-    std::string lastReplyStep;           // "at RCPT TO:<x@y>", "after the message data", ...
-};
-
-Dialogue CurrentDialogue;
-char ErrorBuffer[CURL_ERROR_SIZE];
 
 std::string Readable(const std::string& line)
 {
@@ -65,6 +49,20 @@ std::string MaskAuthArgument(const std::string& command)
     return command.substr(0, end) + " " + kMask;
 }
 
+// Where the line after the one at start begins: past its LF, or at size.
+size_t NextLineStart(const char* data, size_t size, size_t start)
+{
+    const void* lineFeed = std::memchr(data + start, '\n', size - start);
+    return lineFeed != nullptr ? static_cast<const char*>(lineFeed) - data + 1 : size;
+}
+
+size_t LengthWithoutLineBreak(const char* line, size_t length)
+{
+    while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
+        --length;
+    return length;
+}
+
 // Hands every complete line of block, without its line break, to take; an
 // unfinished line waits in partial for the next block.
 template <typename Take>
@@ -85,8 +83,9 @@ void SplitLines(std::string& partial, const char* data, size_t size, Take take)
 
 // A line the client sent right after a login challenge is a credential as a
 // whole; it continues the AUTH step rather than starting a new one.
-void TakeClientLine(Dialogue& dialogue, const std::string& line)
+void TakeClientLine(SendTrace& trace, const std::string& line)
 {
+    DialogueState& dialogue = trace.dialogue;
     std::string shown;
     if (dialogue.challenged) {
         shown = kMask;
@@ -96,7 +95,7 @@ void TakeClientLine(Dialogue& dialogue, const std::string& line)
     }
     dialogue.challenged = false;
     dialogue.dataSent = false;
-    QueueSessionEntry("C: " + shown + "\n");
+    trace.sessionEntries.push_back("C: " + shown + "\n");
 }
 
 // "250-..." announces more lines of the same reply; anything else ends it.
@@ -105,7 +104,7 @@ bool IsLastReplyLine(const std::string& line)
     return !(line.size() >= 4 && line[3] == '-');
 }
 
-std::string StepOfReply(const Dialogue& dialogue)
+std::string StepOfReply(const DialogueState& dialogue)
 {
     if (dialogue.dataSent)
         return "after the message data";
@@ -114,8 +113,9 @@ std::string StepOfReply(const Dialogue& dialogue)
     return "at " + dialogue.step;
 }
 
-void TakeServerLine(Dialogue& dialogue, const std::string& line)
+void TakeServerLine(SendTrace& trace, const std::string& line)
 {
+    DialogueState& dialogue = trace.dialogue;
     dialogue.replyLines.push_back(Readable(line));
     if (!IsLastReplyLine(line))
         return;
@@ -131,7 +131,7 @@ void TakeServerLine(Dialogue& dialogue, const std::string& line)
         dialogue.lastReplyStep = StepOfReply(dialogue);
     }
     dialogue.challenged = reply.compare(0, 3, kChallengeCode) == 0;
-    QueueSessionEntry(entry);
+    trace.sessionEntries.push_back(entry);
 }
 
 bool IsRefusal(const std::string& reply)
@@ -141,11 +141,11 @@ bool IsRefusal(const std::string& reply)
 
 // What libcurl said went wrong; for an outcome of the send pipeline itself,
 // the library's own message for it.
-std::string FailureText(int rawOutcome, ResultTextOf toResultText)
+std::string FailureText(const SendTrace& trace, RawOutcome rawOutcome, ResultTextOf toResultText)
 {
-    if (ErrorBuffer[0] != '\0')
-        return Readable(ErrorBuffer);
-    if (rawOutcome > 0)
+    if (trace.errorBuffer[0] != '\0')
+        return Readable(trace.errorBuffer);
+    if (ValueOf(rawOutcome) > 0)
         return curl_easy_strerror(static_cast<CURLcode>(rawOutcome));
     std::string text;
     WideToAnsi(toResultText(rawOutcome), text);
@@ -154,25 +154,23 @@ std::string FailureText(int rawOutcome, ResultTextOf toResultText)
 
 } // namespace
 
-char* StartSessionDialogue(CURL* handle)
+void StartSessionDialogue(SendTrace& trace, CURL* handle)
 {
-    CurrentDialogue = Dialogue();
-    ErrorBuffer[0] = '\0';
-    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, ErrorBuffer);
-    return ErrorBuffer;
+    trace.errorBuffer[0] = '\0';
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, trace.errorBuffer);
 }
 
-void NoteSessionDialogue(curl_infotype type, const char* data, size_t size)
+void NoteSessionDialogue(SendTrace& trace, curl_infotype type, const char* data, size_t size)
 {
-    Dialogue& dialogue = CurrentDialogue;
+    DialogueState& dialogue = trace.dialogue;
     switch (type) {
     case CURLINFO_HEADER_OUT:
         SplitLines(dialogue.clientLine, data, size,
-                   [](const std::string& line) { TakeClientLine(CurrentDialogue, line); });
+                   [&trace](const std::string& line) { TakeClientLine(trace, line); });
         break;
     case CURLINFO_HEADER_IN:
         SplitLines(dialogue.serverLine, data, size,
-                   [](const std::string& line) { TakeServerLine(CurrentDialogue, line); });
+                   [&trace](const std::string& line) { TakeServerLine(trace, line); });
         break;
     case CURLINFO_DATA_OUT:
         dialogue.dataSent = dialogue.dataSent || size > 0;
@@ -182,17 +180,35 @@ void NoteSessionDialogue(curl_infotype type, const char* data, size_t size)
     }
 }
 
-void QueueClosingEntry(int rawOutcome, ResultTextOf toResultText)
+// A line continued from an earlier block is left as it came: libcurl sends
+// each command whole.
+std::string MaskedCommands(const DialogueState& dialogue, const char* data, size_t size)
 {
-    const Dialogue& dialogue = CurrentDialogue;
+    std::string shown;
+    bool challenged = dialogue.challenged && dialogue.clientLine.empty();
+    for (size_t start = 0; start < size;) {
+        const size_t next = NextLineStart(data, size, start);
+        const size_t length = LengthWithoutLineBreak(data + start, next - start);
+        shown += challenged ? kMask : MaskAuthArgument(std::string(data + start, length));
+        // The line break goes as it came.
+        shown.append(data + start + length, next - start - length);
+        challenged = false;
+        start = next;
+    }
+    return shown;
+}
+
+void AppendClosingEntry(SendTrace& trace, RawOutcome rawOutcome, ResultTextOf toResultText)
+{
+    const DialogueState& dialogue = trace.dialogue;
     std::string entry;
-    if (rawOutcome == 0)
+    if (rawOutcome == RawOutcome::Success)
         entry = "Accepted: " + dialogue.lastReply;
     else if (IsRefusal(dialogue.lastReply))
         entry = "Refused " + dialogue.lastReplyStep + ": " + dialogue.lastReply;
     else
-        entry = "Send failed: " + FailureText(rawOutcome, toResultText);
-    QueueSessionEntry(entry + "\n");
+        entry = "Send failed: " + FailureText(trace, rawOutcome, toResultText);
+    trace.sessionEntries.push_back(entry + "\n");
 }
 
 } // namespace SMTPClientNS

@@ -8,29 +8,34 @@
 #include <curl/curl.h>
 
 #include <cstddef>
-#include <cstdint>
+#include <string>
 
 #include "../IMimeMessage.h"
+#include "../Outcomes.h"
+#include "SendTrace.h"
 
 namespace SMTPClientNS {
 
-// Forgets the dialogue of any earlier send and gives handle the buffer in
-// which libcurl describes a failure. Returns that buffer, for a caller that
-// ends the transfer on its own to say why.
-char* StartSessionDialogue(CURL* handle);
+// Gives handle the trace's buffer in which libcurl describes a failure.
+void StartSessionDialogue(SendTrace& trace, CURL* handle);
 
 // One libcurl trace report. Commands and replies become session entries;
 // message data, TLS records and libcurl's own text are left out.
-void NoteSessionDialogue(curl_infotype type, const char* data, size_t size);
+void NoteSessionDialogue(SendTrace& trace, curl_infotype type, const char* data, size_t size);
+
+// The command lines of a block the client sent, with their line breaks, as
+// the session entries show them: the argument of AUTH and every line that
+// answers a login challenge as "****", everything else byte for byte.
+std::string MaskedCommands(const DialogueState& dialogue, const char* data, size_t size);
 
 // The library's message for a raw outcome.
-typedef const SmtpChar* (*ResultTextOf)(int32_t rawOutcome);
+typedef const SmtpChar* (*ResultTextOf)(RawOutcome rawOutcome);
 
-// Queues the closing entry of a send that ended in rawOutcome: the server's
+// Appends the closing entry of a send that ended in rawOutcome: the server's
 // final reply on success; the refused command and its whole reply; or, when
 // no reply refused anything, libcurl's description of the failure (for an
 // outcome of the send pipeline itself, toResultText's).
-void QueueClosingEntry(int rawOutcome, ResultTextOf toResultText);
+void AppendClosingEntry(SendTrace& trace, RawOutcome rawOutcome, ResultTextOf toResultText);
 
 } // namespace SMTPClientNS
 

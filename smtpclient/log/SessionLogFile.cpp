@@ -8,7 +8,7 @@ namespace SMTPClientNS {
 
 namespace {
 
-std::string JoinEntries(const LogQueue& entries)
+std::string JoinEntries(const LogEntries& entries)
 {
     std::string joined;
     for (const std::string& entry : entries)
@@ -20,11 +20,8 @@ std::string JoinEntries(const LogQueue& entries)
 
 // The file is held exclusively while it is written; a file that cannot be
 // opened, or is held by another writer, gets nothing and nobody is told.
-void WriteLogFile(const WString& logFilePath, bool logAppend, int32_t& lastResultCode,
-                  ResultCodeOf toResultCode, LogQueue& sessionEntries, LogQueue& traceEntries)
+void WriteLogFile(const WString& logFilePath, bool logAppend, const LogEntries& traceEntries)
 {
-    AppendLogSummary(lastResultCode, toResultCode);
-    CollectSessionLog(sessionEntries, traceEntries);
     Platform::WriteFileExclusive(logFilePath.c_str(), logAppend, JoinEntries(traceEntries));
 }
 

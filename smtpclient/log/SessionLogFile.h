@@ -2,17 +2,14 @@
 #ifndef SMTPCLIENT_LOG_SESSIONLOGFILE_H
 #define SMTPCLIENT_LOG_SESSIONLOGFILE_H
 
-#include <cstdint>
-
 #include "../WideString.h"
-#include "TraceLog.h"
+#include "SendTrace.h"
 
 namespace SMTPClientNS {
 
-// Summary, collection, then every trace entry written to the file in one
-// write (replacing or appending). Failures to open or write are silent.
-void WriteLogFile(const WString& logFilePath, bool logAppend, int32_t& lastResultCode,
-                  ResultCodeOf toResultCode, LogQueue& sessionEntries, LogQueue& traceEntries);
+// Every trace entry written to the file in one write (replacing or
+// appending). Failures to open or write are silent.
+void WriteLogFile(const WString& logFilePath, bool logAppend, const LogEntries& traceEntries);
 
 } // namespace SMTPClientNS
 

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <utility>
 
 #include "../encoding/Digits.h"
 #include "../platform/LocalTime.h"
@@ -15,12 +14,6 @@
 namespace SMTPClientNS {
 
 namespace {
-
-// Shared by every client of the process and unguarded: only one traced send
-// or log operation may run at a time.
-std::string TraceEntryBuffer;
-LogQueue PendingTraceEntries;
-LogQueue PendingSessionEntries;
 
 const size_t kBytesPerLine = 96;
 const unsigned char kCr = 13;
@@ -54,16 +47,16 @@ size_t FindLineBreak(const unsigned char* data, size_t size, size_t from, size_t
 // Appends one line of at most 96 characters starting at offset and returns
 // the offset of the next line. A CR LF ends the line and is not printed; one
 // right after the 96th character still belongs to this line.
-size_t AppendTraceLine(const char* prefix, size_t prefixLength, const unsigned char* data,
-                       size_t size, size_t offset)
+size_t AppendTraceLine(std::string& buffer, const char* prefix, size_t prefixLength,
+                       const unsigned char* data, size_t size, size_t offset)
 {
     const size_t lineBreak =
         FindLineBreak(data, size, offset, std::min(offset + kBytesPerLine, size - 1));
     const size_t end = lineBreak < size ? lineBreak : std::min(offset + kBytesPerLine, size);
     const size_t length = end - offset;
-    const size_t start = TraceEntryBuffer.size();
-    TraceEntryBuffer.resize(start + prefixLength + length + 1);
-    char* out = &TraceEntryBuffer[start];
+    const size_t start = buffer.size();
+    buffer.resize(start + prefixLength + length + 1);
+    char* out = &buffer[start];
     std::memcpy(out, prefix, prefixLength);
     CopyPrintable<IsTraceByte>(data + offset, length, out + prefixLength);
     out[prefixLength + length] = '\n';
@@ -72,12 +65,14 @@ size_t AppendTraceLine(const char* prefix, size_t prefixLength, const unsigned c
 
 // libcurl's own text goes to standard error as it came, and into the log
 // without its leading spaces.
-void QueueInformationalText(const char* data, size_t size)
+void AppendInformationalText(SendTrace& trace, const char* data, size_t size)
 {
-    std::fwrite(data, 1, strnlen(data, size), stderr);
-    TraceEntryBuffer.append(data, size);
-    TraceEntryBuffer.erase(0, TraceEntryBuffer.find_first_not_of(' '));
-    PendingTraceEntries.push_back(TraceEntryBuffer);
+    if (trace.echoToStandardError)
+        std::fwrite(data, 1, strnlen(data, size), stderr);
+    std::string& buffer = trace.entryBuffer;
+    buffer.append(data, size);
+    buffer.erase(0, buffer.find_first_not_of(' '));
+    trace.traceEntries.push_back(buffer);
 }
 
 std::string FormatLocalTime()
@@ -93,34 +88,33 @@ std::string FormatLocalTime()
     return text;
 }
 
-void MoveEntries(LogQueue& from, LogQueue& to)
-{
-    while (!from.empty()) {
-        to.push_back(std::move(from.front()));
-        from.pop_front();
-    }
-}
-
 } // namespace
 
 int TraceCallback(CURL*, curl_infotype type, char* data, size_t size, void* userData)
 {
-    TraceEntryBuffer.clear();
-    NoteSessionDialogue(type, data, size);
+    SendTrace& trace = *static_cast<SendTrace*>(userData);
+    trace.entryBuffer.clear();
+    // Commands are masked as the dialogue stands before it takes them.
+    const std::string commands =
+        type == CURLINFO_HEADER_OUT ? MaskedCommands(trace.dialogue, data, size) : std::string();
+    NoteSessionDialogue(trace, type, data, size);
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
     switch (type) {
     case CURLINFO_TEXT:
-        QueueInformationalText(data, size);
+        AppendInformationalText(trace, data, size);
         break;
     case CURLINFO_HEADER_IN:
     case CURLINFO_DATA_IN:
     case CURLINFO_SSL_DATA_IN:
-        DumpTraceData("S", bytes, size, *static_cast<unsigned char*>(userData));
+        DumpTraceData(trace, "S", bytes, size);
         break;
     case CURLINFO_HEADER_OUT:
+        DumpTraceData(trace, "C", reinterpret_cast<const unsigned char*>(commands.data()),
+                      commands.size());
+        break;
     case CURLINFO_DATA_OUT:
     case CURLINFO_SSL_DATA_OUT:
-        DumpTraceData("C", bytes, size, *static_cast<unsigned char*>(userData));
+        DumpTraceData(trace, "C", bytes, size);
         break;
     default:
         break;
@@ -128,51 +122,29 @@ int TraceCallback(CURL*, curl_infotype type, char* data, size_t size, void* user
     return 0;
 }
 
-// The text layout is the only one; the library always passes flag 1.
-void DumpTraceData(const char* label, const unsigned char* data, size_t size, unsigned char)
+void DumpTraceData(SendTrace& trace, const char* label, const unsigned char* data, size_t size)
 {
     const std::string prefix = std::string(label) + ": ";
     for (size_t offset = 0; offset < size;)
-        offset = AppendTraceLine(prefix.data(), prefix.size(), data, size, offset);
-    PendingTraceEntries.push_back(TraceEntryBuffer);
+        offset =
+            AppendTraceLine(trace.entryBuffer, prefix.data(), prefix.size(), data, size, offset);
+    trace.traceEntries.push_back(trace.entryBuffer);
 }
 
-void ResetSessionLog(LogQueue& sessionEntries, LogQueue& traceEntries)
+void AppendLogSummary(SendTrace& trace, int32_t code)
 {
-    sessionEntries.clear();
-    traceEntries.clear();
-    PendingSessionEntries.clear();
-    PendingTraceEntries.clear();
-    TraceEntryBuffer.clear();
-}
-
-// Maps a non-zero code every time it runs, so a second summary maps the
-// already mapped value again.
-void AppendLogSummary(int32_t& code, ResultCodeOf toResultCode)
-{
-    TraceEntryBuffer.clear();
+    std::string& buffer = trace.entryBuffer;
+    buffer.clear();
     const std::string time = FormatLocalTime();
     if (code == 0) {
-        TraceEntryBuffer += kSuccessLine;
+        buffer += kSuccessLine;
     } else {
-        TraceEntryBuffer += kErrorPrefix;
-        TraceEntryBuffer += curl_easy_strerror(static_cast<CURLcode>(code));
-        TraceEntryBuffer += '\n';
-        code = toResultCode(code);
+        buffer += kErrorPrefix;
+        buffer += curl_easy_strerror(static_cast<CURLcode>(code));
+        buffer += '\n';
     }
-    TraceEntryBuffer += kEndPrefix + time + "\n\n" + kSeparator + "\n\n";
-    PendingTraceEntries.push_back(TraceEntryBuffer);
-}
-
-void QueueSessionEntry(const std::string& entry)
-{
-    PendingSessionEntries.push_back(entry);
-}
-
-void CollectSessionLog(LogQueue& sessionEntries, LogQueue& traceEntries)
-{
-    MoveEntries(PendingSessionEntries, sessionEntries);
-    MoveEntries(PendingTraceEntries, traceEntries);
+    buffer += kEndPrefix + time + "\n\n" + kSeparator + "\n\n";
+    trace.traceEntries.push_back(buffer);
 }
 
 } // namespace SMTPClientNS

@@ -1,5 +1,4 @@
-// libcurl's trace turned into log entries, and the process-wide queues that
-// hold them until a client collects them.
+// libcurl's trace of one send turned into the entries of its log.
 #ifndef SMTPCLIENT_LOG_TRACELOG_H
 #define SMTPCLIENT_LOG_TRACELOG_H
 
@@ -7,35 +6,22 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
-#include <string>
+
+#include "SendTrace.h"
 
 namespace SMTPClientNS {
 
-typedef std::deque<std::string> LogQueue;
-
-// Maps a raw send outcome to the library's result code; the log is told how
-// by its caller, which owns the result table.
-typedef int32_t (*ResultCodeOf)(int32_t rawOutcome);
-
-// CURLOPT_DEBUGFUNCTION; userData points to the one-byte layout flag.
+// CURLOPT_DEBUGFUNCTION; userData is the send's SendTrace. Login secrets are
+// masked in the trace as in the session entries.
 int TraceCallback(CURL* handle, curl_infotype type, char* data, size_t size, void* userData);
 
 // Formats one block as "C: " / "S: " lines of at most 96 characters and
-// queues it.
-void DumpTraceData(const char* label, const unsigned char* data, size_t size, unsigned char flag);
+// appends it to the trace.
+void DumpTraceData(SendTrace& trace, const char* label, const unsigned char* data, size_t size);
 
-// Empties the client's two queues, the pending queues and the entry buffer.
-void ResetSessionLog(LogQueue& sessionEntries, LogQueue& traceEntries);
-
-// Queues the summary entry; a non-zero code is replaced by toResultCode(code).
-void AppendLogSummary(int32_t& code, ResultCodeOf toResultCode);
-
-// Appends one entry to the pending session entries.
-void QueueSessionEntry(const std::string& entry);
-
-// Moves the pending entries into the client's queues, oldest first.
-void CollectSessionLog(LogQueue& sessionEntries, LogQueue& traceEntries);
+// Appends the summary entry of code: success for 0, libcurl's description
+// of any other value.
+void AppendLogSummary(SendTrace& trace, int32_t code);
 
 } // namespace SMTPClientNS
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "../encoding/CodePage.h"
 #include "../encoding/Digits.h"
@@ -73,20 +74,17 @@ int FormatMailbox(const SmtpChar* address, const SmtpChar* name, const std::stri
 
 // One line for all entries of a list, each further entry on a continuation
 // line. A failing entry drops the whole line.
-int AppendRecipientHeader(IMimeMessage* message, std::string& header, const std::string& charset,
-                          const RecipientKind& kind)
+int AppendRecipientHeader(const std::vector<RecipientEntry>& entries, std::string& header,
+                          const std::string& charset, const RecipientKind& kind)
 {
-    if (message == nullptr) {
-        return 0;
-    }
-    const int count = (message->*kind.count)();
+    const int count = static_cast<int>(entries.size());
     if (count <= 0) {
         return 0;
     }
     std::string line = kind.lineStart;
     for (int i = 1; i <= count; ++i) {
-        const SmtpChar* address = (message->*kind.entry)(i, 0);
-        const SmtpChar* name = (message->*kind.entry)(i, 1);
+        const SmtpChar* address = entries[i - 1].address.c_str();
+        const SmtpChar* name = entries[i - 1].name.c_str();
         if (IsEmptyText(address) && IsEmptyText(name)) {
             continue;
         }
@@ -137,13 +135,11 @@ std::string FormatGuid(const Platform::Guid& guid)
     return text;
 }
 
-int AppendFromHeader(IMimeMessage* message, std::string& header, const std::string& charset)
+int AppendFromHeader(const MessageSnapshot& message, std::string& header,
+                     const std::string& charset)
 {
-    if (message == nullptr) {
-        return 0;
-    }
-    const SmtpChar* address = message->GetFrom(0);
-    const SmtpChar* name = message->GetFrom(1);
+    const SmtpChar* address = message.sender.address.c_str();
+    const SmtpChar* name = message.sender.name.c_str();
     if (IsEmptyText(address) && IsEmptyText(name)) {
         return 0;
     }
@@ -162,17 +158,15 @@ void AppendDateHeader(std::string& header)
     header += "Date: " + FormatHeaderDate() + "\r\n";
 }
 
-void AppendSubjectHeader(IMimeMessage* message, std::string& header, const std::string& charset)
+void AppendSubjectHeader(const MessageSnapshot& message, std::string& header,
+                         const std::string& charset)
 {
-    if (message == nullptr) {
-        return;
-    }
     static const char kSubject[] = "Subject: ";
     std::string subject;
-    EncodeSubjectText(charset, message->GetSubject(), subject);
+    EncodeSubjectText(charset, message.subject.c_str(), subject);
     if (sizeof kSubject - 1 + subject.size() > kMaxLineOctets) {
         subject.clear();
-        FoldedEncodedWords(charset, TextOrEmpty(message->GetSubject()), subject);
+        FoldedEncodedWords(charset, message.subject.c_str(), subject);
     }
     if (subject.empty()) {
         header += std::string(kSubject) + "\r\n";
@@ -181,11 +175,8 @@ void AppendSubjectHeader(IMimeMessage* message, std::string& header, const std::
     }
 }
 
-void AppendMessageIdHeader(IMimeMessage* message, std::string& header)
+void AppendMessageIdHeader(std::string& header)
 {
-    if (message == nullptr) {
-        return;
-    }
     Platform::Guid guid;
     const std::string guidText = Platform::CreateGuid(guid) ? FormatGuid(guid) : std::string();
     header += "Message - ID: <" + guidText + "@" + Platform::ComputerName() + ">\r\n";
@@ -193,32 +184,29 @@ void AppendMessageIdHeader(IMimeMessage* message, std::string& header)
 
 } // namespace
 
-int BuildHeaderBlock(ISmtpClient* client, std::string& header)
+int BuildHeaderBlock(const MessageSnapshot& message, std::string& header)
 {
-    IMimeMessage* message = client ? client->GetMimeMessage() : nullptr;
-    if (message == nullptr) {
-        return 0;
-    }
     std::string charset;
-    WideToAnsi(message->GetCharset(), charset);
+    WideToAnsi(message.charset.c_str(), charset);
 
     int rc = AppendFromHeader(message, header, charset);
     if (rc < 0) {
         return rc;
     }
-    for (const RecipientKind& kind : kRecipientKinds) {
-        if (kind.lineStart == nullptr) {
+    for (int kind = 0; kind < kRecipientKindCount; ++kind) {
+        if (kRecipientKinds[kind].lineStart == nullptr) {
             continue;
         }
-        rc = AppendRecipientHeader(message, header, charset, kind);
+        rc =
+            AppendRecipientHeader(message.recipients[kind], header, charset, kRecipientKinds[kind]);
         if (rc < 0) {
             return rc;
         }
     }
-    AppendPriorityHeader(message->GetPriority(), header);
+    AppendPriorityHeader(message.priority, header);
     AppendDateHeader(header);
     AppendSubjectHeader(message, header, charset);
-    AppendMessageIdHeader(message, header);
+    AppendMessageIdHeader(header);
     return 0;
 }
 

@@ -6,13 +6,13 @@
 
 #include <string>
 
-#include "../ISmtpClient.h"
+#include "MessageSnapshot.h"
 
 namespace SMTPClientNS {
 
 // Appends the whole block to header. Returns 0, or the first negative code of
 // an address header (the lines built before it stay).
-int BuildHeaderBlock(ISmtpClient* client, std::string& header);
+int BuildHeaderBlock(const MessageSnapshot& message, std::string& header);
 
 // "%a, %d %b %Y %H:%M:%S %z" of the local time, classic locale.
 std::string FormatHeaderDate();

@@ -24,13 +24,13 @@ namespace {
 
 // The body parts of the alternative container, in the order they are sent.
 struct BodyKind {
-    const SmtpChar* (IMimeMessage::*body)();
+    WString MessageSnapshot::*body;
     const char* typeFormat;
 };
 
 const BodyKind kBodyKinds[] = {
-    {&IMimeMessage::GetHtmlBody, "text/html; charset=%s"},
-    {&IMimeMessage::GetTextBody, "text/plain; charset=%s"},
+    {&MessageSnapshot::htmlBody, "text/html; charset=%s"},
+    {&MessageSnapshot::textBody, "text/plain; charset=%s"},
 };
 
 struct ImageType {
@@ -42,11 +42,6 @@ const ImageType kImageTypes[] = {
     {"bmp", "image/bmp"},
     {"png", "image/png"},
 };
-
-IMimeMessage* MessageOf(ISmtpClient* client)
-{
-    return client ? client->GetMimeMessage() : nullptr;
-}
 
 // Gives a part the converted body, up to its first zero byte. Every line end
 // goes out as CR LF: a lone LF or CR would reach the server as it is, where a
@@ -150,24 +145,18 @@ void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
                 {contentId.c_str(), "Content-Disposition: inline"});
 }
 
-void CollectInlineImages(IMimeMessage* message, std::vector<InlineImageEntry>& images);
-
 } // namespace
 
-int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, ISmtpClient* client)
+int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, const MessageSnapshot& message)
 {
-    IMimeMessage* message = MessageOf(client);
-    if (message == nullptr) {
-        return 0;
-    }
-    const std::string charset = ToAnsi(message->GetCharset());
+    const std::string charset = ToAnsi(message.charset.c_str());
     bool anyBody = false;
     for (const BodyKind& kind : kBodyKinds) {
-        const SmtpChar* body = (message->*kind.body)();
-        if (IsEmptyText(body)) {
+        const WString& body = message.*kind.body;
+        if (body.empty()) {
             continue;
         }
-        const int rc = AddTextPart(*alternativeMime, body, kind.typeFormat, charset);
+        const int rc = AddTextPart(*alternativeMime, body.c_str(), kind.typeFormat, charset);
         if (rc != 0) {
             return rc;
         }
@@ -183,22 +172,13 @@ int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, ISmtpClient*
     return 0;
 }
 
-void AddInlineImageParts(curl_mime** rootMime, curl_mime** relatedMime, ISmtpClient* client)
+void AddInlineImageParts(curl_mime** rootMime, curl_mime** relatedMime,
+                         const MessageSnapshot& message)
 {
-    IMimeMessage* message = MessageOf(client);
-    if (message == nullptr) {
+    if (message.htmlBody.empty() || message.inlineImages.empty()) {
         return;
     }
-    const SmtpChar* html = message->GetHtmlBody();
-    if (IsEmptyText(html)) {
-        return;
-    }
-    std::vector<InlineImageEntry> images;
-    CollectInlineImages(message, images);
-    if (images.empty()) {
-        return;
-    }
-    for (const InlineImageEntry& image : images) {
+    for (const InlineImageEntry& image : message.inlineImages) {
         if (!image.path.empty() && !image.contentId.empty()) {
             AddInlineImagePart(*relatedMime, image);
         }
@@ -206,21 +186,12 @@ void AddInlineImageParts(curl_mime** rootMime, curl_mime** relatedMime, ISmtpCli
     AddContainer(*rootMime, *relatedMime, "multipart/related");
 }
 
-void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient* client)
+void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, const MessageSnapshot& message)
 {
-    IMimeMessage* message = MessageOf(client);
-    if (message == nullptr) {
+    if (message.attachments.empty()) {
         return;
     }
-    std::vector<WString> paths;
-    const int count = message->GetAttachmentCount();
-    for (int i = 1; i <= count; ++i) {
-        paths.push_back(message->GetAttachment(i));
-    }
-    if (paths.empty()) {
-        return;
-    }
-    for (const WString& path : paths) {
+    for (const WString& path : message.attachments) {
         if (path.empty()) {
             continue;
         }
@@ -230,19 +201,6 @@ void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient
     }
     AddContainer(*rootMime, *mixedMime, "multipart/mixed");
 }
-
-namespace {
-
-void CollectInlineImages(IMimeMessage* message, std::vector<InlineImageEntry>& images)
-{
-    const int count = message->GetInlineImageCount();
-    for (int i = 1; i <= count; ++i) {
-        images.push_back(
-            InlineImageEntry{message->GetInlineImageContentId(i), message->GetInlineImagePath(i)});
-    }
-}
-
-} // namespace
 
 const char* GetImageMimeType(const char* path)
 {

@@ -5,14 +5,16 @@
 
 #include <curl/curl.h>
 
-#include "../ISmtpClient.h"
+#include "MessageSnapshot.h"
 
 namespace SMTPClientNS {
 
 // 0, or the negative conversion code of a body.
-int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, ISmtpClient* client);
-void AddInlineImageParts(curl_mime** rootMime, curl_mime** relatedMime, ISmtpClient* client);
-void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime, ISmtpClient* client);
+int AddBodyParts(curl_mime** rootMime, curl_mime** alternativeMime, const MessageSnapshot& message);
+void AddInlineImageParts(curl_mime** rootMime, curl_mime** relatedMime,
+                         const MessageSnapshot& message);
+void AddAttachmentParts(curl_mime** rootMime, curl_mime** mixedMime,
+                        const MessageSnapshot& message);
 
 // "image/bmp", "image/png" or "" by the extension of path.
 const char* GetImageMimeType(const char* path);

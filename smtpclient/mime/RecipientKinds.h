@@ -14,7 +14,9 @@ struct RecipientKind {
     const SmtpChar* (IMimeMessage::*entry)(int index, int what);
 };
 
-inline const RecipientKind kRecipientKinds[] = {
+const int kRecipientKindCount = 3;
+
+inline const RecipientKind kRecipientKinds[kRecipientKindCount] = {
     {"To: ", &IMimeMessage::GetToCount, &IMimeMessage::GetTo},
     {"Cc: ", &IMimeMessage::GetCcCount, &IMimeMessage::GetCc},
     {nullptr, &IMimeMessage::GetBccCount, &IMimeMessage::GetBcc},

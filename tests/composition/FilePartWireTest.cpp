@@ -15,8 +15,6 @@
 #include "TempFolder.h"
 #include "TestServers.h"
 #include "TestText.h"
-#include "smtpclient/SmtpClient.h"
-#include "smtpclient/SmtpClientWrapper.h"
 #include "smtpclient/mime/FilePartSource.h"
 #include "smtpclient/mime/MimeBodyTree.h"
 #include "smtpclient/mime/MimeMessage.h"
@@ -67,10 +65,9 @@ void AddLibraryParts(curl_mime* root, curl_mime* related, curl_mime* mixed, cons
         message.AddInlineImage(W(files.images[i]).c_str(), W("image" + std::to_string(i)).c_str());
     for (const std::string& path : files.attachments)
         message.AddAttachment(W(path).c_str());
-    CSmtpClient client(new CSmtpClientWrapper());
-    client.SetMimeMessage(&message);
-    AddInlineImageParts(&root, &related, &client);
-    AddAttachmentParts(&root, &mixed, &client);
+    const MessageSnapshot snapshot = TakeMessageSnapshot(message);
+    AddInlineImageParts(&root, &related, snapshot);
+    AddAttachmentParts(&root, &mixed, snapshot);
 }
 
 // The same parts as libcurl makes them of files with its own encoder.

@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "TestText.h"
-#include "smtpclient/SmtpClient.h"
-#include "smtpclient/SmtpClientWrapper.h"
 #include "smtpclient/mime/HeaderBuilder.h"
 #include "smtpclient/mime/MimeMessage.h"
 
@@ -26,8 +24,6 @@ namespace {
 TEST(HeaderBlock, IsBuiltExactly)
 {
     CMimeMessage m;
-    CSmtpClient client(new CSmtpClientWrapper());
-    client.SetMimeMessage(&m);
     m.SetFrom(W("j@example.com").c_str(), W("Jürgen Groß").c_str());
     m.AddTo(W("bob@example.org").c_str(), nullptr);
     m.AddTo(W("z@example.org").c_str(), W("Zoë \"Z\" Ångström").c_str());
@@ -37,7 +33,7 @@ TEST(HeaderBlock, IsBuiltExactly)
     m.AddBcc(W("blind@example.org").c_str(), W("Blind").c_str());
     m.SetPriority(1);
     std::string block;
-    EXPECT_EQ(0, BuildHeaderBlock(&client, block));
+    EXPECT_EQ(0, BuildHeaderBlock(TakeMessageSnapshot(m), block));
     EXPECT_EQ(
         "From: =?UTF-8?b?SsO8cmdlbiBHcm/Dnw==?= <j@example.com>\r\n"
         "To: bob@example.org,\r\n =?UTF-8?b?Wm/DqyAiWiIgw4VuZ3N0csO2bQ==?= <z@example.org>,\r\n"
@@ -101,15 +97,13 @@ TEST(HeaderBlock, FoldsLinesThatWouldBeTooLong)
         const std::string subject = "Q3 report: " + Repeated("会議の日程と議題 ", 40)
                                     + (charset == "UTF-8" ? "😀 end" : "end");
         CMimeMessage m;
-        CSmtpClient client(new CSmtpClientWrapper());
-        client.SetMimeMessage(&m);
         m.SetCharset(W(charset).c_str());
         m.SetFrom(W("from@example.com").c_str(), W(name).c_str());
         m.AddTo(W("a@example.org").c_str(), W("A").c_str());
         m.AddTo(W("b@example.org").c_str(), W(name).c_str());
         m.SetSubject(W(subject).c_str());
         std::string block;
-        ASSERT_EQ(0, BuildHeaderBlock(&client, block));
+        ASSERT_EQ(0, BuildHeaderBlock(TakeMessageSnapshot(m), block));
 
         for (size_t start = 0, end; (end = block.find("\r\n", start)) != std::string::npos;
              start = end + 2)

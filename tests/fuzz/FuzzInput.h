@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "smtpclient/SmtpClient.h"
-#include "smtpclient/SmtpClientWrapper.h"
 #include "smtpclient/WideString.h"
 #include "smtpclient/mime/HeaderBuilder.h"
 #include "smtpclient/mime/MimeMessage.h"
@@ -54,11 +52,7 @@ inline std::vector<std::string> Fields(const uint8_t* data, size_t size, char se
 // The header block a client builds for message, and the builder's code.
 inline int BuildHeaderBlockFor(SMTPClientNS::CMimeMessage& message, std::string& block)
 {
-    SMTPClientNS::CSmtpClient client(new SMTPClientNS::CSmtpClientWrapper());
-    client.SetMimeMessage(&message);
-    const int rc = SMTPClientNS::BuildHeaderBlock(&client, block);
-    client.SetMimeMessage(nullptr);
-    return rc;
+    return SMTPClientNS::BuildHeaderBlock(SMTPClientNS::TakeMessageSnapshot(message), block);
 }
 
 // Bytes read leniently as UTF-8: three-byte forms may encode lone surrogates

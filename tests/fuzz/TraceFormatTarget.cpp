@@ -1,7 +1,8 @@
 // The trace formatter on fuzzed libcurl reports: one entry per report, and
 // protocol data as "C: " / "S: " lines of at most 96 printable characters;
 // session entries only from commands and replies, with no control byte.
-// Input: libcurl's info type, the layout flag, then the data.
+// Input: libcurl's info type, a byte that the corpus keeps from an older
+// layout flag (ignored), then the data.
 #include <curl/curl.h>
 
 #include <string>
@@ -54,16 +55,14 @@ int FuzzTraceFormat(const uint8_t* data, size_t size)
     if (size < 2)
         return 0;
     const curl_infotype type = static_cast<curl_infotype>(data[0] % (CURLINFO_END + 1));
-    unsigned char flag = data[1];
     std::string bytes(reinterpret_cast<const char*>(data + 2), size - 2);
 
-    // Each input starts from empty process-wide queues, as a send does.
-    SMTPClientNS::LogQueue session;
-    SMTPClientNS::LogQueue trace;
-    SMTPClientNS::ResetSessionLog(session, trace);
-    SMTPClientNS::StartSessionDialogue(nullptr);
-    SMTPClientNS::TraceCallback(nullptr, type, &bytes[0], bytes.size(), &flag);
-    SMTPClientNS::CollectSessionLog(session, trace);
+    // Each input starts from an empty log, as a send does.
+    SMTPClientNS::SendTrace sendTrace;
+    SMTPClientNS::StartSessionDialogue(sendTrace, nullptr);
+    SMTPClientNS::TraceCallback(nullptr, type, &bytes[0], bytes.size(), &sendTrace);
+    const SMTPClientNS::LogEntries& session = sendTrace.sessionEntries;
+    const SMTPClientNS::LogEntries& trace = sendTrace.traceEntries;
 
     Expect(session.empty() || type == CURLINFO_HEADER_IN || type == CURLINFO_HEADER_OUT,
            "a session entry from a report that is neither a command nor a reply");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "smtpclient/log/TraceLog.h"
 
@@ -9,19 +10,17 @@ using namespace SMTPClientNS;
 
 namespace {
 
-unsigned char textLayout = 1;
+SendTrace sendTrace;
 
 void Trace(curl_infotype type, const std::string& bytes)
 {
-    TraceCallback(nullptr, type, const_cast<char*>(bytes.data()), bytes.size(), &textLayout);
+    TraceCallback(nullptr, type, const_cast<char*>(bytes.data()), bytes.size(), &sendTrace);
 }
 
-// The trace entries queued since the last call, oldest first.
-LogQueue TakeEntries()
+// The trace entries appended since the last call, oldest first.
+LogEntries TakeEntries()
 {
-    LogQueue session, trace;
-    CollectSessionLog(session, trace);
-    return trace;
+    return std::exchange(sendTrace.traceEntries, {});
 }
 
 struct Block {
@@ -54,18 +53,18 @@ TEST(TraceLayout, EachBlockBecomesOneEntryOfLabelledLinesInCallbackOrder)
     for (const Block& b : blocks) {
         TakeEntries();
         Trace(b.type, b.bytes);
-        EXPECT_EQ(LogQueue{b.entry}, TakeEntries()) << b.bytes;
+        EXPECT_EQ(LogEntries{b.entry}, TakeEntries()) << b.bytes;
     }
 
     // libcurl's text is not zero-terminated: exactly size bytes are echoed.
     char text[] = "  Connected\nNOT PART OF IT";
     testing::internal::CaptureStderr();
-    TraceCallback(nullptr, CURLINFO_TEXT, text, 12, &textLayout);
+    TraceCallback(nullptr, CURLINFO_TEXT, text, 12, &sendTrace);
     EXPECT_EQ("  Connected\n", testing::internal::GetCapturedStderr());
     Trace(CURLINFO_HEADER_OUT, "QUIT\r\n");
-    EXPECT_EQ(0, TraceCallback(nullptr, CURLINFO_END, text, 1, &textLayout));
+    EXPECT_EQ(0, TraceCallback(nullptr, CURLINFO_END, text, 1, &sendTrace));
     Trace(CURLINFO_HEADER_IN, "221 Bye\r\n");
-    EXPECT_EQ((LogQueue{"Connected\n", "C: QUIT\n", "S: 221 Bye\n"}), TakeEntries());
+    EXPECT_EQ((LogEntries{"Connected\n", "C: QUIT\n", "S: 221 Bye\n"}), TakeEntries());
 }
 
 } // namespace

@@ -1,6 +1,10 @@
 #include "ResultMeanings.h"
 
+#include <smtpclient/ISmtpClient.h>
+
 namespace SmtpSend {
+
+using namespace SMTPClientNS;
 
 namespace {
 
@@ -10,29 +14,29 @@ struct Meaning {
 };
 
 const Meaning kMeanings[] = {
-    {1, "message sent"},
-    {-1, "general error"},
-    {-2, "could not connect through the proxy"},
-    {-3, "could not resolve the proxy host"},
-    {-4, "could not resolve the server host"},
-    {-5, "could not connect to the server"},
-    {-6, "the server host is missing or malformed"},
-    {-7, "unsupported protocol"},
-    {-8, "the TLS connection failed"},
-    {-9, "the server certificate was not accepted"},
-    {-10, "certificate authentication failed"},
-    {-11, "the operation timed out"},
-    {-12, "the server denied the login"},
-    {-13, "sending data to the server failed"},
-    {-14, "receiving data from the server failed"},
-    {-15, "wrong user name or password"},
-    {-16, "a local file could not be read"},
-    {-17, "no sender was given"},
-    {-18, "no recipients were given"},
-    {-19, "text could not be converted: invalid parameter"},
-    {-20, "text could not be converted: out of memory"},
-    {-21, "the character set is not supported"},
-    {-22, "text could not be converted to the character set"},
+    {kResultSuccess, "message sent"},
+    {kResultGeneralError, "general error"},
+    {kResultProxyConnectFailed, "could not connect through the proxy"},
+    {kResultProxyNotResolved, "could not resolve the proxy host"},
+    {kResultHostNotResolved, "could not resolve the server host"},
+    {kResultConnectFailed, "could not connect to the server"},
+    {kResultMalformedHost, "the server host is missing or malformed"},
+    {kResultUnsupportedProtocol, "unsupported protocol"},
+    {kResultTlsConnectFailed, "the TLS connection failed"},
+    {kResultCertificateRejected, "the server certificate was not accepted"},
+    {kResultCertificateAuthenticationFailed, "certificate authentication failed"},
+    {kResultTimedOut, "the operation timed out"},
+    {kResultLoginDenied, "the server denied the login"},
+    {kResultSendFailed, "sending data to the server failed"},
+    {kResultReceiveFailed, "receiving data from the server failed"},
+    {kResultWrongCredentials, "wrong user name or password"},
+    {kResultFileReadFailed, "a local file could not be read"},
+    {kResultNoSender, "no sender was given"},
+    {kResultNoRecipients, "no recipients were given"},
+    {kResultConversionInvalidParameter, "text could not be converted: invalid parameter"},
+    {kResultConversionOutOfMemory, "text could not be converted: out of memory"},
+    {kResultConversionUnsupported, "the character set is not supported"},
+    {kResultConversionFailed, "text could not be converted to the character set"},
 };
 
 } // namespace

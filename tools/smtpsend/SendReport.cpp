@@ -1,21 +1,17 @@
 #include "SendReport.h"
 
+#include <smtpclient/ISmtpClient.h>
+
 #include <cstdio>
 
 #include "ResultMeanings.h"
 
 namespace SmtpSend {
 
-namespace {
-
-constexpr int kSuccessCode = 1;
-
-} // namespace
-
 void ReportOutcome(SendTally& tally, const std::string& label, int resultCode,
                    const std::string& text)
 {
-    if (resultCode == kSuccessCode)
+    if (resultCode == SMTPClientNS::kResultSuccess)
         ++tally.delivered;
     else
         ++tally.failed;

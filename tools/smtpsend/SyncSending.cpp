@@ -10,8 +10,6 @@ namespace SmtpSend {
 
 namespace {
 
-constexpr int kSuccessCode = 1;
-
 int SendOnce(SMTPClientNS::ISmtpClient& client, bool verbose)
 {
     std::optional<QuietStandardError> quiet;
@@ -31,7 +29,7 @@ SendTally SendSynchronously(SMTPClientNS::ISmtpClient& client, int count, bool n
         const int resultCode = SendOnce(client, verbose);
         const std::string label = numbered ? "send " + std::to_string(number) : std::string();
         ReportOutcome(tally, label, resultCode, std::string());
-        if (resultCode != kSuccessCode)
+        if (resultCode != SMTPClientNS::kResultSuccess)
             ReportDetail(label, Utf16ToUtf8(client.GetLastLogEntry()));
     }
     tally.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
