@@ -39,9 +39,12 @@ Platform::WindowHandle TaskTable::TakeWindow()
     return taken;
 }
 
+// The finished list gets its room for the task now, on the host's thread,
+// so that the worker needs no memory to hand the task back.
 void TaskTable::Add(int32_t taskId, std::unique_ptr<AsyncTaskRecord> record)
 {
     std::lock_guard<std::mutex> hold(lock);
+    finished.reserve(finished.size() + pendingTasks.size() + (running != nullptr ? 1 : 0) + 1);
     pendingTasks[taskId] = std::move(record);
 }
 
