@@ -38,7 +38,8 @@ int CSmtpClientWrapper::Send()
     const int rc = BuildRequest(lastTransfer, this);
     lastResultCode = rc;
     if (rc == 0)
-        lastResultCode = PerformTransfer(curlHandle, errorBuffer);
+        lastResultCode = PerformTransfer(curlHandle, errorBuffer,
+                                         DialogueTrace{GuardedTraceCallback, &traceLayoutFlag});
     // The dialogue and the log file are diagnostics: when they find no
     // memory they are lost like a log that cannot be written, and the
     // send's outcome stands.

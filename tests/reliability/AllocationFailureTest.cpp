@@ -29,6 +29,7 @@
 #include "TestServers.h"
 #include "TestText.h"
 #include "smtpclient/ISmtpClient.h"
+#include "smtpclient/TransferTimeouts.h"
 
 using namespace SMTPClientNS;
 using namespace SMTPClientTest;
@@ -278,7 +279,13 @@ TEST_F(AllocationFailure, EveryFailingAllocationEndsInAnOutcome)
     long timeOuts = 0;
     const auto started = std::chrono::steady_clock::now();
     for (long failAt = 1;; ++failAt) {
+        const auto runStarted = std::chrono::steady_clock::now();
         Run(failAt);
+        // Only a wait for a reply that cannot come lasts as long as the
+        // reply bound (the short one this program links).
+        const bool waitedOut = std::chrono::steady_clock::now() - runStarted
+                               >= std::chrono::milliseconds(kTransferBounds.replyWaitMs);
+        EXPECT_FALSE(waitedOut) << "a send waited out the reply bound at allocation " << failAt;
         if (!FailingAllocator::Failed())
             break;
         ++failurePoints;
