@@ -62,7 +62,7 @@ FilePartSource::~FilePartSource()
 
 size_t FilePartSource::Read(char* buffer, size_t capacity)
 {
-    if (!open && !atEnd && !Open())
+    if (!file.IsOpen() && !atEnd && !Open())
         return kReadError;
     size_t written = 0;
     while (written < capacity) {
@@ -114,8 +114,7 @@ bool FilePartSource::Open()
     block.reset(new (std::nothrow) unsigned char[kFileBlockBytes]);
     if (!block)
         return false;
-    open = file.Open(path.c_str());
-    return open;
+    return file.Open(path.c_str());
 }
 
 // A short block is the file's last; the file is closed right away.
@@ -124,7 +123,6 @@ bool FilePartSource::ReadBlock()
     const long long length = file.Read(block.get(), kFileBlockBytes);
     if (length < 0 || static_cast<size_t>(length) < kFileBlockBytes) {
         file.Close();
-        open = false;
         atEnd = true;
         if (length < 0)
             return false;
@@ -137,7 +135,6 @@ bool FilePartSource::ReadBlock()
 void FilePartSource::Close()
 {
     file.Close();
-    open = false;
     block.reset();
     blockAt = blockEnd = 0;
 }

@@ -46,7 +46,6 @@ private:
 
     const WString path;
     Platform::FileReader file;
-    bool open = false;
     bool atEnd = false;
     // The block being encoded and how far it is consumed.
     std::unique_ptr<unsigned char[]> block;

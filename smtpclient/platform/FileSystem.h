@@ -40,9 +40,10 @@ public:
     // the count, or -1 on a read error.
     long long Read(void* buffer, size_t size) noexcept;
     void Close() noexcept;
+    bool IsOpen() const noexcept { return handle != -1; }
 
 private:
-    intptr_t handle = -1; // a descriptor, or a Win32 handle
+    intptr_t handle = -1; // a descriptor, or a Win32 handle (-1: none)
 };
 
 } // namespace Platform
