@@ -34,9 +34,9 @@ void RunRegistrations(void*)
 bool ThreadEndKey(pthread_key_t*& key)
 {
     static pthread_key_t theKey;
-    static const bool made = pthread_key_create(&theKey, RunRegistrations) == 0;
+    static const bool kMade = pthread_key_create(&theKey, RunRegistrations) == 0;
     key = &theKey;
-    return made;
+    return kMade;
 }
 
 } // namespace

@@ -37,8 +37,8 @@ void WINAPI RunRegistrations(void* value)
 // refused.
 DWORD ThreadEndSlot()
 {
-    static const DWORD slot = FlsAlloc(RunRegistrations);
-    return slot;
+    static const DWORD kSlot = FlsAlloc(RunRegistrations);
+    return kSlot;
 }
 
 } // namespace
