@@ -41,8 +41,10 @@ RawOutcome SendJob::Build()
 
 RawOutcome SendJob::Perform()
 {
-    return outcome =
-               OutcomeOf(PerformTransfer(transfer.Handle(), traced ? trace.errorBuffer : nullptr));
+    if (!traced)
+        return outcome = OutcomeOf(PerformTransfer(transfer.Handle(), nullptr, DialogueTrace{}));
+    return outcome = OutcomeOf(PerformTransfer(transfer.Handle(), trace.errorBuffer,
+                                               DialogueTrace{GuardedTraceCallback, &trace}));
 }
 
 void SendJob::StartTrace()

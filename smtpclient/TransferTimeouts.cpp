@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 namespace SMTPClientNS {
 
@@ -17,10 +18,15 @@ const long kLibcurlReplyWaitOffSeconds = 24L * 60 * 60;
 // When the transfer last moved: it started, a reply line came, or message
 // data went out.
 struct TransferClock {
+    explicit TransferClock(DialogueTrace trace) : trace(trace) {}
+
+    DialogueTrace trace;
     Clock::time_point lastMove = Clock::now();
     curl_off_t uploaded = 0;
     bool expired = false;
-    bool expiredInData = false; // the data bound ran out, not a reply's
+    bool expiredInData = false;  // the data bound ran out, not a reply's
+    bool dataUnanswered = false; // message data went out, no reply came since
+    bool quitInData = false;
 };
 
 // Message data is under way once some of it went out and until all of it
@@ -36,6 +42,8 @@ bool MessageUnderWay(curl_off_t uploadTotal, curl_off_t uploaded)
 int WatchProgress(void* data, curl_off_t, curl_off_t, curl_off_t uploadTotal, curl_off_t uploaded)
 {
     TransferClock& clock = *static_cast<TransferClock*>(data);
+    if (clock.quitInData)
+        return 1;
     const Clock::time_point now = Clock::now();
     if (uploaded != clock.uploaded) {
         clock.uploaded = uploaded;
@@ -56,6 +64,30 @@ size_t NoteReply(char*, size_t size, size_t count, void* data)
     return size * count;
 }
 
+bool IsQuit(const char* text, size_t size)
+{
+    return size >= 4 && std::memcmp(text, "QUIT", 4) == 0;
+}
+
+// CURLOPT_DEBUGFUNCTION: passes libcurl's report on to the trace. When
+// libcurl cannot allocate the end-of-data line, it ends the transfer
+// without sending it and closes the connection with a QUIT that goes out as
+// more message data: the server, still reading the message, never answers,
+// so that QUIT is not waited for.
+int WatchDialogue(CURL* curlHandle, curl_infotype type, char* text, size_t size, void* data)
+{
+    TransferClock& clock = *static_cast<TransferClock*>(data);
+    if (type == CURLINFO_DATA_OUT)
+        clock.dataUnanswered = true;
+    else if (type == CURLINFO_HEADER_IN)
+        clock.dataUnanswered = false;
+    else if (type == CURLINFO_HEADER_OUT && clock.dataUnanswered && IsQuit(text, size))
+        clock.quitInData = true;
+    if (clock.trace.function == nullptr)
+        return 0;
+    return clock.trace.function(curlHandle, type, text, size, clock.trace.data);
+}
+
 // The connection is closed before the perform returns, so that the QUIT it
 // sends waits under the clock too, not later when the handle is freed, with
 // libcurl's reply time-out as it was during the transfer.
@@ -67,12 +99,18 @@ void WatchTransfer(CURL* curlHandle, TransferClock* clock)
     curl_easy_setopt(curlHandle, CURLOPT_XFERINFODATA, clock);
     curl_easy_setopt(curlHandle, CURLOPT_HEADERFUNCTION, NoteReply);
     curl_easy_setopt(curlHandle, CURLOPT_HEADERDATA, clock);
+    curl_easy_setopt(curlHandle, CURLOPT_DEBUGFUNCTION, WatchDialogue);
+    curl_easy_setopt(curlHandle, CURLOPT_DEBUGDATA, clock);
+    curl_easy_setopt(curlHandle, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(curlHandle, CURLOPT_NOPROGRESS, 0L);
 }
 
-// The clock lives only as long as the perform.
-void StopWatching(CURL* curlHandle)
+// The clock lives only as long as the perform; the trace takes over.
+void StopWatching(CURL* curlHandle, DialogueTrace trace)
 {
+    curl_easy_setopt(curlHandle, CURLOPT_DEBUGFUNCTION, trace.function);
+    curl_easy_setopt(curlHandle, CURLOPT_DEBUGDATA, trace.data);
+    curl_easy_setopt(curlHandle, CURLOPT_VERBOSE, trace.function != nullptr ? 1L : 0L);
     curl_easy_setopt(curlHandle, CURLOPT_NOPROGRESS, 1L);
     curl_easy_setopt(curlHandle, CURLOPT_XFERINFOFUNCTION, nullptr);
     curl_easy_setopt(curlHandle, CURLOPT_XFERINFODATA, nullptr);
@@ -99,12 +137,12 @@ long StallBoundMs(curl_off_t uploadTotal, curl_off_t uploaded)
                                                   : kTransferBounds.replyWaitMs;
 }
 
-CURLcode PerformTransfer(CURL* curlHandle, char* errorBuffer)
+CURLcode PerformTransfer(CURL* curlHandle, char* errorBuffer, DialogueTrace trace)
 {
-    TransferClock clock;
+    TransferClock clock(trace);
     WatchTransfer(curlHandle, &clock);
     CURLcode result = curl_easy_perform(curlHandle);
-    StopWatching(curlHandle);
+    StopWatching(curlHandle, trace);
     if (result == CURLE_ABORTED_BY_CALLBACK && clock.expired) {
         result = CURLE_OPERATION_TIMEDOUT;
         if (errorBuffer != nullptr)

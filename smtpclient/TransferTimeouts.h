@@ -21,11 +21,20 @@ extern const TransferBounds kTransferBounds;
 // after (and for an upload of unknown size, the longer one).
 long StallBoundMs(curl_off_t uploadTotal, curl_off_t uploaded);
 
+// Where libcurl's report of the dialogue (CURLOPT_DEBUGFUNCTION) goes on
+// to, besides the bounds' own watch; none when function is null.
+struct DialogueTrace {
+    curl_debug_callback function;
+    void* data;
+};
+
 // curl_easy_perform under the bounds: a transfer that stands still longer
 // ends in CURLE_OPERATION_TIMEDOUT. errorBuffer, when not null, is the
 // handle's CURLOPT_ERRORBUFFER; such a transfer then says there which bound
-// it passed, where libcurl would only say that a callback aborted it.
-CURLcode PerformTransfer(CURL* curlHandle, char* errorBuffer);
+// it passed, where libcurl would only say that a callback aborted it. The
+// trace gets libcurl's report of the dialogue during the perform, and is
+// the handle's debug callback (with CURLOPT_VERBOSE) afterwards.
+CURLcode PerformTransfer(CURL* curlHandle, char* errorBuffer, DialogueTrace trace);
 
 } // namespace SMTPClientNS
 

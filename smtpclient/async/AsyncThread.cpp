@@ -1,6 +1,7 @@
 #include "AsyncThread.h"
 
 #include <memory>
+#include <new>
 #include <utility>
 
 #include "../NoThrow.h"
@@ -116,7 +117,8 @@ void CAsyncThread::StopWorker()
 
 // A class left by another client is reused; any other registration failure
 // leaves the client without a window. The thread that owns the window looks
-// after the client's tasks when it ends.
+// after the client's tasks when it ends; without memory to arrange that,
+// the call fails.
 void CAsyncThread::CreateWindowOnce()
 {
     if (AsyncTestHooks::WindowCreationFails())
@@ -128,8 +130,12 @@ void CAsyncThread::CreateWindowOnce()
         Platform::CreateHiddenWindow(className.c_str(), windowName.c_str());
     if (window == nullptr)
         return;
+    // Unwatched, a window would keep its tasks past its thread's end.
+    if (!WatchHostThreadEnd(tasks)) {
+        Platform::DestroyHiddenWindow(window);
+        throw std::bad_alloc();
+    }
     tasks->SetWindow(window);
-    WatchHostThreadEnd(tasks);
 }
 
 unsigned long CAsyncThread::ThreadProc(void* argument)
@@ -137,7 +143,6 @@ unsigned long CAsyncThread::ThreadProc(void* argument)
     std::shared_ptr<TaskTable>* workerTasks = static_cast<std::shared_ptr<TaskTable>*>(argument);
     const std::shared_ptr<TaskTable> table = *workerTasks;
     delete workerTasks;
-    Platform::EnsureMessageQueue();
     AsyncTestHooks::WaitWhileWorkersHeld();
     Platform::ThreadMessage message;
     while (Platform::GetNextMessage(message)) {

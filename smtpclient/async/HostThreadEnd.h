@@ -13,8 +13,8 @@ namespace SMTPClientNS {
 // Has the calling thread, which owns the table's window, give back the
 // table's tasks when it ends: the finished ones whole, and the client
 // references of those queued or running, which their worker then performs
-// and gives back itself.
-void WatchHostThreadEnd(const std::shared_ptr<TaskTable>& tasks);
+// and gives back itself. False when there is no memory to arrange it.
+bool WatchHostThreadEnd(const std::shared_ptr<TaskTable>& tasks);
 
 // True on a host thread that has begun to end.
 bool HostThreadEnding();

@@ -1,8 +1,9 @@
 #include "TaskTable.h"
 
-#include "../NoThrow.h"
-
+#include <algorithm>
 #include <utility>
+
+#include "../NoThrow.h"
 
 namespace SMTPClientNS {
 
@@ -36,9 +37,12 @@ Platform::WindowHandle TaskTable::TakeWindow()
     return taken;
 }
 
+// The finished list gets its room for the task now, on the host's thread,
+// so that the worker needs no memory to hand the task back.
 void TaskTable::Add(std::unique_ptr<CAsyncTask> task)
 {
     std::lock_guard<std::mutex> hold(lock);
+    finished.reserve(finished.size() + pendingTasks.size() + (running != nullptr ? 1 : 0) + 1);
     const int32_t taskId = task->Id();
     pendingTasks[taskId] = std::move(task);
 }
@@ -93,7 +97,7 @@ void TaskTable::Finish(std::unique_ptr<CAsyncTask> task, uint32_t doneMessage)
     // host's thread: its reference then keeps the client, and a host thread
     // that ends gives back what waits here.
     NoThrow([&] {
-        finished[taskId] = std::move(task);
+        finished.push_back(std::move(task));
         Platform::PostWindowMessage(window, doneMessage, reinterpret_cast<uintptr_t>(this), taskId);
     });
     // Still ours only when not even the list had room: let go, not destroyed.
@@ -103,10 +107,11 @@ void TaskTable::Finish(std::unique_ptr<CAsyncTask> task, uint32_t doneMessage)
 std::unique_ptr<CAsyncTask> TaskTable::TakeFinished(int32_t taskId)
 {
     std::lock_guard<std::mutex> hold(lock);
-    auto entry = finished.find(taskId);
+    auto entry = std::find_if(finished.begin(), finished.end(),
+                              [taskId](const auto& task) { return task->Id() == taskId; });
     if (entry == finished.end())
         return nullptr;
-    std::unique_ptr<CAsyncTask> taken = std::move(entry->second);
+    std::unique_ptr<CAsyncTask> taken = std::move(*entry);
     finished.erase(entry);
     return taken;
 }

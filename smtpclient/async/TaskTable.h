@@ -49,7 +49,7 @@ public:
     // ones, given up whole, and the references of those queued or running,
     // which are left to the worker to finish and give back.
     struct Abandoned {
-        std::map<int32_t, std::unique_ptr<CAsyncTask>> finished;
+        std::vector<std::unique_ptr<CAsyncTask>> finished;
         std::vector<ISmtpClient*> references;
         Platform::WindowHandle window = nullptr;
     };
@@ -59,7 +59,8 @@ private:
     std::mutex lock;
     std::map<int32_t, std::unique_ptr<CAsyncTask>> pendingTasks;
     CAsyncTask* running = nullptr;
-    std::map<int32_t, std::unique_ptr<CAsyncTask>> finished;
+    // Few wait here at a time: the host takes each as its notice comes.
+    std::vector<std::unique_ptr<CAsyncTask>> finished;
     Platform::WindowHandle window = nullptr;
 };
 

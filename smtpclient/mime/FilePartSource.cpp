@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "../platform/FileInfo.h"
+#include "../platform/FileSystem.h"
 
 namespace SMTPClientNS {
 
@@ -39,7 +40,7 @@ void FreeSource(void* source)
 
 } // namespace
 
-void SetFilePartSource(curl_mimepart* part, const std::string& path)
+void SetFilePartSource(curl_mimepart* part, const WString& path)
 {
     uint64_t size = 0;
     const curl_off_t length = Platform::RegularFileSize(path.c_str(), size)
@@ -52,7 +53,7 @@ void SetFilePartSource(curl_mimepart* part, const std::string& path)
         source.release();
 }
 
-FilePartSource::FilePartSource(std::string path) : path(std::move(path)) {}
+FilePartSource::FilePartSource(WString path) : path(std::move(path)) {}
 
 FilePartSource::~FilePartSource()
 {
@@ -61,7 +62,7 @@ FilePartSource::~FilePartSource()
 
 size_t FilePartSource::Read(char* buffer, size_t capacity)
 {
-    if (file == nullptr && !atEnd && !Open())
+    if (!file.IsOpen() && !atEnd && !Open())
         return kReadError;
     size_t written = 0;
     while (written < capacity) {
@@ -106,42 +107,34 @@ void FilePartSource::Rewind()
     carryAt = carryEnd = 0;
 }
 
-// Unbuffered: every read is a whole block straight into the block buffer.
-// Nothing may throw here, inside libcurl's call.
+// Every read is a whole block straight into the block buffer. Nothing may
+// throw here, inside libcurl's call.
 bool FilePartSource::Open()
 {
     block.reset(new (std::nothrow) unsigned char[kFileBlockBytes]);
     if (!block)
         return false;
-    file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return false;
-    std::setvbuf(file, nullptr, _IONBF, 0);
-    return true;
+    return file.Open(path.c_str());
 }
 
 // A short block is the file's last; the file is closed right away.
 bool FilePartSource::ReadBlock()
 {
-    const size_t length = std::fread(block.get(), 1, kFileBlockBytes, file);
-    if (length < kFileBlockBytes) {
-        const bool failed = std::ferror(file) != 0;
-        std::fclose(file);
-        file = nullptr;
+    const long long length = file.Read(block.get(), kFileBlockBytes);
+    if (length < 0 || static_cast<size_t>(length) < kFileBlockBytes) {
+        file.Close();
         atEnd = true;
-        if (failed)
+        if (length < 0)
             return false;
     }
     blockAt = 0;
-    blockEnd = length;
+    blockEnd = static_cast<size_t>(length);
     return true;
 }
 
 void FilePartSource::Close()
 {
-    if (file != nullptr)
-        std::fclose(file);
-    file = nullptr;
+    file.Close();
     block.reset();
     blockAt = blockEnd = 0;
 }

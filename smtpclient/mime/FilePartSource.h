@@ -6,27 +6,28 @@
 
 #include <curl/curl.h>
 
-#include <cstdio>
 #include <memory>
-#include <string>
 
+#include "../WideString.h"
 #include "../encoding/Base64.h"
+#include "../platform/FileSystem.h"
 
 namespace SMTPClientNS {
 
 // Bytes read from the file at a time: whole Base64 lines.
 const size_t kFileBlockBytes = 2048 * kBase64LineBytes;
 
-// Makes the file at path (ANSI bytes) the body of part, which owns the
-// source from then on. The file is opened when libcurl first reads the body;
-// a file that cannot be opened or read then ends the transfer with
-// CURLE_READ_ERROR. The body's length is announced from the file's size now,
-// as libcurl does for its own file parts.
-void SetFilePartSource(curl_mimepart* part, const std::string& path);
+// Makes the file at path the body of part, which owns the source from then
+// on. The path stays the host's text up to the open, which goes through the
+// platform's file services. The file is opened when libcurl first reads the
+// body; a file that cannot be opened (no longer a regular file, too) or read
+// then ends the transfer with CURLE_READ_ERROR. The body's length is
+// announced from the file's size now, as libcurl does for its own file parts.
+void SetFilePartSource(curl_mimepart* part, const WString& path);
 
 class FilePartSource {
 public:
-    explicit FilePartSource(std::string path);
+    explicit FilePartSource(WString path);
     ~FilePartSource();
     FilePartSource(const FilePartSource&) = delete;
     FilePartSource& operator=(const FilePartSource&) = delete;
@@ -43,8 +44,8 @@ private:
     bool ReadBlock();
     void Close();
 
-    const std::string path;
-    std::FILE* file = nullptr;
+    const WString path;
+    Platform::FileReader file;
     bool atEnd = false;
     // The block being encoded and how far it is consumed.
     std::unique_ptr<unsigned char[]> block;

@@ -124,7 +124,7 @@ void AddFilePart(curl_mime* mime, const WString& path, const char* type,
                  std::initializer_list<const char*> extraHeaders)
 {
     curl_mimepart* part = ThrowIfNull(curl_mime_addpart(mime));
-    SetFilePartSource(part, ToAnsi(path.c_str()));
+    SetFilePartSource(part, path);
     SetPartFileName(part, path);
     if (type[0] != 0) {
         ThrowIfOutOfMemory(curl_mime_type(part, type));

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "../NoThrow.h"
-#include "../platform/FileSystem.h"
+#include "../platform/FileInfo.h"
 #include "AddressCheck.h"
 #include "BodyFromFile.h"
 #include "HeaderText.h"
@@ -75,10 +75,12 @@ int AddRecipient(std::vector<RecipientEntry>& list, const SmtpChar* address, con
 }
 
 // libcurl writes the file name into the part's header as it stands, so a
-// path with a line break is refused like such an address.
+// path with a line break is refused like such an address. Only a regular
+// file is sent: a pipe or a device could hold the send up, a folder has
+// nothing to send.
 bool IsUsablePath(const SmtpChar* path)
 {
-    return path != nullptr && !HasLineBreak(path) && Platform::FileExists(path);
+    return path != nullptr && !HasLineBreak(path) && Platform::IsRegularFile(path);
 }
 
 } // namespace
@@ -176,8 +178,8 @@ const SmtpChar* CMimeMessage::GetBcc(int index, int what)
     return RecipientFieldAt(bccList, index, what);
 }
 
-// Any existing entry passes, a folder too; the transfer notices a path that
-// disappears later.
+// The transfer notices a path that disappears later, or that no longer
+// names a regular file.
 int CMimeMessage::AddAttachment(const SmtpChar* path)
 {
     return NoThrow(kRefused, [&] {

@@ -2,6 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <string>
+
+#include "Utf8Path_POSIX.h"
+
 namespace SMTPClientNS {
 namespace Platform {
 
@@ -15,10 +19,11 @@ const SmtpChar* BaseName(const SmtpChar* path)
     return base;
 }
 
-bool RegularFileSize(const char* path, uint64_t& size)
+bool RegularFileSize(const SmtpChar* path, uint64_t& size)
 {
+    std::string utf8;
     struct stat status;
-    if (stat(path, &status) != 0 || !S_ISREG(status.st_mode))
+    if (!ToUtf8Path(path, utf8) || stat(utf8.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
         return false;
     size = static_cast<uint64_t>(status.st_size);
     return true;

@@ -6,29 +6,15 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <new>
 
 #include "MoveAll_POSIX.h"
-#include "SystemCodePage.h"
+#include "Utf8Path_POSIX.h"
 
 namespace SMTPClientNS {
 namespace Platform {
 
 namespace {
-
-// File names on POSIX are UTF-8 bytes.
-bool ToUtf8Path(const SmtpChar* path, std::string& utf8)
-{
-    if (path == nullptr)
-        return false;
-    int needed = WideToMultiByte(kUtf8CodePage, path, nullptr, 0);
-    if (needed == 0)
-        return false;
-    utf8.assign(static_cast<size_t>(needed), '\0');
-    if (WideToMultiByte(kUtf8CodePage, path, &utf8[0], needed) == 0)
-        return false;
-    utf8.resize(static_cast<size_t>(needed) - 1);
-    return true;
-}
 
 // Closes the descriptor when the scope ends.
 class Descriptor {
@@ -53,6 +39,19 @@ bool ReadFully(int fd, char* buffer, size_t size)
     return MoveAll(size, [&](size_t done) { return read(fd, buffer + done, size - done); }) >= 0;
 }
 
+// Non-blocking, so that a FIFO or a device met by mistake cannot hold up
+// the open; only a regular file stays open. -1 otherwise.
+int OpenRegularFile(const std::string& utf8)
+{
+    const int fd = open(utf8.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat info;
+    if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 bool WriteFully(int fd, const char* bytes, size_t size)
 {
     return MoveAll(size, [&](size_t done) { return write(fd, bytes + done, size - done); })
@@ -61,24 +60,15 @@ bool WriteFully(int fd, const char* bytes, size_t size)
 
 } // namespace
 
-bool FileExists(const SmtpChar* path)
-{
-    std::string utf8;
-    struct stat info;
-    return ToUtf8Path(path, utf8) && stat(utf8.c_str(), &info) == 0;
-}
-
 bool ReadWholeFile(const SmtpChar* path, std::vector<char>& bytes)
 {
     bytes.clear();
     std::string utf8;
     if (!ToUtf8Path(path, utf8))
         return false;
-    // Non-blocking, so that opening a FIFO by mistake cannot hang; only
-    // regular files are read.
-    Descriptor file(open(utf8.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    Descriptor file(OpenRegularFile(utf8));
     struct stat info;
-    if (!file.Valid() || fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!file.Valid() || fstat(file.Get(), &info) != 0)
         return false;
 
     // The size is a 32-bit count, as on the Windows side.
@@ -104,6 +94,40 @@ bool WriteFileExclusive(const SmtpChar* path, bool append, const std::string& by
 
     bool positioned = append ? lseek(file.Get(), 0, SEEK_END) >= 0 : ftruncate(file.Get(), 0) == 0;
     return positioned && WriteFully(file.Get(), bytes.data(), bytes.size());
+}
+
+FileReader::~FileReader()
+{
+    Close();
+}
+
+// The path's conversion allocates; without memory the file does not open.
+bool FileReader::Open(const SmtpChar* path) noexcept
+{
+    Close();
+    try {
+        std::string utf8;
+        if (!ToUtf8Path(path, utf8))
+            return false;
+        handle = OpenRegularFile(utf8);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return handle >= 0;
+}
+
+long long FileReader::Read(void* buffer, size_t size) noexcept
+{
+    char* bytes = static_cast<char*>(buffer);
+    const int fd = static_cast<int>(handle);
+    return MoveAll(size, [&](size_t done) { return read(fd, bytes + done, size - done); });
+}
+
+void FileReader::Close() noexcept
+{
+    if (handle >= 0)
+        close(static_cast<int>(handle));
+    handle = -1;
 }
 
 } // namespace Platform

@@ -34,11 +34,13 @@ const uint32_t kWindowCreateMessage = 0x0001; // WM_CREATE
 const uint32_t kQuitMessage = 0x0012;         // WM_QUIT
 const uint32_t kUserMessage = 0x0400;         // WM_USER
 
-// Creates the calling thread's queue if it has none yet.
-void EnsureMessageQueue();
+// Creates the calling thread's queue if it has none yet; false when it has
+// none and none can be made.
+bool EnsureMessageQueue();
 
 // Posts to the queue of thread threadId; false when it cannot be posted,
-// as to a thread that has no queue (it never made one, or it ended).
+// as to a thread that has no queue (it never made one, or it ended), or to
+// a queue that is full.
 bool PostThreadMessageTo(uint32_t threadId, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // Waits for the next message of the calling thread's queue; false on WM_QUIT.
@@ -59,7 +61,7 @@ bool IsLiveWindow(WindowHandle window);
 // Messages still waiting for the window are dropped when they come up.
 void DestroyHiddenWindow(WindowHandle window);
 
-// Posts to the queue of the window's owning thread.
+// Posts to the queue of the window's owning thread; false as above.
 bool PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // The window procedure's default handling.

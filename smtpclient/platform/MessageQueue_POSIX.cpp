@@ -6,13 +6,16 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
+#include <vector>
 
+#include "MessageQueueSetup_POSIX.h"
 #include "Thread.h"
+#include "ThreadEnd.h"
 
 namespace SMTPClientNS {
 namespace Platform {
@@ -22,6 +25,47 @@ namespace {
 struct QueuedMessage {
     uint64_t sequence; // posting order within the queue
     ThreadMessage message;
+};
+
+// Room for this many waiting messages comes with the queue, so that posting
+// (which a worker does, where nobody could be told of a failure) needs no
+// memory until more than that wait.
+const size_t kQueueRoom = 64;
+
+// The messages of a queue, in posting order.
+class MessageRing {
+public:
+    MessageRing() : slots(kQueueRoom) {}
+
+    bool Empty() const { return waiting == 0; }
+    const QueuedMessage& Front() const { return slots[first]; }
+    void PopFront()
+    {
+        first = (first + 1) % slots.size();
+        --waiting;
+    }
+    // Throws std::bad_alloc when a full ring cannot grow; nothing changes then.
+    void PushBack(const QueuedMessage& message)
+    {
+        if (waiting == slots.size())
+            Grow();
+        slots[(first + waiting) % slots.size()] = message;
+        ++waiting;
+    }
+
+private:
+    void Grow()
+    {
+        std::vector<QueuedMessage> grown(slots.size() * 2);
+        for (size_t i = 0; i < waiting; ++i)
+            grown[i] = slots[(first + i) % slots.size()];
+        slots.swap(grown);
+        first = 0;
+    }
+
+    std::vector<QueuedMessage> slots;
+    size_t first = 0;
+    size_t waiting = 0;
 };
 
 // The descriptor counts nothing: it is readable exactly while messages wait.
@@ -35,9 +79,9 @@ struct Queue {
     Queue(const Queue&) = delete;
     Queue& operator=(const Queue&) = delete;
 
+    MessageRing messages;
     std::mutex lock;
     std::condition_variable arrived;
-    std::deque<QueuedMessage> messages;
     uint64_t nextSequence = 0;
     int descriptor;
 };
@@ -77,21 +121,15 @@ void RetireThread(uint32_t threadId)
     }
 }
 
-// Trivially destructible, so it can still be read while the thread's other
-// thread-local objects are destroyed.
+// Trivially destructible, so that they can still be read at thread end.
 thread_local bool queueRetired = false;
+thread_local bool retirementArranged = false;
 
-struct QueueRetirement {
-    uint32_t threadId = 0;
-    ~QueueRetirement()
-    {
-        queueRetired = true;
-        if (threadId != 0)
-            RetireThread(threadId);
-    }
-};
-
-thread_local QueueRetirement retirement;
+void RetireAtThreadEnd(void* threadId)
+{
+    queueRetired = true;
+    RetireThread(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(threadId)));
+}
 
 // Null for a thread that has no queue: one that never made it, or ended.
 std::shared_ptr<Queue> QueueOf(uint32_t threadId)
@@ -102,20 +140,34 @@ std::shared_ptr<Queue> QueueOf(uint32_t threadId)
     return queue != registry.queues.end() ? queue->second : nullptr;
 }
 
-// Only a thread makes its own queue (StartThread has a new thread make it
-// before anyone posts), so no queue outlives its thread. Null while the
-// calling thread is being torn down.
+// Throws std::bad_alloc when there is no memory for it.
+void AddQueue(uint32_t threadId)
+{
+    std::shared_ptr<Queue> made = std::make_shared<Queue>();
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> hold(registry.lock);
+    registry.queues.emplace(threadId, std::move(made));
+}
+
+// A thread's queue is made by the thread itself, or by StartThread for the
+// thread it starts, so no queue outlives its thread. Null while the calling
+// thread is being torn down; throws std::bad_alloc when the queue cannot be
+// made or its end cannot be arranged.
 std::shared_ptr<Queue> CallerQueue()
 {
     if (queueRetired)
         return nullptr;
-    retirement.threadId = CurrentThreadId();
-    Registry& registry = TheRegistry();
-    std::lock_guard<std::mutex> hold(registry.lock);
-    std::shared_ptr<Queue>& queue = registry.queues[retirement.threadId];
-    if (!queue)
-        queue = std::make_shared<Queue>();
-    return queue;
+    const uint32_t threadId = CurrentThreadId();
+    if (!retirementArranged) {
+        if (!RunAtThreadEnd(RetireAtThreadEnd, reinterpret_cast<void*>(uintptr_t{threadId})))
+            throw std::bad_alloc();
+        retirementArranged = true;
+    }
+    std::shared_ptr<Queue> queue = QueueOf(threadId);
+    if (queue)
+        return queue;
+    AddQueue(threadId);
+    return QueueOf(threadId);
 }
 
 void Signal(int descriptor)
@@ -138,9 +190,15 @@ bool PostToQueue(uint32_t threadId, const ThreadMessage& message)
     if (!queue)
         return false;
     std::lock_guard<std::mutex> hold(queue->lock);
-    if (queue->messages.empty())
+    const bool wasEmpty = queue->messages.Empty();
+    try {
+        queue->messages.PushBack(QueuedMessage{queue->nextSequence, message});
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    ++queue->nextSequence;
+    if (wasEmpty)
         Signal(queue->descriptor);
-    queue->messages.push_back(QueuedMessage{queue->nextSequence++, message});
     queue->arrived.notify_one();
     return true;
 }
@@ -148,9 +206,9 @@ bool PostToQueue(uint32_t threadId, const ThreadMessage& message)
 // The caller holds the queue's lock and has seen a message waiting.
 ThreadMessage TakeFront(Queue& queue)
 {
-    const ThreadMessage message = queue.messages.front().message;
-    queue.messages.pop_front();
-    if (queue.messages.empty())
+    const ThreadMessage message = queue.messages.Front().message;
+    queue.messages.PopFront();
+    if (queue.messages.Empty())
         Unsignal(queue.descriptor);
     return message;
 }
@@ -160,7 +218,7 @@ ThreadMessage TakeFront(Queue& queue)
 bool TakeMessageBefore(Queue& queue, uint64_t limit, ThreadMessage& message)
 {
     std::lock_guard<std::mutex> hold(queue.lock);
-    if (queue.messages.empty() || queue.messages.front().sequence >= limit)
+    if (queue.messages.Empty() || queue.messages.Front().sequence >= limit)
         return false;
     message = TakeFront(queue);
     return true;
@@ -168,7 +226,7 @@ bool TakeMessageBefore(Queue& queue, uint64_t limit, ThreadMessage& message)
 
 void WaitForMessage(Queue& queue, std::unique_lock<std::mutex>& hold, int timeoutMs)
 {
-    auto waiting = [&queue] { return !queue.messages.empty(); };
+    auto waiting = [&queue] { return !queue.messages.Empty(); };
     if (timeoutMs < 0)
         queue.arrived.wait(hold, waiting);
     else if (timeoutMs > 0)
@@ -195,9 +253,28 @@ void DispatchToWindow(const ThreadMessage& message)
 
 } // namespace
 
-void EnsureMessageQueue()
+bool EnsureMessageQueue()
 {
-    CallerQueue();
+    try {
+        return CallerQueue() != nullptr;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool MakeQueueForThread(uint32_t threadId)
+{
+    try {
+        AddQueue(threadId);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+void DropQueueOfThread(uint32_t threadId)
+{
+    RetireThread(threadId);
 }
 
 bool PostThreadMessageTo(uint32_t threadId, uint32_t message, uintptr_t wParam, intptr_t lParam)
@@ -231,7 +308,8 @@ WindowHandle CreateHiddenWindow(const SmtpChar* className, const SmtpChar*)
 {
     if (className == nullptr)
         return nullptr;
-    EnsureMessageQueue();
+    if (!CallerQueue())
+        return nullptr;
     WindowHandle window = nullptr;
     WindowProcedure procedure = nullptr;
     {

@@ -29,10 +29,12 @@ void WaitForQueueInput(int timeoutMs)
 
 } // namespace
 
-void EnsureMessageQueue()
+// PeekMessageW makes the queue; it has no way to report that it could not.
+bool EnsureMessageQueue()
 {
     MSG message;
     PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    return true;
 }
 
 bool PostThreadMessageTo(uint32_t threadId, uint32_t message, uintptr_t wParam, intptr_t lParam)

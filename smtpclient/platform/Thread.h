@@ -10,10 +10,10 @@ namespace Platform {
 typedef void* ThreadHandle;
 typedef unsigned long (*ThreadProcedure)(void* argument);
 
-// Starts procedure(argument) at once. Returns null when the thread cannot be
-// started; otherwise threadId receives its id (never 0). The new thread has
-// its message queue before this returns, so thread messages posted to that
-// id right away are kept for it.
+// Starts procedure(argument) at once. Returns null when the thread, or its
+// message queue, cannot be made; otherwise threadId receives its id (never
+// 0). The new thread has its message queue before this returns, so thread
+// messages posted to that id right away are kept for it.
 ThreadHandle StartThread(ThreadProcedure procedure, void* argument, uint32_t& threadId);
 
 // Waits at most timeoutMs for the thread to end; true when it ended.

@@ -51,15 +51,18 @@ TEST(LoadBodyFromFile, FillsTheBodyOfItsKind)
     }
 }
 
-// A FIFO has no end to read to: the load neither waits for a writer nor
-// takes a body from it.
-TEST(LoadBodyFromFile, LeavesAFifoAloneWithoutWaiting)
+// Only a regular file gives a body: a FIFO has no end to read to (the load
+// neither waits for a writer nor takes a body from it), a device none worth
+// sending, a folder no content.
+TEST(LoadBodyFromFile, TakesNoBodyFromAPipeADeviceOrAFolder)
 {
     TempFolder folder;
     ASSERT_EQ(0, mkfifo(folder.Path("pipe").c_str(), 0600));
-    CMimeMessage message;
-    message.LoadBodyFromFile(W(folder.Path("pipe")).c_str(), 1);
-    EXPECT_EQ("", U8(message.GetTextBody()));
+    for (const std::string& path : {folder.Path("pipe"), std::string("/dev/zero"), folder.Path()}) {
+        CMimeMessage message;
+        message.LoadBodyFromFile(W(path).c_str(), 1);
+        EXPECT_EQ("", U8(message.GetTextBody())) << path;
+    }
 }
 
 } // namespace

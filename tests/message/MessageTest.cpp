@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <functional>
 #include <string>
 
@@ -27,6 +29,8 @@ TEST(Message, OperationsReturnTheirCodeAndChangeOnlyTheirPart)
     TempFolder folder;
     const WString file = W(folder.Write("räport.pdf", "pdf"));
     const WString missing = W(folder.Path("missing.png"));
+    ASSERT_EQ(0, mkfifo(folder.Path("pipe.png").c_str(), 0600));
+    const WString fifo = W(folder.Path("pipe.png"));
     typedef CMimeMessage& M;
     const struct {
         const char* name;
@@ -46,6 +50,15 @@ TEST(Message, OperationsReturnTheirCodeAndChangeOnlyTheirPart)
          "a@b 11111"},
         {"AddInlineImage missing", [&](M m) { return m.AddInlineImage(missing.c_str(), nullptr); },
          -1, "a@b 11111"},
+        // Only regular files: a pipe or a device would hold the send up.
+        {"AddAttachment folder", [&](M m) { return m.AddAttachment(W(folder.Path()).c_str()); }, -1,
+         "a@b 11111"},
+        {"AddAttachment FIFO", [&](M m) { return m.AddAttachment(fifo.c_str()); }, -1, "a@b 11111"},
+        {"AddInlineImage device",
+         [&](M m) { return m.AddInlineImage(W("/dev/null").c_str(), W("id").c_str()); }, -1,
+         "a@b 11111"},
+        {"AddInlineImage FIFO", [&](M m) { return m.AddInlineImage(fifo.c_str(), nullptr); }, -1,
+         "a@b 11111"},
         {"Clear everything", [](M m) { return m.Clear(0); }, 1, " 00000"},
         {"Clear Cc", [](M m) { return m.Clear(2); }, 1, "a@b 10111"},
         {"Clear sender", [](M m) { return m.Clear(6); }, 1, " 11111"},

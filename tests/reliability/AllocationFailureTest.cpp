@@ -1,7 +1,7 @@
-// Memory that runs out at any point of a host's work: operator new and
-// libcurl's allocators fail the n-th allocation of the host's thread, for
-// every n, over composing a message, Send, SendAsync pumped to its completion
-// and giving both objects up. Each run must end in success or a failure code:
+// Memory that runs out at any point of a host's work: the n-th allocation of
+// the process, on any thread (the worker's too), fails, for every n, over
+// composing a message, Send, SendAsync pumped to its completion and giving
+// both objects up. Each run must end in success or a failure code:
 // no exception reaches the host, no send is stranded, libcurl gets back all
 // it handed out, and the objects, once the failure passed, still send what
 // was composed. Under AddressSanitizer the leak check at exit covers the
@@ -23,48 +23,26 @@
 #include <string>
 #include <vector>
 
+#include "FailingAllocator.h"
 #include "TempFolder.h"
 #include "TestJson.h"
 #include "TestServers.h"
 #include "TestText.h"
 #include "smtpclient/ISmtpClient.h"
+#include "smtpclient/TransferTimeouts.h"
 
 using namespace SMTPClientNS;
 using namespace SMTPClientTest;
 
 namespace {
 
-// Only allocations of the thread that runs the host's calls are counted and
-// failed: the worker's share depends on timing, and a send's transfer is the
-// same code on either thread.
-thread_local bool hostThread = false;
-long allocationsSeen = 0;
-long failingAllocation = 0; // 0: none fails
-bool failed = false;
-
 std::atomic<long> liveCurlAllocations(0);
 
-bool FailThisOne()
-{
-    if (!hostThread)
-        return false;
-    ++allocationsSeen;
-    if (allocationsSeen != failingAllocation)
-        return false;
-    failed = true;
-    return true;
-}
-
-void* Allocate(std::size_t size)
-{
-    if (FailThisOne())
-        return nullptr;
-    return std::malloc(size != 0 ? size : 1);
-}
-
+// libcurl's allocations count here on top of the allocator's, so that the
+// test sees whether it gave back all it took.
 void* CurlMalloc(size_t size)
 {
-    void* block = Allocate(size);
+    void* block = std::malloc(size);
     if (block != nullptr)
         ++liveCurlAllocations;
     return block;
@@ -79,8 +57,6 @@ void CurlFree(void* block)
 
 void* CurlRealloc(void* block, size_t size)
 {
-    if (FailThisOne())
-        return nullptr;
     void* grown = std::realloc(block, size);
     if (block == nullptr && grown != nullptr)
         ++liveCurlAllocations;
@@ -99,56 +75,7 @@ void* CurlCalloc(size_t count, size_t size)
     return block != nullptr ? std::memset(block, 0, count * size) : nullptr;
 }
 
-// Called through a pointer, so that the compiler does not take free() after
-// an inlined operator new for a mismatched pair.
-void (*volatile releaseBlock)(void*) = std::free;
-
 } // namespace
-
-void* operator new(std::size_t size)
-{
-    void* block = Allocate(size);
-    if (block == nullptr)
-        throw std::bad_alloc();
-    return block;
-}
-
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    return Allocate(size);
-}
-void operator delete(void* block) noexcept
-{
-    releaseBlock(block);
-}
-void operator delete[](void* block) noexcept
-{
-    releaseBlock(block);
-}
-void operator delete(void* block, std::size_t) noexcept
-{
-    releaseBlock(block);
-}
-void operator delete[](void* block, std::size_t) noexcept
-{
-    releaseBlock(block);
-}
-void operator delete(void* block, const std::nothrow_t&) noexcept
-{
-    releaseBlock(block);
-}
-void operator delete[](void* block, const std::nothrow_t&) noexcept
-{
-    releaseBlock(block);
-}
 
 namespace {
 
@@ -213,20 +140,18 @@ public:
     {
         // Each run's mail is known by its own first recipient.
         to = W("alloc-" + std::to_string(failAt) + "@example.test");
-        allocationsSeen = 0;
-        failingAllocation = failAt;
-        failed = delivered = timedOut = false;
-        hostThread = true;
+        delivered = timedOut = false;
+        FailingAllocator::Arm(failAt);
         try {
             RunArmed(failAt);
         } catch (...) {
-            hostThread = false;
+            FailingAllocator::Disarm();
             ADD_FAILURE() << "an exception reached the host at allocation " << failAt;
         }
         // Giving the objects up is part of the host's work too.
-        hostThread = true;
+        FailingAllocator::Resume();
         ReleaseObjects();
-        hostThread = false;
+        FailingAllocator::Disarm();
     }
 
     TempFolder folder;
@@ -263,7 +188,7 @@ private:
         const int sendResult = client->Send();
         const int taskId = client->SendAsync();
         const int asyncResult = taskId > 0 ? PumpCompletionOf(taskId) : 0;
-        hostThread = false;
+        FailingAllocator::Disarm();
         recipientsByRun[U8(to)] = static_cast<size_t>(message->GetToCount() + message->GetCcCount()
                                                       + message->GetBccCount());
         EXPECT_TRUE(IsOutcome(sendResult))
@@ -346,7 +271,7 @@ TEST_F(AllocationFailure, EveryFailingAllocationEndsInAnOutcome)
     Run(0);
     ASSERT_TRUE(delivered);
     Run(0);
-    const long allocationsPerRun = allocationsSeen;
+    const long allocationsPerRun = FailingAllocator::Seen();
     const long liveBefore = liveCurlAllocations.load();
 
     long failurePoints = 0;
@@ -354,8 +279,14 @@ TEST_F(AllocationFailure, EveryFailingAllocationEndsInAnOutcome)
     long timeOuts = 0;
     const auto started = std::chrono::steady_clock::now();
     for (long failAt = 1;; ++failAt) {
+        const auto runStarted = std::chrono::steady_clock::now();
         Run(failAt);
-        if (!failed)
+        // Only a wait for a reply that cannot come lasts as long as the
+        // reply bound (the short one this program links).
+        const bool waitedOut = std::chrono::steady_clock::now() - runStarted
+                               >= std::chrono::milliseconds(kTransferBounds.replyWaitMs);
+        EXPECT_FALSE(waitedOut) << "a send waited out the reply bound at allocation " << failAt;
+        if (!FailingAllocator::Failed())
             break;
         ++failurePoints;
         successes += delivered ? 1 : 0;
@@ -368,7 +299,7 @@ TEST_F(AllocationFailure, EveryFailingAllocationEndsInAnOutcome)
     const auto seconds =
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started)
             .count();
-    std::printf("allocation failure: %ld allocations per run (host thread), %ld failure points "
+    std::printf("allocation failure: %ld allocations per run (every thread), %ld failure points "
                 "tried, each ended in an outcome (%ld still delivered both mails, %ld Send ended "
                 "by a time-out), %lld s\n",
                 allocationsPerRun, failurePoints, successes, timeOuts,

@@ -2,6 +2,8 @@
 // synchronously and through SendAsync, and the same client then delivers.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -78,6 +80,14 @@ const Fault kFaults[] = {
      [](T t) {
          t.Attach("vanishing.txt", "gone when sent\r\n");
          std::remove(t.folder.Path("vanishing.txt").c_str());
+     }},
+    // A pipe put in the file's place opens without waiting for a writer, is
+    // found no regular file and ends the send at once.
+    {"attachment_replaced_by_a_fifo", -16, CURLE_READ_ERROR,
+     [](T t) {
+         t.Attach("swapped.txt", "a file when added\r\n");
+         std::remove(t.folder.Path("swapped.txt").c_str());
+         ASSERT_EQ(0, mkfifo(t.folder.Path("swapped.txt").c_str(), 0600));
      }},
     // The mail goes out; the log is not written and nobody is told.
     {"log_file_is_a_folder", 1, CURLE_OK,

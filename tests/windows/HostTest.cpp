@@ -79,9 +79,8 @@ TEST_F(Host, BodyAttachmentAndSessionLogAtWidePaths)
         / (L"smtpclient Grüße 日本 " + std::to_wstring(GetCurrentProcessId()));
     std::filesystem::create_directories(folder);
     std::ofstream(folder / L"body ü.txt", std::ios::binary) << U8(L"Grüße aus Tōkyō\r\n");
-    // libcurl opens attachments by their ANSI path: this one has to fit it.
-    const std::filesystem::path attachment =
-        std::filesystem::temp_directory_path() / L"smtpclient data é.bin";
+    // A name outside the ANSI code page: the path stays UTF-16 up to the open.
+    const std::filesystem::path attachment = folder / L"東京.pdf";
     std::ofstream(attachment, std::ios::binary) << "attachment bytes";
 
     Compose("files@example.test", "plain", false);
@@ -92,16 +91,15 @@ TEST_F(Host, BodyAttachmentAndSessionLogAtWidePaths)
     client->SetLogFile((folder / L"session 日本.log").c_str(), false);
     ASSERT_EQ(1, client->Send()) << Log();
 
-    EXPECT_NE(std::string::npos,
-              WaitForMailTo("files@example.test")
-                  .raw.find("YXR0YWNobWVudCBieXRlcw==")); // "attachment bytes"
+    const std::string raw = WaitForMailTo("files@example.test").raw;
+    EXPECT_NE(std::string::npos, raw.find("YXR0YWNobWVudCBieXRlcw==")); // "attachment bytes"
+    EXPECT_NE(std::string::npos, raw.find("filename*=UTF-8''%E6%9D%B1%E4%BA%AC.pdf")) << raw;
     std::ifstream in(folder / L"session 日本.log", std::ios::binary);
     const std::string log{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_NE(std::string::npos, log.find("EHLO")) << log;
     EXPECT_NE(std::string::npos, log.find("files@example.test"));
     in.close();
     std::filesystem::remove_all(folder);
-    std::filesystem::remove(attachment);
 }
 
 // Each completion as "task result message", and whether all came on the host's thread.

@@ -327,14 +327,18 @@ void CheckMessageFields()
     ExpectEqual(message->GetBcc(2, 0), L"bcc2@example.test", "GetBcc(2, 0)");
     ExpectEqual(message->GetBcc(2, 1), L"Bcc Twö", "GetBcc(2, 1)");
 
-    // Any existing entry passes, a folder included.
+    // Regular files only: a folder is refused.
     const Path folder = TempPath(L"");
-    ExpectEqual(message->AddAttachment(folder.text), 1, "AddAttachment");
+    ExpectEqual(message->AddAttachment(folder.text), -1, "AddAttachment(folder)");
+    const Path part = TempPath(L"smtpclient-msvc-host-part.png");
+    Expect(WriteWholeFile(part.text, "png"), "writing the part file");
+    ExpectEqual(message->AddAttachment(part.text), 1, "AddAttachment");
     ExpectEqual(message->GetAttachmentCount(), 1, "GetAttachmentCount");
-    ExpectEqual(message->GetAttachment(1), folder.text, "GetAttachment(1)");
-    ExpectEqual(message->AddInlineImage(folder.text, L"logo@host"), 1, "AddInlineImage");
+    ExpectEqual(message->GetAttachment(1), part.text, "GetAttachment(1)");
+    ExpectEqual(message->AddInlineImage(part.text, L"logo@host"), 1, "AddInlineImage");
     ExpectEqual(message->GetInlineImageCount(), 1, "GetInlineImageCount");
-    ExpectEqual(message->GetInlineImagePath(1), folder.text, "GetInlineImagePath(1)");
+    ExpectEqual(message->GetInlineImagePath(1), part.text, "GetInlineImagePath(1)");
+    DeleteFileW(part.text);
     ExpectEqual(message->GetInlineImageContentId(1), L"logo@host", "GetInlineImageContentId(1)");
 
     ExpectEqual(message->SetFrom(L"from@example.test", L"Fröm"), 1, "SetFrom");
