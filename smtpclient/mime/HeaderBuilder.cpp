@@ -1,6 +1,7 @@
 #include "HeaderBuilder.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "../encoding/CodePage.h"
@@ -119,6 +120,34 @@ void AppendPriorityHeader(int priority, std::string& header)
     }
 }
 
+bool IsAtext(char c)
+{
+    static const char kAtextSymbols[] = "!#$%&'*+-/=?^_`{|}~";
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
+           || (c != 0 && std::strchr(kAtextSymbols, c) != nullptr);
+}
+
+// RFC 5322's dot-atom-text: atoms of atext joined by single dots.
+bool IsDotAtomText(const std::string& text)
+{
+    bool atomStarted = false;
+    for (char c : text) {
+        if (c == '.' && !atomStarted)
+            return false;
+        atomStarted = c != '.';
+        if (c != '.' && !IsAtext(c))
+            return false;
+    }
+    return atomStarted;
+}
+
+// The right side of a message identifier: the computer's name when it may
+// stand there, "localhost" otherwise (an empty or unusual name).
+std::string IdentifierHost(const std::string& computerName)
+{
+    return IsDotAtomText(computerName) ? computerName : "localhost";
+}
+
 std::string FormatGuid(const Platform::Guid& guid)
 {
     std::string text;
@@ -174,11 +203,7 @@ void AppendSubjectHeader(IMimeMessage* message, std::string& header, const std::
         subject.clear();
         FoldedEncodedWords(charset, TextOrEmpty(message->GetSubject()), subject);
     }
-    if (subject.empty()) {
-        header += std::string(kSubject) + "\r\n";
-    } else {
-        header += kSubject + subject + "\r\n\r\n";
-    }
+    header += kSubject + subject + "\r\n";
 }
 
 void AppendMessageIdHeader(IMimeMessage* message, std::string& header)
@@ -188,7 +213,12 @@ void AppendMessageIdHeader(IMimeMessage* message, std::string& header)
     }
     Platform::Guid guid;
     const std::string guidText = Platform::CreateGuid(guid) ? FormatGuid(guid) : std::string();
-    header += "Message - ID: <" + guidText + "@" + Platform::ComputerName() + ">\r\n";
+    const std::string computerName = Platform::ComputerName();
+    // The header section ends with the identifier as a valid header. The
+    // historical line follows the blank line, where readers take it for
+    // the body's preamble.
+    header += "Message-ID: <" + guidText + "@" + IdentifierHost(computerName) + ">\r\n\r\n";
+    header += "Message - ID: <" + guidText + "@" + computerName + ">\r\n";
 }
 
 } // namespace
