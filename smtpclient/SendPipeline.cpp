@@ -7,10 +7,12 @@
 #include "NoThrow.h"
 #include "Outcomes.h"
 #include "ProxyValues.h"
+#include "Smtputf8Gate.h"
 #include "encoding/CodePage.h"
 #include "mime/HeaderBuilder.h"
 #include "mime/MimeBodyTree.h"
 #include "mime/RecipientKinds.h"
+#include "mime/WireAddress.h"
 
 namespace SMTPClientNS {
 
@@ -106,6 +108,18 @@ curl_slist* LastNode(curl_slist* list)
     return list;
 }
 
+// An envelope address that only SMTPUTF8 may carry makes the transfer
+// need it.
+void RequireSmtputf8IfNeeded(CURL* curlHandle, const std::string& sender,
+                             const curl_slist* recipients)
+{
+    bool needed = NeedsSmtputf8(sender);
+    for (; recipients != nullptr && !needed; recipients = recipients->next)
+        needed = NeedsSmtputf8(recipients->data);
+    if (needed)
+        RequireSmtputf8(curlHandle);
+}
+
 // The steps of BuildRequest, defined below it.
 int SetConnectionOptions(CURL* curlHandle, ISmtpClient* client);
 void SetProxyOptions(CURL* curlHandle, ISmtpClient* client);
@@ -129,10 +143,12 @@ int BuildRequestSteps(Transfer& transfer, ISmtpClient* client)
     const SmtpChar* sender = message->GetFrom(0);
     if (IsEmptyText(sender))
         return kOutcomeNoSender;
-    ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, ToAnsi(sender).c_str()));
+    const std::string from = WireAddress(sender);
+    ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, from.c_str()));
     rc = SetRecipients(curlHandle, transfer.RecipientList(), client);
     if (rc != 0)
         return rc;
+    RequireSmtputf8IfNeeded(curlHandle, from, *transfer.RecipientList());
     rc = SetHeaderBlock(curlHandle, transfer.HeaderList(), client);
     if (rc != 0)
         return rc;
@@ -248,7 +264,8 @@ int SetRecipients(CURL* curlHandle, curl_slist** recipientList, ISmtpClient* cli
     // append fails the build, and the slot keeps what was appended.
     curl_slist* last = LastNode(*recipientList);
     for (const WString& address : addresses) {
-        curl_slist* grown = ThrowIfNull(curl_slist_append(last, ToAnsi(address.c_str()).c_str()));
+        curl_slist* grown =
+            ThrowIfNull(curl_slist_append(last, WireAddress(address.c_str()).c_str()));
         if (*recipientList == nullptr)
             *recipientList = grown;
         last = LastNode(grown);

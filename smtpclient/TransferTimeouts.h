@@ -24,7 +24,9 @@ long StallBoundMs(curl_off_t uploadTotal, curl_off_t uploaded);
 // curl_easy_perform under the bounds: a transfer that stands still longer
 // ends in CURLE_OPERATION_TIMEDOUT. errorBuffer, when not null, is the
 // handle's CURLOPT_ERRORBUFFER; such a transfer then says there which bound
-// it passed, where libcurl would only say that a callback aborted it.
+// it passed, where libcurl would only say that a callback aborted it. The
+// same reply lines tell the SMTPUTF8 gate what the server offers; a transfer
+// the gate stops ends in CURLE_ABORTED_BY_CALLBACK and says why there.
 int PerformTransfer(CURL* curlHandle, char* errorBuffer);
 
 } // namespace SMTPClientNS

@@ -12,6 +12,7 @@
 #include "BodyLines.h"
 #include "EncodedWords.h"
 #include "RecipientKinds.h"
+#include "WireAddress.h"
 
 namespace SMTPClientNS {
 
@@ -48,10 +49,9 @@ std::string NamedMailbox(std::string displayName, const std::string& address)
 int FormatMailbox(const SmtpChar* address, const SmtpChar* name, const std::string& charset,
                   size_t lineLength, std::string& mailbox)
 {
-    std::string ansiAddress;
-    WideToAnsi(address, ansiAddress);
+    const std::string wireAddress = WireAddress(address);
     if (IsEmptyText(name)) {
-        mailbox = ansiAddress;
+        mailbox = wireAddress;
         return 0;
     }
     std::string displayName;
@@ -59,7 +59,7 @@ int FormatMailbox(const SmtpChar* address, const SmtpChar* name, const std::stri
     if (rc < 0) {
         return rc;
     }
-    mailbox = NamedMailbox(displayName, ansiAddress);
+    mailbox = NamedMailbox(displayName, wireAddress);
     if (lineLength + mailbox.size() <= kMaxLineOctets) {
         return 0;
     }
@@ -68,7 +68,7 @@ int FormatMailbox(const SmtpChar* address, const SmtpChar* name, const std::stri
     if (rc < 0) {
         return rc;
     }
-    mailbox = NamedMailbox(displayName, ansiAddress);
+    mailbox = NamedMailbox(displayName, wireAddress);
     return 0;
 }
 

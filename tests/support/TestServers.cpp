@@ -44,6 +44,8 @@ ReceivedMail MailFromEnvelope(const JsonObject& envelope, const std::string& fol
     mail.mailFrom = First(envelope, "mail_from");
     if (envelope.count("rcpt_tos"))
         mail.rcptTos = envelope.at("rcpt_tos");
+    if (envelope.count("mail_options"))
+        mail.mailOptions = envelope.at("mail_options");
     mail.rawPath = folder + "/" + First(envelope, "raw");
     mail.raw = ReadFile(mail.rawPath);
     mail.tls = First(envelope, "tls") == "true";
