@@ -158,10 +158,12 @@ ReceivedMail WaitForMailTo(const std::string& recipient, int timeoutMs)
     return mails.empty() ? ReceivedMail() : mails.front();
 }
 
-std::string DescribeMail(const std::string& rawPath)
+namespace {
+
+std::string RunDescribeMail(const std::string& options, const std::string& rawPath)
 {
     const std::string command = ShellQuoted(SMTPCLIENT_TEST_PYTHON) + " "
-                                + ShellQuoted(SMTPCLIENT_DESCRIBE_MAIL) + " "
+                                + ShellQuoted(SMTPCLIENT_DESCRIBE_MAIL) + " " + options
                                 + ShellQuoted(rawPath);
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) {
@@ -175,6 +177,18 @@ std::string DescribeMail(const std::string& rawPath)
     if (const int status = pclose(pipe))
         ADD_FAILURE() << command << " failed (status " << status << "):\n" << outline;
     return outline;
+}
+
+} // namespace
+
+std::string DescribeMail(const std::string& rawPath)
+{
+    return RunDescribeMail("", rawPath);
+}
+
+std::string DescribeNames(const std::string& rawPath)
+{
+    return RunDescribeMail("--names ", rawPath);
 }
 
 } // namespace SMTPClientTest

@@ -48,6 +48,11 @@ std::vector<std::string> WaitForDeliveryTo(const std::string& server, const std:
 // tests/servers/describe_mail.py prints.
 std::string DescribeMail(const std::string& rawPath);
 
+// The mailboxes of its From, To and Cc lines as the package's address
+// parser and its RFC 2047 decoder show them ("From parsed: ...", "From
+// decoded: ..."), blanks as one space.
+std::string DescribeNames(const std::string& rawPath);
+
 } // namespace SMTPClientTest
 
 #endif
