@@ -2,9 +2,13 @@
 // and the text of each body part as handed to libcurl hold no CR or LF
 // outside a CR LF pair, and no line over 998 octets unless the part goes out
 // quoted-printable (whose encoder keeps lines short); the body text is the
-// host's text with CR LF line ends. Input: charset, subject, display name,
-// text body and HTML body, separated by 0x1F.
+// host's text with CR LF line ends. In the display names and the subject,
+// "=?" stands only at the start of an encoded word, and no encoded word
+// decodes to a CR or LF. Input: charset, subject, display name, text body
+// and HTML body, separated by 0x1F.
+#include <cstdint>
 #include <cstring>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -36,6 +40,50 @@ bool CheckLineEnds(const std::string& text, const char* what)
         lineStart = ++i + 1;
     }
     return fits && text.size() - lineStart <= SMTPClientNS::kMaxLineOctets;
+}
+
+std::string Base64Decoded(const std::string& text)
+{
+    static const std::string kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string bytes;
+    uint32_t bits = 0;
+    int count = 0;
+    for (const char c : text) {
+        const size_t value = kAlphabet.find(c);
+        if (value == std::string::npos)
+            break;
+        bits = (bits << 6) | static_cast<uint32_t>(value);
+        count += 6;
+        if (count >= 8) {
+            count -= 8;
+            bytes += static_cast<char>((bits >> count) & 0xFF);
+        }
+    }
+    return bytes;
+}
+
+// The From, To, Cc and Subject lines, unfolded: every "=?" in them starts
+// an encoded word, and no encoded word holds the byte of a CR or an LF (the
+// charsets kept are those that write ASCII as ASCII).
+void CheckHeaderWords(const std::string& block)
+{
+    static const std::regex kFold("\r\n(?=[ ])");
+    static const std::regex kWord("=\\?[^?\\s]+\\?b\\?([A-Za-z0-9+/=]*)\\?=");
+    const std::string unfolded = std::regex_replace(block, kFold, "");
+    for (size_t start = 0, end; (end = unfolded.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        const std::string line = unfolded.substr(start, end - start);
+        if (line.rfind("From: ", 0) != 0 && line.rfind("To: ", 0) != 0
+            && line.rfind("Cc: ", 0) != 0 && line.rfind("Subject: ", 0) != 0)
+            continue;
+        for (auto word = std::sregex_iterator(line.begin(), line.end(), kWord);
+             word != std::sregex_iterator(); ++word)
+            Expect(Base64Decoded((*word)[1].str()).find_first_of("\r\n") == std::string::npos,
+                   "encoded word that decodes to a line break");
+        Expect(std::regex_replace(line, kWord, "").find("=?") == std::string::npos,
+               "\"=?\" outside an encoded word");
+    }
 }
 
 std::string WithLfLineEnds(const std::string& text)
@@ -93,6 +141,7 @@ int FuzzWireLines(const uint8_t* data, size_t size)
     BuildHeaderBlockFor(message, block);
     Expect(CheckLineEnds(block, "lone CR or LF in the header block"),
            "header line over 998 octets");
+    CheckHeaderWords(block);
 
     std::string charsetName;
     SMTPClientNS::WideToAnsi(charset.c_str(), charsetName);
