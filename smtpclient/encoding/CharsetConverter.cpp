@@ -28,15 +28,17 @@ struct SharedConverter : CharsetConverter {
     }
 };
 
-// The name goes into header lines and content types as it stands, so it may
-// hold no control character. iconv skips such characters when it matches a
-// name and would take "iso\r8859-1" for "iso8859-1", leaving the CR to break
-// the line it is written into.
+// The name goes into header lines, encoded words and content types as it
+// stands, so it may hold only printable ASCII without spaces, and no "?",
+// which ends an encoded word's charset. iconv skips the other characters
+// when it matches a name: it would take "iso\r8859-1" for "iso8859-1",
+// leaving the CR to break the line it is written into, and "UTF-8 x" for
+// UTF-8, leaving words that no reader decodes.
 bool IsPrintableName(const char* charset)
 {
     for (const char* c = charset; *c != '\0'; ++c) {
         const unsigned char byte = static_cast<unsigned char>(*c);
-        if (byte < 0x20 || byte == 0x7F)
+        if (byte <= 0x20 || byte >= 0x7F || byte == '?')
             return false;
     }
     return true;
