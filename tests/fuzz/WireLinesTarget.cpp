@@ -8,7 +8,6 @@
 // and HTML body, separated by 0x1F.
 #include <cstdint>
 #include <cstring>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -42,15 +41,16 @@ bool CheckLineEnds(const std::string& text, const char* what)
     return fits && text.size() - lineStart <= SMTPClientNS::kMaxLineOctets;
 }
 
+const std::string kBase64Alphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
 std::string Base64Decoded(const std::string& text)
 {
-    static const std::string kAlphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string bytes;
     uint32_t bits = 0;
     int count = 0;
     for (const char c : text) {
-        const size_t value = kAlphabet.find(c);
+        const size_t value = kBase64Alphabet.find(c);
         if (value == std::string::npos)
             break;
         bits = (bits << 6) | static_cast<uint32_t>(value);
@@ -63,26 +63,57 @@ std::string Base64Decoded(const std::string& text)
     return bytes;
 }
 
+// The length of the encoded word "=?charset?b?text?=" that starts at at in
+// line, its Base64 text into base64; 0 when none starts there.
+size_t EncodedWordAt(const std::string& line, size_t at, std::string& base64)
+{
+    const size_t charsetEnd = line.find('?', at + 2);
+    if (charsetEnd == std::string::npos || charsetEnd == at + 2
+        || line.find_first_of(" \t", at + 2) < charsetEnd
+        || line.compare(charsetEnd, 3, "?b?") != 0)
+        return 0;
+    const size_t end = line.find("?=", charsetEnd + 3);
+    if (end == std::string::npos)
+        return 0;
+    base64 = line.substr(charsetEnd + 3, end - charsetEnd - 3);
+    if (base64.find_first_not_of(kBase64Alphabet + "=") != std::string::npos)
+        return 0;
+    return end + 2 - at;
+}
+
+bool IsWordHeader(const std::string& line)
+{
+    for (const char* name : {"From: ", "To: ", "Cc: ", "Subject: "}) {
+        if (line.rfind(name, 0) == 0)
+            return true;
+    }
+    return false;
+}
+
 // The From, To, Cc and Subject lines, unfolded: every "=?" in them starts
 // an encoded word, and no encoded word holds the byte of a CR or an LF (the
 // charsets kept are those that write ASCII as ASCII).
 void CheckHeaderWords(const std::string& block)
 {
-    static const std::regex kFold("\r\n(?=[ ])");
-    static const std::regex kWord("=\\?[^?\\s]+\\?b\\?([A-Za-z0-9+/=]*)\\?=");
-    const std::string unfolded = std::regex_replace(block, kFold, "");
+    std::string unfolded;
+    for (size_t i = 0; i < block.size(); ++i) {
+        if (block.compare(i, 3, "\r\n ") == 0)
+            i += 2;
+        unfolded += block[i];
+    }
     for (size_t start = 0, end; (end = unfolded.find("\r\n", start)) != std::string::npos;
          start = end + 2) {
         const std::string line = unfolded.substr(start, end - start);
-        if (line.rfind("From: ", 0) != 0 && line.rfind("To: ", 0) != 0
-            && line.rfind("Cc: ", 0) != 0 && line.rfind("Subject: ", 0) != 0)
+        if (!IsWordHeader(line))
             continue;
-        for (auto word = std::sregex_iterator(line.begin(), line.end(), kWord);
-             word != std::sregex_iterator(); ++word)
-            Expect(Base64Decoded((*word)[1].str()).find_first_of("\r\n") == std::string::npos,
+        std::string base64;
+        for (size_t at = line.find("=?"); at != std::string::npos;) {
+            const size_t length = EncodedWordAt(line, at, base64);
+            Expect(length > 0, "\"=?\" outside an encoded word");
+            Expect(Base64Decoded(base64).find_first_of("\r\n") == std::string::npos,
                    "encoded word that decodes to a line break");
-        Expect(std::regex_replace(line, kWord, "").find("=?") == std::string::npos,
-               "\"=?\" outside an encoded word");
+            at = line.find("=?", at + length);
+        }
     }
 }
 
