@@ -94,9 +94,9 @@ int ConvertPiece(const std::string& charset, const WString& piece, std::string& 
 {
     char* converted = nullptr;
     size_t convertedLength = 0;
-    const int rc = ConvertUtf16ToCharset(GetSharedConverter(), charset,
-                                         WithoutLineBreaks(piece).c_str(), &converted,
-                                         &convertedLength);
+    const int rc =
+        ConvertUtf16ToCharset(GetSharedConverter(), charset, WithoutLineBreaks(piece).c_str(),
+                              &converted, &convertedLength);
     if (rc != 0) {
         return rc;
     }

@@ -177,27 +177,39 @@ TEST(MailServers, HostTextShowsAsGiven)
         const char* senderName;
         const char* recipientName;
         const char* subject;
-        const char* fileName;    // "": no attachment
+        const char* fileName; // "": no attachment
         int result;
         std::vector<std::string> shown; // in the outline, "%" for the recipient
         std::vector<std::string> names; // as DescribeNames gives them
     } cases[] = {
-        {"line_breaks", "UTF-8", "Jürgen\r\nBcc: evil@evil.test", "Zoë\nX-Evil: 1",
-         "Grüße\r\nX-Evil: 1", "", 1, {"  Subject: Grüße  X-Evil: 1\n"},
+        {"line_breaks",
+         "UTF-8",
+         "Jürgen\r\nBcc: evil@evil.test",
+         "Zoë\nX-Evil: 1",
+         "Grüße\r\nX-Evil: 1",
+         "",
+         1,
+         {"  Subject: Grüße  X-Evil: 1\n"},
          {"From parsed: Jürgen Bcc: evil@evil.test <sender@example.com>",
           "From decoded: Jürgen Bcc: evil@evil.test <sender@example.com>",
           "To parsed: Zoë X-Evil: 1 <%>", "To decoded: Zoë X-Evil: 1 <%>"}},
-        {"encoded_word_lookalikes", "ISO-8859-1", "=?UTF-8?Q?x?=", "Ann =?UTF-8?B?QQ==?=",
-         "=?UTF-8?B?SGFja2Vk?= literal", "report =?UTF-8?B?QQ==?=.txt", 1,
+        {"encoded_word_lookalikes",
+         "ISO-8859-1",
+         "=?UTF-8?Q?x?=",
+         "Ann =?UTF-8?B?QQ==?=",
+         "=?UTF-8?B?SGFja2Vk?= literal",
+         "report =?UTF-8?B?QQ==?=.txt",
+         1,
          {"  Subject: =?UTF-8?B?SGFja2Vk?= literal\n",
           "        filename: report =?UTF-8?B?QQ==?=.txt\n"},
          {"From parsed: =?UTF-8?Q?x?= <sender@example.com>",
-          "From decoded: =?UTF-8?Q?x?= <sender@example.com>",
-          "To parsed: Ann =?UTF-8?B?QQ==?= <%>", "To decoded: Ann =?UTF-8?B?QQ==?= <%>"}},
+          "From decoded: =?UTF-8?Q?x?= <sender@example.com>", "To parsed: Ann =?UTF-8?B?QQ==?= <%>",
+          "To decoded: Ann =?UTF-8?B?QQ==?= <%>"}},
         {"empty_subject", "UTF-8", "Sender", "", "", "", 1, {"  Subject: \n"}, {}},
         {"utf16", "UTF-16", "Sender", "", "Text", "", -21, {}, {}},
     };
-    const std::regex messageId("\n  Message-ID: <[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}@[^>\n]+>\n");
+    const std::regex messageId(
+        "\n  Message-ID: <[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}@[^>\n]+>\n");
     for (const Route& route : kRoutes) {
         for (const auto& c : cases) {
             SCOPED_TRACE(std::string(route.name) + " " + c.name);
@@ -229,7 +241,8 @@ TEST(MailServers, HostTextShowsAsGiven)
             const std::string names = paths.empty() ? "" : DescribeNames(paths[0]);
             for (const std::string& expected : c.names)
                 EXPECT_NE(std::string::npos, names.find(withRecipient(expected) + "\n"))
-                    << withRecipient(expected) << "\n" << names;
+                    << withRecipient(expected) << "\n"
+                    << names;
         }
     }
 }

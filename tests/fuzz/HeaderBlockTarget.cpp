@@ -19,9 +19,9 @@ using SMTPClientNS::WString;
 const size_t kMaxRecipients = 16;
 
 // The builder's headers in its order; To, Cc and Bcc may continue.
-const std::vector<std::string> kHeaders = {"From: ",       "To: ",   "Cc: ",
-                                           "Bcc: ",        "X-Priority: ", "Date: ",
-                                           "Subject: ",    "Message-ID: ", "Message - ID: "};
+const std::vector<std::string> kHeaders = {
+    "From: ", "To: ",      "Cc: ",         "Bcc: ",         "X-Priority: ",
+    "Date: ", "Subject: ", "Message-ID: ", "Message - ID: "};
 const size_t kSubject = 6;
 const size_t kMessageId = 7;
 

@@ -222,9 +222,9 @@ TEST(InternationalAddresses, GoAsALabelsOrWithSmtputf8)
         const std::string recipient = named(c.wireRecipient);
         const ReceivedMail mail = WaitForMailTo(recipient);
         EXPECT_EQ(c.wireSender, mail.mailFrom);
-        EXPECT_EQ(c.smtputf8, std::find(mail.mailOptions.begin(), mail.mailOptions.end(),
-                                        "SMTPUTF8")
-                                  != mail.mailOptions.end());
+        EXPECT_EQ(c.smtputf8,
+                  std::find(mail.mailOptions.begin(), mail.mailOptions.end(), "SMTPUTF8")
+                      != mail.mailOptions.end());
         EXPECT_NE(std::string::npos, mail.raw.find("\r\nTo: " + recipient + "\r\n")) << mail.raw;
         EXPECT_NE(std::string::npos,
                   mail.raw.find("\r\nFrom: Sender <" + std::string(c.wireSender) + ">\r\n"))

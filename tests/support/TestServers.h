@@ -20,7 +20,8 @@ struct ReceivedMail {
     std::string listener;
     std::string mailFrom;
     std::vector<std::string> rcptTos;
-    std::vector<std::string> mailOptions; // the parameters of MAIL FROM, such as SMTPUTF8
+    // The parameters of MAIL FROM, such as SMTPUTF8.
+    std::vector<std::string> mailOptions;
     std::string rawPath; // empty when nothing arrived
     std::string raw;
     bool tls = false;     // came after STARTTLS
