@@ -179,8 +179,8 @@ TEST(MailServers, HostTextShowsAsGiven)
         const char* subject;
         const char* fileName; // "": no attachment
         int result;
-        std::vector<std::string> shown; // in the outline, "%" for the recipient
-        std::vector<std::string> names; // as DescribeNames gives them
+        std::vector<std::string> shown; // in the outline
+        std::vector<std::string> names; // as DescribeNames gives them, "%" for the recipient
     } cases[] = {
         {"line_breaks",
          "UTF-8",
