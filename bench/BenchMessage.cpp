@@ -57,10 +57,11 @@ MessageContent SmallMessage()
 
 std::string HeaderBlock(const MessageContent& content)
 {
+    const std::string messageId = FormatMessageId();
     return "From: " + content.fromName + " <" + content.fromAddress + ">\r\n"
            + "To: " + content.toAddress + "\r\n" + "X-Priority: 3 \r\n" + "Date: " + FormatDate()
-           + "\r\n" + "Subject: " + content.subject + "\r\n\r\n" + "Message - ID: <"
-           + FormatMessageId() + ">\r\n";
+           + "\r\n" + "Subject: " + content.subject + "\r\n" + "Message-ID: <" + messageId
+           + ">\r\n\r\n" + "Message - ID: <" + messageId + ">\r\n";
 }
 
 } // namespace SMTPClientBench

@@ -22,8 +22,8 @@ struct MessageContent {
 
 MessageContent SmallMessage();
 
-// From, To, X-Priority, Date, Subject and Message - ID lines with a fresh
-// date and message id.
+// From, To, X-Priority, Date, Subject and Message-ID lines, the blank line
+// and the historical Message - ID line, with a fresh date and message id.
 std::string HeaderBlock(const MessageContent& content);
 
 } // namespace SMTPClientBench

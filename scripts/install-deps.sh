@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib/common.sh"
 
 packages=(
     cmake g++ make pkg-config
-    libcurl4-openssl-dev
+    libcurl4-openssl-dev libidn2-dev
     libgtest-dev
     python3 python3-aiosmtpd
     openssl dante-server microsocks

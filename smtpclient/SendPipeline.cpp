@@ -5,9 +5,11 @@
 
 #include "NoThrow.h"
 #include "Outcomes.h"
+#include "Smtputf8Gate.h"
 #include "encoding/CodePage.h"
 #include "mime/HeaderBuilder.h"
 #include "mime/MimeBodyTree.h"
+#include "mime/WireAddress.h"
 
 namespace SMTPClientNS {
 
@@ -82,6 +84,18 @@ curl_slist* LastNode(curl_slist* list)
     return list;
 }
 
+// An envelope address that only SMTPUTF8 may carry makes the transfer
+// need it.
+void RequireSmtputf8IfNeeded(CURL* curlHandle, const std::string& sender,
+                             const curl_slist* recipients)
+{
+    bool needed = NeedsSmtputf8(sender);
+    for (; recipients != nullptr && !needed; recipients = recipients->next)
+        needed = NeedsSmtputf8(recipients->data);
+    if (needed)
+        RequireSmtputf8(curlHandle);
+}
+
 // The steps of BuildRequest, defined below it.
 int SetConnectionOptions(CURL* curlHandle, const SendSettings& settings);
 void SetProxyOptions(CURL* curlHandle, const ConnectionSettings& connection);
@@ -104,11 +118,12 @@ RawOutcome BuildRequestSteps(Transfer& transfer, const SendSettings& settings,
     const WString& sender = message->sender.address;
     if (sender.empty())
         return RawOutcome::NoSender;
-    ThrowIfOutOfMemory(
-        curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, ToAnsi(sender.c_str()).c_str()));
+    const std::string from = WireAddress(sender.c_str());
+    ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_MAIL_FROM, from.c_str()));
     rc = SetRecipients(curlHandle, transfer.RecipientList(), *message);
     if (rc != 0)
         return OutcomeOfStep(rc);
+    RequireSmtputf8IfNeeded(curlHandle, from, *transfer.RecipientList());
     rc = SetHeaderBlock(curlHandle, transfer.HeaderList(), *message);
     if (rc != 0)
         return OutcomeOfStep(rc);
@@ -210,7 +225,7 @@ int SetRecipients(CURL* curlHandle, curl_slist** recipientList, const MessageSna
     std::vector<std::string> addresses;
     for (const std::vector<RecipientEntry>& kind : message.recipients) {
         for (const RecipientEntry& entry : kind)
-            addresses.push_back(ToAnsi(entry.address.c_str()));
+            addresses.push_back(WireAddress(entry.address.c_str()));
     }
     if (addresses.empty())
         return ValueOf(RawOutcome::NoRecipients);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Smtputf8Gate.h"
+
 namespace SMTPClientNS {
 
 namespace {
@@ -27,6 +29,7 @@ struct TransferClock {
     bool expiredInData = false;  // the data bound ran out, not a reply's
     bool dataUnanswered = false; // message data went out, no reply came since
     bool quitInData = false;
+    Smtputf8Offer smtputf8; // read from the same reply lines
 };
 
 // Message data is under way once some of it went out and until all of it
@@ -58,9 +61,11 @@ int WatchProgress(void* data, curl_off_t, curl_off_t, curl_off_t uploadTotal, cu
 }
 
 // CURLOPT_HEADERFUNCTION: libcurl hands it every reply line of the server.
-size_t NoteReply(char*, size_t size, size_t count, void* data)
+size_t NoteReply(char* line, size_t size, size_t count, void* data)
 {
-    static_cast<TransferClock*>(data)->lastMove = Clock::now();
+    TransferClock& clock = *static_cast<TransferClock*>(data);
+    clock.lastMove = Clock::now();
+    NoteSmtputf8Offer(clock.smtputf8, line, size * count);
     return size * count;
 }
 
@@ -103,6 +108,7 @@ void WatchTransfer(CURL* curlHandle, TransferClock* clock)
     curl_easy_setopt(curlHandle, CURLOPT_DEBUGDATA, clock);
     curl_easy_setopt(curlHandle, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(curlHandle, CURLOPT_NOPROGRESS, 0L);
+    WatchSmtputf8Offer(curlHandle, &clock->smtputf8);
 }
 
 // The clock lives only as long as the perform; the trace takes over.
@@ -117,6 +123,7 @@ void StopWatching(CURL* curlHandle, DialogueTrace trace)
     curl_easy_setopt(curlHandle, CURLOPT_HEADERFUNCTION, nullptr);
     curl_easy_setopt(curlHandle, CURLOPT_HEADERDATA, nullptr);
     curl_easy_setopt(curlHandle, CURLOPT_SERVER_RESPONSE_TIMEOUT, 0L);
+    WatchSmtputf8Offer(curlHandle, nullptr);
 }
 
 void DescribeExpiry(const TransferClock& clock, char* errorBuffer)
@@ -148,6 +155,8 @@ CURLcode PerformTransfer(CURL* curlHandle, char* errorBuffer, DialogueTrace trac
         if (errorBuffer != nullptr)
             DescribeExpiry(clock, errorBuffer);
     }
+    if (result == CURLE_ABORTED_BY_CALLBACK && clock.smtputf8.refused && errorBuffer != nullptr)
+        DescribeSmtputf8Refusal(errorBuffer);
     return result;
 }
 

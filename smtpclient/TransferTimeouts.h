@@ -33,7 +33,9 @@ struct DialogueTrace {
 // handle's CURLOPT_ERRORBUFFER; such a transfer then says there which bound
 // it passed, where libcurl would only say that a callback aborted it. The
 // trace gets libcurl's report of the dialogue during the perform, and is
-// the handle's debug callback (with CURLOPT_VERBOSE) afterwards.
+// the handle's debug callback (with CURLOPT_VERBOSE) afterwards. The same
+// reply lines tell the SMTPUTF8 gate what the server offers; a transfer the
+// gate stops ends in CURLE_ABORTED_BY_CALLBACK and says why there.
 CURLcode PerformTransfer(CURL* curlHandle, char* errorBuffer, DialogueTrace trace);
 
 } // namespace SMTPClientNS

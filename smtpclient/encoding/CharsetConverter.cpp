@@ -1,5 +1,6 @@
 #include "CharsetConverter.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -27,23 +28,53 @@ struct SharedConverter : CharsetConverter {
     }
 };
 
-// The name goes into header lines and content types as it stands, so it may
-// hold no control character. iconv skips such characters when it matches a
-// name and would take "iso\r8859-1" for "iso8859-1", leaving the CR to break
-// the line it is written into.
+// The name goes into header lines, encoded words and content types as it
+// stands, so it may hold only printable ASCII without spaces, and no "?",
+// which ends an encoded word's charset. iconv skips the other characters
+// when it matches a name: it would take "iso\r8859-1" for "iso8859-1",
+// leaving the CR to break the line it is written into, and "UTF-8 x" for
+// UTF-8, leaving words that no reader decodes.
 bool IsPrintableName(const char* charset)
 {
     for (const char* c = charset; *c != '\0'; ++c) {
         const unsigned char byte = static_cast<unsigned char>(*c);
-        if (byte < 0x20 || byte == 0x7F)
+        if (byte <= 0x20 || byte >= 0x7F || byte == '?')
             return false;
     }
     return true;
 }
 
+// Header lines, SMTP and the bodies' line ends take ASCII text to stay ASCII
+// in the message's charset. One that turns it into anything else (UTF-16
+// and UTF-32 in any byte order, UCS-2 and UCS-4, EBCDIC) would cut the text
+// at its first zero byte or make it unreadable, so it is refused like an
+// unknown one. The probe may follow an announcing escape sequence of 7-bit
+// bytes, as ISO-2022-KR's ESC $ ) C.
+bool KeepsAscii(CharsetBackend::Handle handle)
+{
+    static const char kProbe[] = {'A', 0, '\r', 0, '\n', 0};
+    static const std::string kProbeText = "A\r\n";
+    char output[64] = {};
+    size_t outputLeft = sizeof output;
+    if (CharsetBackend::Convert(handle, kProbe, sizeof kProbe, output, outputLeft) != 0)
+        return false;
+    const std::string produced(output, sizeof output - outputLeft);
+    if (produced.size() < kProbeText.size()
+        || produced.compare(produced.size() - kProbeText.size(), kProbeText.size(), kProbeText)
+               != 0)
+        return false;
+    const std::string announcer = produced.substr(0, produced.size() - kProbeText.size());
+    if (announcer.empty())
+        return true;
+    return announcer[0] == '\x1B'
+           && std::all_of(announcer.begin() + 1, announcer.end(),
+                          [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
 // Makes the converter's handle one for charset, reusing it when the name is
 // the cached one (compared case-sensitively). False, with the converter as it
-// was, when the name is not printable or the backend does not know it.
+// was, when the name is not printable, the backend does not know it or the
+// charset does not keep ASCII text.
 bool OpenFor(CharsetConverter& converter, const char* charset)
 {
     if (IsOpen(converter) && converter.charset == charset)
@@ -54,6 +85,10 @@ bool OpenFor(CharsetConverter& converter, const char* charset)
     CharsetBackend::Handle opened = CharsetBackend::Open(charset);
     if (opened == CharsetBackend::NoHandle())
         return false;
+    if (!KeepsAscii(opened)) {
+        CharsetBackend::Close(opened);
+        return false;
+    }
     if (IsOpen(converter))
         CharsetBackend::Close(converter.handle);
     converter.handle = opened;

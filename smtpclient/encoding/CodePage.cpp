@@ -23,18 +23,30 @@ bool NarrowAscii(const SmtpChar* text, std::string& out)
     return true;
 }
 
+void WideToCodePage(uint32_t codePage, const SmtpChar* text, std::string& out)
+{
+    if (text == nullptr || NarrowAscii(text, out))
+        return;
+    int needed = Platform::WideToMultiByte(codePage, text, nullptr, 0);
+    if (needed == 0)
+        return;
+    out.assign(static_cast<size_t>(needed), '\0');
+    Platform::WideToMultiByte(codePage, text, &out[0], needed);
+    out.resize(std::strlen(out.c_str()));
+}
+
 } // namespace
 
 void WideToAnsi(const SmtpChar* text, std::string& out)
 {
-    if (text == nullptr || NarrowAscii(text, out))
-        return;
-    int needed = Platform::WideToMultiByte(kAnsiCodePage, text, nullptr, 0);
-    if (needed == 0)
-        return;
-    out.assign(static_cast<size_t>(needed), '\0');
-    Platform::WideToMultiByte(kAnsiCodePage, text, &out[0], needed);
-    out.resize(std::strlen(out.c_str()));
+    WideToCodePage(kAnsiCodePage, text, out);
+}
+
+std::string ToUtf8(const SmtpChar* text)
+{
+    std::string utf8;
+    WideToCodePage(kUtf8CodePage, text, utf8);
+    return utf8;
 }
 
 std::string ToAnsi(const SmtpChar* text)

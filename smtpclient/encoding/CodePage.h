@@ -16,6 +16,9 @@ void WideToAnsi(const SmtpChar* text, std::string& out);
 // WideToAnsi into a new string.
 std::string ToAnsi(const SmtpChar* text);
 
+// UTF-16 to UTF-8; unpaired surrogates become U+FFFD, a null text "".
+std::string ToUtf8(const SmtpChar* text);
+
 // Narrow text in codePage (kAnsiCodePage or kUtf8CodePage) to UTF-16. A null
 // or empty text leaves out unchanged; a failed conversion empties it.
 void CodePageToWide(const char* text, WString& out, uint32_t codePage);

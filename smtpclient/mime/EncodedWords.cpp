@@ -39,6 +39,12 @@ const char kSpecials[] = "\".,;:\\()<>[]@";
 const size_t kMaxEncodedWordLength = 75;
 const char kFold[] = "\r\n ";
 
+// Encoded, text that looks like an encoded word shows as the host wrote it.
+bool NeedsEncoding(const WString& text)
+{
+    return FindNonAscii(text) >= 0 || LooksEncoded(text);
+}
+
 // ASCII header text from the host goes out as it is, except that CR and LF
 // become spaces: no display name or subject may start a header line of its
 // own.
@@ -81,12 +87,16 @@ std::vector<size_t> CharacterStarts(const WString& text)
     return starts;
 }
 
+// The bytes of an encoded word. As in plain header text, line breaks become
+// spaces: a reader that shows the decoded header must not find a line of its
+// own in it.
 int ConvertPiece(const std::string& charset, const WString& piece, std::string& bytes)
 {
     char* converted = nullptr;
     size_t convertedLength = 0;
-    const int rc = ConvertUtf16ToCharset(GetSharedConverter(), charset, piece.c_str(), &converted,
-                                         &convertedLength);
+    const int rc =
+        ConvertUtf16ToCharset(GetSharedConverter(), charset, WithoutLineBreaks(piece).c_str(),
+                              &converted, &convertedLength);
     if (rc != 0) {
         return rc;
     }
@@ -108,11 +118,8 @@ void AppendFoldedWord(const std::string& charset, const std::string& bytes, std:
 
 } // namespace
 
-int FoldedEncodedWords(const std::string& charset, const WString& hostText, std::string& out)
+int FoldedEncodedWords(const std::string& charset, const WString& text, std::string& out)
 {
-    // As in plain header text, line breaks become spaces: a reader that
-    // shows the decoded header must not find a line of its own in it.
-    const WString text = WithoutLineBreaks(hostText);
     const std::vector<size_t> starts = CharacterStarts(text);
     const size_t characters = starts.size() - 1;
     // Each piece is converted on its own, so that a stateful charset's
@@ -157,7 +164,7 @@ int FoldedEncodedWords(const std::string& charset, const WString& hostText, std:
 int EncodeDisplayName(std::string charset, const SmtpChar* text, std::string& out)
 {
     const WString name = TextOrEmpty(text);
-    if (FindNonAscii(name) < 0) {
+    if (!NeedsEncoding(name)) {
         out.clear();
         AppendPlainText(name, out);
         return 0;
@@ -178,7 +185,7 @@ int EncodeDisplayName(std::string charset, const SmtpChar* text, std::string& ou
 int EncodeSubjectText(std::string charset, const SmtpChar* text, std::string& out)
 {
     const WString subject = TextOrEmpty(text);
-    if (FindNonAscii(subject) < 0) {
+    if (!NeedsEncoding(subject)) {
         AppendPlainText(subject, out);
         return 1;
     }
@@ -197,7 +204,7 @@ int EncodeWords(std::string charset, WString text, std::string& out)
     SplitWords(text, words);
     for (const auto& entry : words) {
         const WordPiece& word = entry.second;
-        if (!word.nonAscii) {
+        if (!word.nonAscii && !LooksEncoded(word.text)) {
             AppendPlainText(word.text, out);
             continue;
         }

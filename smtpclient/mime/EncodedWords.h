@@ -8,11 +8,13 @@
 
 namespace SMTPClientNS {
 
-// out becomes the name as ASCII text or as one encoded word. Returns 0 or the
+// out becomes the name as ASCII text or, when it is not plain ASCII or holds
+// "=?" (which a reader would decode), as one encoded word. Returns 0 or the
 // negative conversion code (out then unchanged).
 int EncodeDisplayName(std::string charset, const SmtpChar* text, std::string& out);
 
-// Appends the subject as plain and encoded words; always returns 1.
+// Appends the subject as plain and encoded words (a word that is not plain
+// ASCII or holds "=?" encoded); always returns 1.
 int EncodeSubjectText(std::string charset, const SmtpChar* text, std::string& out);
 
 // Appends text as encoded words for a header line that would be too long

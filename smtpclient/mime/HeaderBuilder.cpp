@@ -1,6 +1,7 @@
 #include "HeaderBuilder.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "BodyLines.h"
 #include "EncodedWords.h"
 #include "RecipientKinds.h"
+#include "WireAddress.h"
 
 namespace SMTPClientNS {
 
@@ -48,10 +50,9 @@ std::string NamedMailbox(std::string displayName, const std::string& address)
 int FormatMailbox(const SmtpChar* address, const SmtpChar* name, const std::string& charset,
                   size_t lineLength, std::string& mailbox)
 {
-    std::string ansiAddress;
-    WideToAnsi(address, ansiAddress);
+    const std::string wireAddress = WireAddress(address);
     if (IsEmptyText(name)) {
-        mailbox = ansiAddress;
+        mailbox = wireAddress;
         return 0;
     }
     std::string displayName;
@@ -59,7 +60,7 @@ int FormatMailbox(const SmtpChar* address, const SmtpChar* name, const std::stri
     if (rc < 0) {
         return rc;
     }
-    mailbox = NamedMailbox(displayName, ansiAddress);
+    mailbox = NamedMailbox(displayName, wireAddress);
     if (lineLength + mailbox.size() <= kMaxLineOctets) {
         return 0;
     }
@@ -68,7 +69,7 @@ int FormatMailbox(const SmtpChar* address, const SmtpChar* name, const std::stri
     if (rc < 0) {
         return rc;
     }
-    mailbox = NamedMailbox(displayName, ansiAddress);
+    mailbox = NamedMailbox(displayName, wireAddress);
     return 0;
 }
 
@@ -115,6 +116,34 @@ void AppendPriorityHeader(int priority, std::string& header)
             header += entry.line;
         }
     }
+}
+
+bool IsAtext(char c)
+{
+    static const char kAtextSymbols[] = "!#$%&'*+-/=?^_`{|}~";
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
+           || (c != 0 && std::strchr(kAtextSymbols, c) != nullptr);
+}
+
+// RFC 5322's dot-atom-text: atoms of atext joined by single dots.
+bool IsDotAtomText(const std::string& text)
+{
+    bool atomStarted = false;
+    for (char c : text) {
+        if (c == '.' && !atomStarted)
+            return false;
+        atomStarted = c != '.';
+        if (c != '.' && !IsAtext(c))
+            return false;
+    }
+    return atomStarted;
+}
+
+// The right side of a message identifier: the computer's name when it may
+// stand there, "localhost" otherwise (an empty or unusual name).
+std::string IdentifierHost(const std::string& computerName)
+{
+    return IsDotAtomText(computerName) ? computerName : "localhost";
 }
 
 std::string FormatGuid(const Platform::Guid& guid)
@@ -168,18 +197,19 @@ void AppendSubjectHeader(const MessageSnapshot& message, std::string& header,
         subject.clear();
         FoldedEncodedWords(charset, message.subject.c_str(), subject);
     }
-    if (subject.empty()) {
-        header += std::string(kSubject) + "\r\n";
-    } else {
-        header += kSubject + subject + "\r\n\r\n";
-    }
+    header += kSubject + subject + "\r\n";
 }
 
 void AppendMessageIdHeader(std::string& header)
 {
     Platform::Guid guid;
     const std::string guidText = Platform::CreateGuid(guid) ? FormatGuid(guid) : std::string();
-    header += "Message - ID: <" + guidText + "@" + Platform::ComputerName() + ">\r\n";
+    const std::string computerName = Platform::ComputerName();
+    // The header section ends with the identifier as a valid header. The
+    // historical line follows the blank line, where readers take it for
+    // the body's preamble.
+    header += "Message-ID: <" + guidText + "@" + IdentifierHost(computerName) + ">\r\n\r\n";
+    header += "Message - ID: <" + guidText + "@" + computerName + ">\r\n";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The header block of the outgoing mail: From, To, Cc, X-Priority, Date,
-// Subject and Message - ID. Blind copies have no line: their recipients are
-// in the envelope only, so the others do not learn of them.
+// Subject and Message-ID, then a blank line and the historical "Message - ID"
+// line. Blind copies have no line: their recipients are in the envelope
+// only, so the others do not learn of them.
 #ifndef SMTPCLIENT_MIME_HEADERBUILDER_H
 #define SMTPCLIENT_MIME_HEADERBUILDER_H
 

@@ -25,4 +25,9 @@ WString WithoutLineBreaks(WString text)
     return text;
 }
 
+bool LooksEncoded(const WString& text)
+{
+    return text.find(SMTPCLIENT_TEXT("=?")) != WString::npos;
+}
+
 } // namespace SMTPClientNS

@@ -13,6 +13,10 @@ bool HasLineBreak(const WString& text);
 // text with every CR and LF replaced by a space.
 WString WithoutLineBreaks(WString text);
 
+// True when text holds "=?", the start of an RFC 2047 encoded word: a reader
+// would decode such text in a header and show something else.
+bool LooksEncoded(const WString& text);
+
 } // namespace SMTPClientNS
 
 #endif

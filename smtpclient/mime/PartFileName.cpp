@@ -6,6 +6,7 @@
 #include "../encoding/CharsetConverter.h"
 #include "../encoding/CodePage.h"
 #include "../platform/FileInfo.h"
+#include "HeaderText.h"
 
 namespace SMTPClientNS {
 
@@ -55,7 +56,7 @@ std::string ExtendedFileNameDisposition(const WString& name)
 std::string ExtendedFileNameHeader(const WString& path)
 {
     const WString name = Platform::BaseName(path.c_str());
-    if (FindNonAscii(name) < 0)
+    if (FindNonAscii(name) < 0 && !LooksEncoded(name))
         return std::string();
     return "Content-Disposition: " + ExtendedFileNameDisposition(name);
 }

@@ -10,10 +10,11 @@ namespace SMTPClientNS {
 
 // A file part carries the base name of its path as libcurl writes it:
 // filename="name", the bytes as they are. A name that is not plain ASCII
-// would put 8-bit bytes into the part's header, so it goes into the part's
-// own Content-Disposition line as an RFC 2231 parameter instead
-// (filename*=UTF-8''name, percent-encoded). Returns that line, or "" for an
-// ASCII name, which is left to libcurl.
+// would put 8-bit bytes into the part's header, and one that holds "=?"
+// would be decoded by readers as an encoded word, so such a name goes into
+// the part's own Content-Disposition line as an RFC 2231 parameter instead
+// (filename*=UTF-8''name, percent-encoded). Returns that line, or "" for any
+// other name, which is left to libcurl.
 std::string ExtendedFileNameHeader(const WString& path);
 
 } // namespace SMTPClientNS

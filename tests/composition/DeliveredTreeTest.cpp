@@ -172,8 +172,8 @@ const Tree kTrees[] = {
            "        text: \"one\\r\\ntwo\\r\\nthree\\r\\n.\\r\\nfour\"\n"},
 };
 
-// A non-empty subject ends the header section, so the Message - ID line
-// stands before the first boundary.
+// The Message-ID header ends the header section; the historical
+// "Message - ID" line stands before the first boundary.
 TEST(DeliveredTree, ArrivesAsComposed)
 {
     for (const Tree& tree : kTrees) {
@@ -201,6 +201,9 @@ TEST(DeliveredTree, ArrivesAsComposed)
                         "  Subject: "
                       + tree.subject
                       + "\n"
+                        "  Message-ID: <<guid>@"
+                      + HostName()
+                      + ">\n"
                         "body:\n"
                         "  multipart/mixed\n"
                         "    preamble: \"Message - ID: <<guid>@"

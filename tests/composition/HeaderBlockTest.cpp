@@ -19,8 +19,9 @@ namespace {
 
 // The raw block, which the parsed outline of a delivered mail does not show:
 // folding, quoting, escapes, encoded words, the priority line, no Bcc line,
-// and no blank line after an empty subject. Date and Message - ID change
-// with every block; the delivery test checks their form.
+// and the blank line between the Message-ID header and the historical
+// "Message - ID" line, also after an empty subject. Date and the identifiers
+// change with every block; the delivery test checks their form.
 TEST(HeaderBlock, IsBuiltExactly)
 {
     CMimeMessage m;
@@ -41,8 +42,9 @@ TEST(HeaderBlock, IsBuiltExactly)
         "Cc: \"J. Smith\" <js@example.org>,\r\n"
         " \"Smith, \\\"Bob\\\" \\\\ Jr\" <bs@example.org>\r\n"
         "X-Priority: 4 \r\n"
-        "Date: <masked>\r\nSubject: \r\nMessage - ID: <masked>\r\n",
-        std::regex_replace(block, std::regex("(Date|Message - ID): [^\r]*"), "$1: <masked>"));
+        "Date: <masked>\r\nSubject: \r\nMessage-ID: <masked>\r\n\r\nMessage - ID: <masked>\r\n",
+        std::regex_replace(block, std::regex("(Date|Message-ID|Message - ID): [^\r]*"),
+                           "$1: <masked>"));
 }
 
 std::string Base64Decoded(const std::string& text)

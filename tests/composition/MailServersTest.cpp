@@ -164,4 +164,128 @@ TEST(MailServers, Iso2022JpArrivesIntact)
     }
 }
 
+// Host text that header syntax or encoded words could hide in, and charsets
+// that do not keep ASCII text: a reader shows the text as the host gave it
+// (line breaks as spaces), no header of its own arrives, every mail carries
+// its Message-ID header, and a charset that would lose the text sends
+// nothing.
+TEST(MailServers, HostTextShowsAsGiven)
+{
+    const struct {
+        const char* name;
+        const char* charset;
+        const char* senderName;
+        const char* recipientName;
+        const char* subject;
+        const char* fileName; // "": no attachment
+        int result;
+        std::vector<std::string> shown; // in the outline
+        std::vector<std::string> names; // as DescribeNames gives them, "%" for the recipient
+    } cases[] = {
+        {"line_breaks",
+         "UTF-8",
+         "Jürgen\r\nBcc: evil@evil.test",
+         "Zoë\nX-Evil: 1",
+         "Grüße\r\nX-Evil: 1",
+         "",
+         1,
+         {"  Subject: Grüße  X-Evil: 1\n"},
+         {"From parsed: Jürgen Bcc: evil@evil.test <sender@example.com>",
+          "From decoded: Jürgen Bcc: evil@evil.test <sender@example.com>",
+          "To parsed: Zoë X-Evil: 1 <%>", "To decoded: Zoë X-Evil: 1 <%>"}},
+        {"encoded_word_lookalikes",
+         "ISO-8859-1",
+         "=?UTF-8?Q?x?=",
+         "Ann =?UTF-8?B?QQ==?=",
+         "=?UTF-8?B?SGFja2Vk?= literal",
+         "report =?UTF-8?B?QQ==?=.txt",
+         1,
+         {"  Subject: =?UTF-8?B?SGFja2Vk?= literal\n",
+          "        filename: report =?UTF-8?B?QQ==?=.txt\n"},
+         {"From parsed: =?UTF-8?Q?x?= <sender@example.com>",
+          "From decoded: =?UTF-8?Q?x?= <sender@example.com>", "To parsed: Ann =?UTF-8?B?QQ==?= <%>",
+          "To decoded: Ann =?UTF-8?B?QQ==?= <%>"}},
+        {"empty_subject", "UTF-8", "Sender", "", "", "", 1, {"  Subject: \n"}, {}},
+        {"utf16", "UTF-16", "Sender", "", "Text", "", -21, {}, {}},
+    };
+    const std::regex messageId(
+        "\n  Message-ID: <[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}@[^>\n]+>\n");
+    for (const Route& route : kRoutes) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(route.name) + " " + c.name);
+            const std::string recipient = Recipient(route, c.name);
+            const auto withRecipient = [&](const std::string& text) {
+                return std::regex_replace(text, std::regex("%"), recipient);
+            };
+            TempFolder folder;
+            CMimeMessage m;
+            m.SetCharset(W(c.charset).c_str());
+            m.SetFrom(W("sender@example.com").c_str(), W(c.senderName).c_str());
+            m.AddTo(W(recipient).c_str(), W(c.recipientName).c_str());
+            m.SetSubject(W(c.subject).c_str());
+            m.SetTextBody(W("Body text\n").c_str());
+            if (c.fileName[0] != 0)
+                m.AddAttachment(W(folder.Write(c.fileName, "attached\n")).c_str());
+            ASSERT_EQ(c.result, SendToListener(m, ServerPort(route.server)));
+            if (c.result != 1)
+                continue;
+
+            const std::string outline = DeliveredOnce(route, recipient);
+            for (const std::string& expected : c.shown)
+                EXPECT_NE(std::string::npos, outline.find(expected)) << expected << "\n" << outline;
+            EXPECT_TRUE(std::regex_search(outline, messageId)) << outline;
+            EXPECT_NE(std::string::npos, outline.find("preamble: \"Message - ID: <")) << outline;
+            for (const char* forged : {"\n  Bcc", "\n  X-Evil", "defect"})
+                EXPECT_EQ(std::string::npos, outline.find(forged)) << forged << "\n" << outline;
+            const std::vector<std::string> paths = DeliveredTo(route.deliverer, recipient);
+            const std::string names = paths.empty() ? "" : DescribeNames(paths[0]);
+            for (const std::string& expected : c.names)
+                EXPECT_NE(std::string::npos, names.find(withRecipient(expected) + "\n"))
+                    << withRecipient(expected) << "\n"
+                    << names;
+        }
+    }
+}
+
+// Addresses that are not ASCII, through servers with and without SMTPUTF8.
+// A domain arrives as its A-label, in the envelope and the To line alike. A
+// local part arrives in UTF-8 where SMTPUTF8 is offered; where it is not,
+// the send stops before MAIL FROM and nothing arrives.
+TEST(MailServers, InternationalAddressesArriveOrStopBeforeTheMail)
+{
+    const struct {
+        const char* server;
+        bool smtputf8;
+    } servers[] = {{"postfix", false}, {"postfix_smtputf8", true}, {"exim", true}};
+    const struct {
+        const char* localPart; // "%" for the server's name
+        bool needsSmtputf8;
+    } addresses[] = {{"idn-%", false}, {"jürgen-%", true}};
+    for (const auto& server : servers) {
+        const Route route = {server.server, server.server, "bücher.example",
+                             std::string(server.server).find("postfix") == 0 ? "postfix" : "exim"};
+        for (const auto& address : addresses) {
+            SCOPED_TRACE(std::string(server.server) + " " + address.localPart);
+            const std::string localPart =
+                std::regex_replace(address.localPart, std::regex("%"), server.server) + "-"
+                + std::to_string(getpid());
+            const std::string wire = localPart + "@xn--bcher-kva.example";
+            CMimeMessage m;
+            m.SetFrom(W("sender@example.com").c_str(), W("Sender").c_str());
+            m.AddTo(W(localPart + "@" + route.domain).c_str(), nullptr);
+            m.SetSubject(W("International").c_str());
+            m.SetTextBody(W("Body text\n").c_str());
+            const bool arrives = server.smtputf8 || !address.needsSmtputf8;
+            ASSERT_EQ(arrives ? 1 : -1, SendToListener(m, ServerPort(server.server)));
+            if (!arrives)
+                continue;
+
+            const std::string outline = DeliveredOnce(route, wire);
+            const std::string to = address.needsSmtputf8 ? "  To (8-bit): " : "  To: ";
+            EXPECT_NE(std::string::npos, outline.find(to + wire + "\n")) << outline;
+            EXPECT_EQ(std::string::npos, outline.find("defect")) << outline;
+        }
+    }
+}
+
 } // namespace

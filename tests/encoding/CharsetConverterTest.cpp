@@ -60,6 +60,12 @@ TEST(CharsetConverter, ConvertsOrFailsWithItsCode)
         {"ISO-8859-1", longText.first, 0, longText.second},
         {"NO-SUCH-CHARSET", W("я"), -21, ""},
         {std::string(504, 'A'), W("я"), -21, ""},
+        // Charsets that do not keep ASCII text ASCII are refused as unknown;
+        // ISO-2022-KR's announcer before the ASCII is fine.
+        {"UTF-16", W("abc"), -21, ""},
+        {"UCS-4LE", W("abc"), -21, ""},
+        {"IBM037", W("abc"), -21, ""},
+        {"ISO-2022-KR", W("abc"), 0, "\x1B$)Cabc"},
         {"UTF-8", W("ab") + SmtpChar(0xD800), -22, ""},
         // A lone surrogate with nothing before it is an empty success.
         {"UTF-8", WString(1, SmtpChar(0xD800)), 0, ""},

@@ -20,8 +20,10 @@ const size_t kMaxRecipients = 16;
 
 // The builder's headers in its order; To, Cc and Bcc may continue.
 const std::vector<std::string> kHeaders = {
-    "From: ", "To: ", "Cc: ", "Bcc: ", "X-Priority: ", "Date: ", "Subject: ", "Message - ID: "};
+    "From: ", "To: ",      "Cc: ",         "Bcc: ",         "X-Priority: ",
+    "Date: ", "Subject: ", "Message-ID: ", "Message - ID: "};
 const size_t kSubject = 6;
+const size_t kMessageId = 7;
 
 using SMTPClientNS::CMimeMessage;
 using Adder = int (CMimeMessage::*)(const SMTPClientNS::SmtpChar*, const SMTPClientNS::SmtpChar*);
@@ -61,17 +63,21 @@ size_t HeaderOf(const std::string& line)
     return header;
 }
 
-void CheckBlockLines(const std::string& block)
+// The header section ends after the Message-ID header; the historical line
+// alone follows the blank line. A complete block has both.
+void CheckBlockLines(const std::string& block, bool complete)
 {
     size_t next = 0;
-    bool afterSubject = false;
+    bool afterMessageId = false;
+    bool blankLineSeen = false;
     for (size_t start = 0, end; start < block.size(); start = end + 2) {
         end = block.find("\r\n", start);
         Expect(end != std::string::npos, "block line without CR LF");
         const std::string line = block.substr(start, end - start);
         Expect(line.find_first_of("\r\n") == std::string::npos, "bare CR or LF in the block");
         if (line.empty()) {
-            Expect(afterSubject, "empty line elsewhere than after the subject");
+            Expect(afterMessageId, "empty line elsewhere than after the Message-ID header");
+            blankLineSeen = true;
         } else if (line[0] == ' ') {
             // Recipient lists continue; a From or Subject line too long
             // for one line continues with folded encoded words.
@@ -81,10 +87,14 @@ void CheckBlockLines(const std::string& block)
             const size_t header = HeaderOf(line);
             Expect(header < kHeaders.size(), "line that is no header of the builder");
             Expect(header >= next, "header repeated or out of order");
+            Expect((header == kMessageId + 1) == blankLineSeen,
+                   "historical line inside the header section, or a header after it");
             next = header + 1;
         }
-        afterSubject = next == kSubject + 1 && !line.empty();
+        afterMessageId = next == kMessageId + 1 && !line.empty();
     }
+    Expect(!complete || next == kMessageId + 2,
+           "block without the Message-ID header or the historical line");
 }
 
 } // namespace
@@ -97,7 +107,7 @@ int FuzzHeaderBlock(const uint8_t* data, size_t size)
     const int rc = BuildHeaderBlockFor(message, block);
 
     Expect(rc == 0 || rc == -1 || (rc <= -19 && rc >= -22), "unexpected header block code");
-    CheckBlockLines(block);
+    CheckBlockLines(block, rc == 0);
     return 0;
 }
 

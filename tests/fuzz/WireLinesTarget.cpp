@@ -2,8 +2,11 @@
 // and the text of each body part as handed to libcurl hold no CR or LF
 // outside a CR LF pair, and no line over 998 octets unless the part goes out
 // quoted-printable (whose encoder keeps lines short); the body text is the
-// host's text with CR LF line ends. Input: charset, subject, display name,
-// text body and HTML body, separated by 0x1F.
+// host's text with CR LF line ends. In the display names and the subject,
+// "=?" stands only at the start of an encoded word, and no encoded word
+// decodes to a CR or LF. Input: charset, subject, display name, text body
+// and HTML body, separated by 0x1F.
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -36,6 +39,82 @@ bool CheckLineEnds(const std::string& text, const char* what)
         lineStart = ++i + 1;
     }
     return fits && text.size() - lineStart <= SMTPClientNS::kMaxLineOctets;
+}
+
+const std::string kBase64Alphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+std::string Base64Decoded(const std::string& text)
+{
+    std::string bytes;
+    uint32_t bits = 0;
+    int count = 0;
+    for (const char c : text) {
+        const size_t value = kBase64Alphabet.find(c);
+        if (value == std::string::npos)
+            break;
+        bits = (bits << 6) | static_cast<uint32_t>(value);
+        count += 6;
+        if (count >= 8) {
+            count -= 8;
+            bytes += static_cast<char>((bits >> count) & 0xFF);
+        }
+    }
+    return bytes;
+}
+
+// The length of the encoded word "=?charset?b?text?=" that starts at at in
+// line, its Base64 text into base64; 0 when none starts there.
+size_t EncodedWordAt(const std::string& line, size_t at, std::string& base64)
+{
+    const size_t charsetEnd = line.find('?', at + 2);
+    if (charsetEnd == std::string::npos || charsetEnd == at + 2
+        || line.find_first_of(" \t", at + 2) < charsetEnd
+        || line.compare(charsetEnd, 3, "?b?") != 0)
+        return 0;
+    const size_t end = line.find("?=", charsetEnd + 3);
+    if (end == std::string::npos)
+        return 0;
+    base64 = line.substr(charsetEnd + 3, end - charsetEnd - 3);
+    if (base64.find_first_not_of(kBase64Alphabet + "=") != std::string::npos)
+        return 0;
+    return end + 2 - at;
+}
+
+bool IsWordHeader(const std::string& line)
+{
+    for (const char* name : {"From: ", "To: ", "Cc: ", "Subject: "}) {
+        if (line.rfind(name, 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The From, To, Cc and Subject lines, unfolded: every "=?" in them starts
+// an encoded word, and no encoded word holds the byte of a CR or an LF (the
+// charsets kept are those that write ASCII as ASCII).
+void CheckHeaderWords(const std::string& block)
+{
+    std::string unfolded;
+    for (size_t i = 0; i < block.size(); ++i) {
+        if (block.compare(i, 3, "\r\n ") == 0)
+            i += 2;
+        unfolded += block[i];
+    }
+    for (size_t start = 0, end; (end = unfolded.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        const std::string line = unfolded.substr(start, end - start);
+        if (!IsWordHeader(line))
+            continue;
+        std::string base64;
+        for (size_t at = line.find("=?"); at != std::string::npos;) {
+            const size_t length = EncodedWordAt(line, at, base64);
+            Expect(length > 0, "\"=?\" outside an encoded word");
+            Expect(Base64Decoded(base64).find_first_of("\r\n") == std::string::npos,
+                   "encoded word that decodes to a line break");
+            at = line.find("=?", at + length);
+        }
+    }
 }
 
 std::string WithLfLineEnds(const std::string& text)
@@ -93,6 +172,7 @@ int FuzzWireLines(const uint8_t* data, size_t size)
     BuildHeaderBlockFor(message, block);
     Expect(CheckLineEnds(block, "lone CR or LF in the header block"),
            "header line over 998 octets");
+    CheckHeaderWords(block);
 
     std::string charsetName;
     SMTPClientNS::WideToAnsi(charset.c_str(), charsetName);

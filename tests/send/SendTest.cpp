@@ -7,7 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -163,3 +165,71 @@ TEST_P(Send, EndsInItsCodeAndDeliversWhatWasSent)
     EXPECT_NE(std::string::npos, DescribeMail(mail.rawPath).find("\n  Subject: Test " + to + "\n"));
     EXPECT_NE(std::string::npos, Trace().find(c.trace));
 }
+
+namespace {
+
+// Addresses that are not ASCII. A domain goes out as its A-label, in the
+// envelope and the header alike; a local part needs SMTPUTF8, which the send
+// asks for where the server offers it. Where it does not, the send stops
+// before MAIL FROM, and its closing log entry says why.
+TEST(InternationalAddresses, GoAsALabelsOrWithSmtputf8)
+{
+    const struct {
+        const char* name;
+        const char* listener;
+        const char* sender;
+        const char* recipient; // "%" stands for the case's name
+        int result;
+        const char* wireSender = "";
+        const char* wireRecipient = "";
+        bool smtputf8 = false;
+    } cases[] = {
+        {"idn_domain", "no_smtputf8", "sender@bücher.example", "%@bücher.example", 1,
+         "sender@xn--bcher-kva.example", "%@xn--bcher-kva.example", false},
+        {"utf8_recipient", "plain", "sender@example.test", "jürgen-%@bücher.example", 1,
+         "sender@example.test", "jürgen-%@xn--bcher-kva.example", true},
+        {"utf8_sender", "plain", "jürgen@example.test", "%@example.test", 1, "jürgen@example.test",
+         "%@example.test", true},
+        {"utf8_recipient_unoffered", "no_smtputf8", "sender@example.test", "jürgen-%@example.test",
+         -1},
+        {"utf8_sender_unoffered", "no_smtputf8", "jürgen@example.test", "%@example.test", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto named = [&](const char* text) {
+            return std::regex_replace(text, std::regex("%"), c.name);
+        };
+        CMimeMessage message;
+        message.SetFrom(W(c.sender).c_str(), W("Sender").c_str());
+        message.AddTo(W(named(c.recipient)).c_str(), nullptr);
+        message.SetSubject(W("International").c_str());
+        message.SetTextBody(W("Hello.").c_str());
+        CSmtpClient client(new CSmtpClientWrapper());
+        client.SetMimeMessage(&message);
+        UsePort(client, ServerPort(c.listener));
+        ASSERT_EQ(c.result, client.Send());
+        if (c.result != 1) {
+            EXPECT_TRUE(MailTo(named(c.recipient)).empty());
+            EXPECT_NE(std::string::npos,
+                      U8(client.GetLastLogEntry())
+                          .find("Send failed: The server does not offer SMTPUTF8"))
+                << U8(client.GetLastLogEntry());
+            const std::string log = U8(client.GetSessionLog());
+            EXPECT_NE(std::string::npos, log.find("C: EHLO")) << log;
+            EXPECT_EQ(std::string::npos, log.find("MAIL FROM")) << log;
+            continue;
+        }
+        const std::string recipient = named(c.wireRecipient);
+        const ReceivedMail mail = WaitForMailTo(recipient);
+        EXPECT_EQ(c.wireSender, mail.mailFrom);
+        EXPECT_EQ(c.smtputf8,
+                  std::find(mail.mailOptions.begin(), mail.mailOptions.end(), "SMTPUTF8")
+                      != mail.mailOptions.end());
+        EXPECT_NE(std::string::npos, mail.raw.find("\r\nTo: " + recipient + "\r\n")) << mail.raw;
+        EXPECT_NE(std::string::npos,
+                  mail.raw.find("\r\nFrom: Sender <" + std::string(c.wireSender) + ">\r\n"))
+            << mail.raw;
+    }
+}
+
+} // namespace

@@ -1,6 +1,8 @@
 """Debian's Postfix and Exim on 127.0.0.1, each with a private configuration,
 queue and Maildir in a temporary folder that STATE/mta links to, and a relay
-listener without 8BITMIME that both forward "relay.example.org" to.
+listener without 8BITMIME that both forward "relay.example.org" to. Postfix
+listens twice: as "postfix" without SMTPUTF8, as "postfix_smtputf8" with it;
+Exim offers SMTPUTF8.
 
 The programs come unpacked from the packages (scripts/fetch-mail-servers.sh)
 into the folder that SMTPCLIENT_MAIL_SERVERS names. Each server runs in the
@@ -53,7 +55,7 @@ mydestination =
 mynetworks = 127.0.0.0/8
 alias_maps =
 local_recipient_maps =
-smtputf8_enable = no
+smtputf8_enable = yes
 relay_domains = {relay_domain}
 transport_maps = inline:{{ {relay_domain}=smtp:[127.0.0.1]:{relay_port} }}
 smtp_tls_security_level = none
@@ -65,8 +67,11 @@ virtual_gid_maps = static:{gid}
 virtual_minimum_uid = 1
 """
 
+# Two listeners: one that does not offer SMTPUTF8 ("postfix"), one that does
+# ("postfix_smtputf8"); both deliver alike.
 POSTFIX_MASTER = """\
-127.0.0.1:{port} inet n - n - - smtpd
+127.0.0.1:{port} inet n - n - - smtpd -o smtputf8_enable=no
+127.0.0.1:{smtputf8_port} inet n - n - - smtpd
 pickup    unix n - n 60 1 pickup
 cleanup   unix n - n - 0 cleanup
 qmgr      unix n - n 300 1 qmgr
@@ -149,17 +154,18 @@ def _give_to_mail_user(*paths):
 
 
 def _postfix(root, folder, relay_port):
-    """Writes the configuration and queue; returns (command, environment, port)."""
+    """Writes the configuration and queue; returns (command, environment, ports)."""
     conf, queue, data, delivered = (_fresh(folder / name)
                                     for name in ("conf", "queue", "data", "delivered"))
-    port = free_port()
+    ports = {"postfix": free_port(), "postfix_smtputf8": free_port()}
     user = pwd.getpwnam(MAIL_USER)
     (conf / "virtual_domains").write_text("!/^%s$/ OK\n" % RELAY_DOMAIN.replace(".", "\\."))
     (conf / "main.cf").write_text(POSTFIX_MAIN.format(
         root=root, conf=conf, queue=queue, data=data, delivered=delivered,
         log=folder / "postfix.log", relay_domain=RELAY_DOMAIN, relay_port=relay_port,
         uid=user.pw_uid, gid=user.pw_gid))
-    (conf / "master.cf").write_text(POSTFIX_MASTER.format(port=port))
+    (conf / "master.cf").write_text(POSTFIX_MASTER.format(
+        port=ports["postfix"], smtputf8_port=ports["postfix_smtputf8"]))
     for name in POSTFIX_QUEUE:
         (queue / name).mkdir()
         _give_to_mail_user(queue / name)
@@ -172,11 +178,11 @@ def _postfix(root, folder, relay_port):
     environment = dict(os.environ, LD_LIBRARY_PATH=str(root / "usr/lib/postfix"),
                        MAIL_CONFIG=str(conf))
     command = [str(root / "usr/lib/postfix/sbin/master"), "-c", str(conf), "-d"]
-    return command, environment, port
+    return command, environment, ports
 
 
 def _exim(root, folder, relay_port):
-    """Exim looks up its compiled-in user, Debian-exim, which only the package
+    """Returns (command, environment, ports). Exim looks up its compiled-in user, Debian-exim, which only the package
     creates: nss_wrapper lends it from private copies of passwd and group."""
     spool, delivered = _fresh(folder / "spool"), _fresh(folder / "delivered")
     _give_to_mail_user(spool, delivered)
@@ -193,7 +199,7 @@ def _exim(root, folder, relay_port):
                        NSS_WRAPPER_PASSWD=str(passwd), NSS_WRAPPER_GROUP=str(group))
     command = [str(root / "usr/sbin/exim4"), "-C", str(conf), "-bdf", "-oX", str(port),
                "-oP", str(spool / "exim.pid")]
-    return command, environment, port
+    return command, environment, {"exim": port}
 
 
 class Without8BitMime(Handler):
@@ -223,13 +229,14 @@ async def listeners(state):
     processes, ports = [], {"relay": relay_port}
     try:
         for name, make in (("postfix", _postfix), ("exim", _exim)):
-            command, environment, port = make(root, _fresh(folder / name), relay_port)
+            command, environment, listening = make(root, _fresh(folder / name), relay_port)
             with open(folder / f"{name}.out", "wb") as output:
                 process = subprocess.Popen(command, env=environment, stdin=subprocess.DEVNULL,
                                            stdout=output, stderr=subprocess.STDOUT)
             processes.append(process)
-            wait_for_port(name, port, process)
-            ports[name] = port
+            for listener, port in listening.items():
+                wait_for_port(listener, port, process)
+            ports.update(listening)
         yield ports
     finally:
         stop_processes(processes)

@@ -69,6 +69,7 @@ class MailStore:
         login = getattr(session.auth_data, "login", None) or b""
         write_json(self.folder / f"{self.count}.json", {
             "listener": listener, "mail_from": envelope.mail_from,
+            "mail_options": list(envelope.mail_options),
             "rcpt_tos": list(envelope.rcpt_tos), "raw": f"{self.count}.eml",
             "tls": session.ssl is not None, "auth_user": login.decode("utf-8", "surrogateescape"),
             "via": next((proxy for proxy, address in OUTGOING_ADDRESSES.items()
@@ -200,7 +201,7 @@ AUTH = {"authenticator": authenticate}
 STARTTLS = {"tls": "self_signed", **AUTH}
 NO_TLS_AUTH = {**AUTH, "auth_require_tls": False, "auth_required": True}
 
-# Listener -> its aiosmtpd options, plus: "tls" the certificate offered with
+# Listener -> its aiosmtpd options (SMTPUTF8 offered unless they say not), plus: "tls" the certificate offered with
 # STARTTLS, "fault" a refused command and its reply, "accepted" the reply to
 # the final dot, "protocol" a replacement SMTP class. Plain coroutines are
 # listeners written without aiosmtpd.
@@ -225,6 +226,7 @@ LISTENERS = {
     "queue_id": {"accepted": "250 2.0.0 Ok: queued as 4B7C2F3A1D"},
     "stop_reading_in_data": _stop_reading_in_data,
     "silent_after_data": _silent_after_data,
+    "no_smtputf8": {"enable_SMTPUTF8": False},
 }
 
 
@@ -236,8 +238,9 @@ def _smtp_factory(name, options, store, contexts):
                       options.pop("accepted", ACCEPTED))
     if "tls" in options:
         options["tls_context"] = contexts[options.pop("tls")]
-    return lambda: protocol(handler, hostname="localhost", enable_SMTPUTF8=True,
-                            data_size_limit=256 * 1024 * 1024, timeout=60, **options)
+    options.setdefault("enable_SMTPUTF8", True)
+    return lambda: protocol(handler, hostname="localhost", data_size_limit=256 * 1024 * 1024,
+                            timeout=60, **options)
 
 
 @contextlib.asynccontextmanager

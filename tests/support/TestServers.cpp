@@ -44,6 +44,8 @@ ReceivedMail MailFromEnvelope(const JsonObject& envelope, const std::string& fol
     mail.mailFrom = First(envelope, "mail_from");
     if (envelope.count("rcpt_tos"))
         mail.rcptTos = envelope.at("rcpt_tos");
+    if (envelope.count("mail_options"))
+        mail.mailOptions = envelope.at("mail_options");
     mail.rawPath = folder + "/" + First(envelope, "raw");
     mail.raw = ReadFile(mail.rawPath);
     mail.tls = First(envelope, "tls") == "true";
@@ -156,10 +158,12 @@ ReceivedMail WaitForMailTo(const std::string& recipient, int timeoutMs)
     return mails.empty() ? ReceivedMail() : mails.front();
 }
 
-std::string DescribeMail(const std::string& rawPath)
+namespace {
+
+std::string RunDescribeMail(const std::string& options, const std::string& rawPath)
 {
     const std::string command = ShellQuoted(SMTPCLIENT_TEST_PYTHON) + " "
-                                + ShellQuoted(SMTPCLIENT_DESCRIBE_MAIL) + " "
+                                + ShellQuoted(SMTPCLIENT_DESCRIBE_MAIL) + " " + options
                                 + ShellQuoted(rawPath);
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) {
@@ -173,6 +177,18 @@ std::string DescribeMail(const std::string& rawPath)
     if (const int status = pclose(pipe))
         ADD_FAILURE() << command << " failed (status " << status << "):\n" << outline;
     return outline;
+}
+
+} // namespace
+
+std::string DescribeMail(const std::string& rawPath)
+{
+    return RunDescribeMail("", rawPath);
+}
+
+std::string DescribeNames(const std::string& rawPath)
+{
+    return RunDescribeMail("--names ", rawPath);
 }
 
 } // namespace SMTPClientTest

@@ -20,6 +20,8 @@ struct ReceivedMail {
     std::string listener;
     std::string mailFrom;
     std::vector<std::string> rcptTos;
+    // The parameters of MAIL FROM, such as SMTPUTF8.
+    std::vector<std::string> mailOptions;
     std::string rawPath; // empty when nothing arrived
     std::string raw;
     bool tls = false;     // came after STARTTLS
@@ -46,6 +48,11 @@ std::vector<std::string> WaitForDeliveryTo(const std::string& server, const std:
 // The message as Python's email package parses it: the outline that
 // tests/servers/describe_mail.py prints.
 std::string DescribeMail(const std::string& rawPath);
+
+// The mailboxes of its From, To and Cc lines as the package's address
+// parser and its RFC 2047 decoder show them ("From parsed: ...", "From
+// decoded: ..."), blanks as one space.
+std::string DescribeNames(const std::string& rawPath);
 
 } // namespace SMTPClientTest
 
