@@ -7,6 +7,7 @@
 #include "NoThrow.h"
 #include "Outcomes.h"
 #include "ProxyValues.h"
+#include "ServerUrl.h"
 #include "encoding/CodePage.h"
 #include "mime/HeaderBuilder.h"
 #include "mime/MimeBodyTree.h"
@@ -51,7 +52,7 @@ long ToCurlProxyType(long storedType)
 
 void SetTlsOptions(CURL* curlHandle, ISmtpClient* client)
 {
-    if (!client->GetUseTls()) {
+    if (!client->GetUseTls() && !UsesImplicitTls(client->GetPort())) {
         curl_easy_setopt(curlHandle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_NONE));
         return;
     }
@@ -196,15 +197,15 @@ void SetProxyOptions(CURL* curlHandle, ISmtpClient* client)
     ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_PROXYPASSWORD, password.c_str()));
 }
 
-// TLS comes from CURLOPT_USE_SSL, so the scheme is always smtp. The port is
-// passed unchecked: libcurl's refusal of an invalid one ends the build.
+// The port is passed unchecked: libcurl's refusal of an invalid one ends the
+// build.
 int SetServerOptions(CURL* curlHandle, ISmtpClient* client)
 {
     const SmtpChar* host = client->GetHost();
     if (IsEmptyText(host))
         return CURLE_URL_MALFORMAT;
     const int port = client->GetPort();
-    const std::string url = "smtp://" + ToAnsi(host);
+    const std::string url = ServerUrl(ToAnsi(host), port);
     const int rc = curl_easy_setopt(curlHandle, CURLOPT_URL, url.c_str());
     if (rc != 0)
         return rc;
