@@ -1,13 +1,11 @@
 // The session entries a host reads: the SMTP dialogue without message data,
 // TLS records or login secrets, and a closing entry that says why a send
-// ended, from traced blocks and from real sends to the fault listeners.
+// ended. Real sends to the fault listeners are in the send tests.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
-#include "LoopbackPort.h"
 #include "SendTestClient.h"
 #include "smtpclient/ResultTable.h"
 #include "smtpclient/log/SessionDialogue.h"
@@ -130,96 +128,6 @@ TEST_P(Dialogue, BecomesSessionEntriesAndAClosingEntry)
 }
 
 const char kTo[] = "dialogue@example.test";
-const char kPassword[] = "Wrong-Secret-1";
-const char kToken[] = "Wrong-Token-7";
-
-struct SendCase {
-    const char* name;
-    const char* listener; // none: a closed port
-    bool tls;
-    const char* closingEntry; // a pattern
-    void (*setup)(SendTest& test) = nullptr;
-    std::vector<std::string> secrets = {}; // as typed and as sent in base64
-};
-
-void WrongLogin(SendTest& t)
-{
-    t.Login("alice", kPassword);
-}
-
-const SendCase kSends[] = {
-    {"refused_recipient", "refuse_unknown_user", false,
-     "Refused at RCPT TO:<dialogue@example\\.test>: 550 5\\.1\\.1 <dialogue@example\\.test>: "
-     "Recipient address rejected: User unknown\n"},
-    {"refused_message_data", "refuse_data_policy", false,
-     "Refused after the message data: 554-5\\.7\\.1 Message rejected by policy\n"
-     "554 5\\.7\\.1 See the postmaster's page for details\n"},
-    {"over_the_size_limit", "refuse_over_size", false,
-     "Refused at MAIL FROM:<sender@example\\.test>( SIZE=[0-9]+)?: "
-     "552 5\\.3\\.4 Message size exceeds fixed maximum message size\n"},
-    {"login_plain_over_tls",
-     "auth_plain_only",
-     true,
-     "Refused at AUTH PLAIN: 535 5\\.7\\.8 Authentication credentials invalid\n",
-     WrongLogin,
-     {kPassword, "AGFsaWNlAFdyb25nLVNlY3JldC0x"}},
-    {"login_mechanism",
-     "auth_login_only",
-     false,
-     "Refused at AUTH LOGIN: 535 5\\.7\\.8 Authentication credentials invalid\n",
-     WrongLogin,
-     {kPassword, "V3JvbmctU2VjcmV0LTE="}},
-    {"xoauth2_over_tls",
-     "starttls",
-     true,
-     "Refused at AUTH XOAUTH2: 535 5\\.7\\.8 Authentication credentials invalid\n",
-     [](SendTest& t) {
-         t.client->SetUser(W("alice").c_str());
-         t.client->SetOAuth2Token(W(kToken).c_str());
-     },
-     {kToken, "dXNlcj1hbGljZQFhdXRoPUJlYXJlciBXcm9uZy1Ub2tlbi03AQE="}},
-    {"accepted_with_queue_id", "queue_id", false,
-     "Accepted: 250 2\\.0\\.0 Ok: queued as 4B7C2F3A1D\n"},
-    {"tls_failure_after_starttls", "starttls_garbage", true, "Send failed: .+\n"},
-    {"connection_refused", nullptr, false,
-     "Send failed: Failed to connect to 127\\.0\\.0\\.1 port [0-9]+ .*\n"},
-};
-
-class DialogueOfASend : public SendTest, public testing::WithParamInterface<SendCase> {};
-
-INSTANTIATE_TEST_SUITE_P(Cases, DialogueOfASend, testing::ValuesIn(kSends),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_P(DialogueOfASend, EndsInWhatHappenedAndRevealsNoSecret)
-{
-    const SendCase& c = GetParam();
-    const LoopbackPort closed(false);
-    Compose(kTo);
-    if (c.listener != nullptr) {
-        UseListener(c.listener, c.tls);
-    } else {
-        client->SetPort(closed.Port());
-        client->SetUseTls(false);
-    }
-    if (c.setup != nullptr)
-        c.setup(*this);
-    client->Send();
-
-    const std::string last = U8(client->GetLastLogEntry());
-    const std::string log = U8(client->GetSessionLog());
-    EXPECT_TRUE(std::regex_match(last, std::regex(c.closingEntry))) << last << log;
-    ASSERT_GE(log.size(), last.size());
-    EXPECT_EQ(last, log.substr(log.size() - last.size()));
-    if (c.listener != nullptr) {
-        EXPECT_EQ(0u, log.find("S: 220 ")) << log;
-    }
-    if (c.tls) {
-        EXPECT_NE(std::string::npos, log.find("C: STARTTLS\nS: 220 ")) << log;
-    }
-    for (const std::string& secret : c.secrets)
-        EXPECT_EQ(std::string::npos, log.find(secret)) << secret << " in\n" << log;
-}
-
 TEST_F(SendTest, ANewSendStartsAnEmptySessionLog)
 {
     Compose(kTo);

@@ -221,8 +221,6 @@ LISTENERS = {
     "tls_ca": {**STARTTLS, "tls": "ca_issued", "require_starttls": True},
     "auth_plain_no_tls": {**NO_TLS_AUTH, "auth_exclude_mechanism": ["XOAUTH2"]},
     "auth_login_only": {**NO_TLS_AUTH, "auth_exclude_mechanism": ["XOAUTH2", "PLAIN"]},
-    "reject_rcpt_5xx": {"fault": ("RCPT", "550 5.1.1 Recipient refused for the test")},
-    "reject_data_5xx": {"fault": ("DATA", "554 5.6.0 Message refused for the test")},
     "drop_in_large_data": {"protocol": DropInLargeData},
     "stall_after_greeting": _greet_then_stall,
     "starttls_garbage": _starttls_garbage,
