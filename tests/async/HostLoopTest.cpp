@@ -49,6 +49,11 @@ TEST(AsyncHostLoopTest, DescriptorDrivesAPollLoopUntilEveryCompletionArrived)
     EXPECT_EQ((std::vector<int>{1, 2, 3}), counter.taskIds);
     EXPECT_FALSE(Readable(descriptor, 0));
     EXPECT_EQ(0, SmtpClientDispatchMessages(0));
+
+    // -1 waits for as long as it takes the completion to come.
+    ASSERT_EQ(4, client->SendAsync());
+    EXPECT_GE(SmtpClientDispatchMessages(-1), 1);
+    EXPECT_EQ((std::vector<int>{1, 2, 3, 4}), counter.taskIds);
     client->Release();
 }
 
