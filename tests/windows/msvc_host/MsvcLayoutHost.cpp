@@ -206,12 +206,15 @@ public:
             resultCodes[count] = resultCode;
         }
         ++count;
+        onHostThread = onHostThread && GetCurrentThreadId() == hostThread;
         return 0;
     }
 
     int taskIds[2] = {0, 0};
     int resultCodes[2] = {0, 0};
     int count = 0;
+    const DWORD hostThread = GetCurrentThreadId();
+    bool onHostThread = true;
 };
 
 // The host's own loop until count completions arrived or 20 s passed.
@@ -358,16 +361,18 @@ void CheckSendAsync(int port)
     ExpectEqual(client->SendAsync(), 1, "first SendAsync");
     message->Clear(1);
     ExpectEqual(client->SendAsync(), 2, "second SendAsync");
+    // Queued tasks keep the released client, and its window, alive.
+    client->Release();
     PumpMessages(callback, 2);
 
     ExpectEqual(callback.count, 2, "completions");
+    Expect(callback.onHostThread, "every completion on the host's thread");
     // The first one sent, the second found no recipients.
     const int expectedResults[] = {1, -18};
     for (int i = 0; i < 2; ++i) {
         ExpectEqual(callback.taskIds[i], i + 1, "task id of a completion");
         ExpectEqual(callback.resultCodes[i], expectedResults[i], "result of a completion");
     }
-    client->Release();
     message->Release();
 }
 
