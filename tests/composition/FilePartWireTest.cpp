@@ -175,8 +175,7 @@ TEST(FilePartWire, FileRemovedBeforeTheSendFailsItWithReadError)
     };
     for (auto remove : removals) {
         TempFolder folder;
-        EXPECT_EQ(CURLE_READ_ERROR,
-                  Send(AddLibraryParts, WriteFiles(folder, 0), remove).result);
+        EXPECT_EQ(CURLE_READ_ERROR, Send(AddLibraryParts, WriteFiles(folder, 0), remove).result);
     }
 }
 

@@ -13,7 +13,9 @@ namespace {
 
 using namespace SMTPClientNS;
 
-// Every operation does nothing; SendAsync queues nothing.
+// Every operation does nothing; SendAsync queues nothing. One line each, as
+// in the interface.
+// clang-format off
 class RefusingClient : public ISmtpClient {
 public:
 #if SMTPCLIENT_SLOT0_DELETING_DESTRUCTOR
@@ -57,6 +59,7 @@ public:
     void SetMimeMessage(IMimeMessage*) override {}
     IMimeMessage* GetMimeMessage() override { return nullptr; }
 };
+// clang-format on
 
 TEST(SmtpsendAsync, ASendThatCannotBeQueuedIsReportedAndNotWaitedFor)
 {
