@@ -1,8 +1,11 @@
-// The session entries a host reads: the SMTP dialogue without message data,
-// TLS records or login secrets, and a closing entry that says why a send
+// What libcurl's trace reports become: one trace entry each, for the log file,
+// of lines labelled "C: " and "S: " cut at 96 characters and at CR LF; and
+// the session entries a host reads, the SMTP dialogue without message data,
+// TLS records or login secrets, with a closing entry that says why a send
 // ended. Real sends to the fault listeners are in the send tests.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,12 +28,39 @@ struct DialogueCase {
     const char* name;
     std::vector<Report> reports;
     int rawOutcome;
+    std::optional<LogQueue> trace; // checked where it differs from the dialogue
     std::string sessionLog;
 };
+
+const std::string kTwoLinesAndOne = std::string(96, 'a') + std::string(96, 'b') + "c";
+const std::string kFullLine(96, 'x');
 
 const Report kGreeting = {CURLINFO_HEADER_IN, "220 mail.example.test ESMTP\r\n"};
 
 const DialogueCase kDialogues[] = {
+    {"trace_layout_of_each_block",
+     {
+         {CURLINFO_DATA_OUT, kTwoLinesAndOne},
+         {CURLINFO_HEADER_IN, "250-localhost\r\n250 OK\r\n"},
+         {CURLINFO_DATA_OUT, kFullLine + "\r\ny"},
+         {CURLINFO_DATA_OUT, "\r\n\n"},
+         {CURLINFO_DATA_IN, std::string("a\rb\nc\x7f") + '\0' + "\x80\xff\x1f"},
+         {CURLINFO_SSL_DATA_IN, "x"},
+         {CURLINFO_SSL_DATA_OUT, "x"},
+         {CURLINFO_DATA_OUT, ""},
+         // libcurl's own text loses only its leading spaces.
+         {CURLINFO_TEXT, "  Trying 127.0.0.1:25...\n"},
+         {CURLINFO_TEXT, "\tkept  \n"},
+         {CURLINFO_TEXT, "   "},
+         {CURLINFO_END, "ignored"},
+     },
+     0,
+     LogQueue{"C: " + kTwoLinesAndOne.substr(0, 96) + "\nC: " + kTwoLinesAndOne.substr(96, 96)
+                  + "\nC: c\n",
+              "S: 250-localhost\nS: 250 OK\n", "C: " + kFullLine + "\nC: y\n", "C: \nC: .\n",
+              "S: a.b.c\x7f....\n", "S: x\n", "C: x\n", "", "Trying 127.0.0.1:25...\n",
+              "\tkept  \n", ""},
+     "S: 250-localhost\nS: 250 OK\nAccepted: 250-localhost\n250 OK\n"},
     {"reply_lines_one_per_block_or_all_in_one",
      {
          kGreeting,
@@ -41,6 +71,7 @@ const DialogueCase kDialogues[] = {
          {CURLINFO_HEADER_IN, "250-first\r\n250 second\r\n"},
      },
      0,
+     std::nullopt,
      "S: 220 mail.example.test ESMTP\nC: EHLO host\nS: 250-mail.example.test\nS: 250 SIZE 1000\n"
      "C: MAIL FROM:<a@example.test>\nS: 250-first\nS: 250 second\nAccepted: 250-first\n250 "
      "second\n"},
@@ -51,6 +82,7 @@ const DialogueCase kDialogues[] = {
          {CURLINFO_HEADER_IN, "550 5.1.1 <b@example.test>: User unknown\r\n"},
      },
      CURLE_SEND_ERROR,
+     std::nullopt,
      "C: RCPT TO:<b@example.test>\nS: 550 5.1.1 <b@example.test>: User unknown\n"
      "Refused at RCPT TO:<b@example.test>: 550 5.1.1 <b@example.test>: User unknown\n"},
     {"auth_argument_masked_in_any_case",
@@ -60,6 +92,7 @@ const DialogueCase kDialogues[] = {
          {CURLINFO_HEADER_OUT, "auth xoauth2 dXNlcj1hbGljZQFhdXRoPUJlYXJlciB0b2tlbgEB\r\n"},
      },
      CURLE_LOGIN_DENIED,
+     std::nullopt,
      "C: AUTH PLAIN ****\nS: 535 5.7.8 Authentication failed\nC: auth xoauth2 ****\n"
      "Refused at AUTH PLAIN ****: 535 5.7.8 Authentication failed\n"},
     {"login_answers_masked_and_part_of_the_auth_step",
@@ -72,6 +105,7 @@ const DialogueCase kDialogues[] = {
          {CURLINFO_HEADER_IN, "535 5.7.8 Authentication failed\r\n"},
      },
      CURLE_LOGIN_DENIED,
+     std::nullopt,
      "C: AUTH LOGIN\nS: 334 VXNlcm5hbWU6\nC: ****\nS: 334 UGFzc3dvcmQ6\nC: ****\n"
      "S: 535 5.7.8 Authentication failed\nRefused at AUTH LOGIN: 535 5.7.8 Authentication "
      "failed\n"},
@@ -86,6 +120,9 @@ const DialogueCase kDialogues[] = {
          {CURLINFO_HEADER_IN, "554 5.7.1 Spam\r\n"},
      },
      CURLE_WEIRD_SERVER_REPLY,
+     LogQueue{"Connected to 127.0.0.1\n", "C: .....secre\n", "S: ...\n", "C: DATA\n",
+              "S: 354 End data with <CR><LF>.<CR><LF>\n", "C: Subject: private\nC: \nC: body\n",
+              "S: 554 5.7.1 Spam\n"},
      "C: DATA\nS: 354 End data with <CR><LF>.<CR><LF>\nS: 554 5.7.1 Spam\n"
      "Refused after the message data: 554 5.7.1 Spam\n"},
     {"control_bytes_as_dots_others_kept",
@@ -93,15 +130,18 @@ const DialogueCase kDialogues[] = {
          {CURLINFO_HEADER_IN, std::string("421 a\tb\x01\x7F\xC3\xA9\0z\r\n", 15)},
      },
      CURLE_RECV_ERROR,
+     LogQueue{"S: 421 a.b.\x7F...z\n"},
      "S: 421 a.b..\xC3\xA9.z\nRefused on connecting: 421 a.b..\xC3\xA9.z\n"},
     {"no_refusal_gives_libcurl_words",
      {kGreeting},
      CURLE_OPERATION_TIMEDOUT,
+     std::nullopt,
      "S: 220 mail.example.test ESMTP\nSend failed: "
          + std::string(curl_easy_strerror(CURLE_OPERATION_TIMEDOUT)) + "\n"},
     {"pipeline_outcome_gives_library_words",
      {},
      -3,
+     LogQueue{},
      "Send failed: No recipients have been specified.\n"},
 };
 
@@ -110,7 +150,7 @@ class Dialogue : public testing::TestWithParam<DialogueCase> {};
 INSTANTIATE_TEST_SUITE_P(Cases, Dialogue, testing::ValuesIn(kDialogues),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_P(Dialogue, BecomesSessionEntriesAndAClosingEntry)
+TEST_P(Dialogue, BecomesTraceEntriesSessionEntriesAndAClosingEntry)
 {
     unsigned char textLayout = 1;
     LogQueue session, trace;
@@ -124,7 +164,20 @@ TEST_P(Dialogue, BecomesSessionEntriesAndAClosingEntry)
     std::string log;
     for (const std::string& entry : session)
         log += entry;
+    if (GetParam().trace.has_value()) {
+        EXPECT_EQ(*GetParam().trace, trace);
+    }
     EXPECT_EQ(GetParam().sessionLog, log);
+}
+
+// libcurl's text is not zero-terminated: exactly size bytes are echoed.
+TEST(TraceEcho, LibcurlTextGoesToStandardErrorAsItCame)
+{
+    unsigned char textLayout = 1;
+    char text[] = "  Connected\nNOT PART OF IT";
+    testing::internal::CaptureStderr();
+    TraceCallback(nullptr, CURLINFO_TEXT, text, 12, &textLayout);
+    EXPECT_EQ("  Connected\n", testing::internal::GetCapturedStderr());
 }
 
 const char kTo[] = "dialogue@example.test";
