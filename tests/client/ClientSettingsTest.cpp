@@ -32,7 +32,6 @@ TEST(ClientSettings, DefaultsAndProxyRules)
 {
     ISmtpClient* client = new CSmtpClient(new CSmtpClientWrapper());
     EXPECT_EQ(-1, client->GetPort());
-    EXPECT_EQ(999, client->GetLastResultCode());
     EXPECT_TRUE(client->GetUseTls());
     EXPECT_EQ("off  -1 2  ", Proxy(client));
     const struct {

@@ -166,8 +166,6 @@ const Failure kFailures[] = {
      "Send failed: Failed to connect to 127\\.0\\.0\\.1 port [0-9]+ .*\n"},
     {"self_signed_refused", "starttls", true, [](F t) { t.client->SetVerifyCertificate(1); }, -9,
      CURLE_PEER_FAILED_VERIFICATION, "Send failed: SSL certificate problem: .*\n"},
-    {"tls_failure_after_starttls", "starttls_garbage", true, nullptr, -8, CURLE_SSL_CONNECT_ERROR,
-     "Send failed: .+\n"},
     // TLS required and not offered has no result code of its own.
     {"server_without_starttls", "plain", true, nullptr, -1, CURLE_USE_SSL_FAILED,
      "Send failed: STARTTLS not .*\n"},
