@@ -59,6 +59,12 @@ TEST(CharsetConverter, ConvertsOrFailsWithItsCode)
         {"Shift_JIS", W("日本語"), 0, "\x93\xFA\x96\x7B\x8C\xEA"},
         {"ISO-8859-1", longText.first, 0, longText.second},
         {"NO-SUCH-CHARSET", W("я"), -21, ""},
+        // iconv skips control characters when it matches a name, so these
+        // once converted, and a CR or LF split the header line they went into.
+        {"iso\r8859-1", W("a"), -21, ""},
+        {"utf-8//\r\nBcc: x@example.com", W("a"), -21, ""},
+        {"utf\t-8", W("a"), -21, ""},
+        {"utf-8\x7f", W("a"), -21, ""},
         {std::string(504, 'A'), W("я"), -21, ""},
         {"UTF-8", W("ab") + SmtpChar(0xD800), -22, ""},
         // A lone surrogate with nothing before it is an empty success.

@@ -160,6 +160,17 @@ void WrongLogin(SendTest& t)
     t.Login("alice", kPassword);
 }
 
+void WrongToken(SendTest& t)
+{
+    t.client->SetUser(W("alice").c_str());
+    t.client->SetOAuth2Token(W(kToken).c_str());
+}
+
+const std::vector<std::string> kPlainSecrets = {kPassword, "AGFsaWNlAFdyb25nLVNlY3JldC0x"};
+const std::vector<std::string> kLoginSecrets = {kPassword, "V3JvbmctU2VjcmV0LTE="};
+const std::vector<std::string> kTokenSecrets = {
+    kToken, "dXNlcj1hbGljZQFhdXRoPUJlYXJlciBXcm9uZy1Ub2tlbi03AQE="};
+
 typedef SendTest& F;
 const Failure kFailures[] = {
     {"connection_refused", nullptr, false, nullptr, -5, CURLE_COULDNT_CONNECT,
@@ -171,33 +182,12 @@ const Failure kFailures[] = {
      "Send failed: STARTTLS not .*\n"},
     {"server_requires_tls", "starttls_required", false, nullptr, -13, CURLE_SEND_ERROR,
      "Refused at MAIL FROM:<sender@example\\.test>.*: 530 .*\n"},
-    {"login_plain_over_tls",
-     "auth_plain_only",
-     true,
-     WrongLogin,
-     -12,
-     CURLE_LOGIN_DENIED,
-     "Refused at AUTH PLAIN: 535 5\\.7\\.8 Authentication credentials invalid\n",
-     {kPassword, "AGFsaWNlAFdyb25nLVNlY3JldC0x"}},
-    {"login_mechanism",
-     "auth_login_only",
-     false,
-     WrongLogin,
-     -12,
-     CURLE_LOGIN_DENIED,
-     "Refused at AUTH LOGIN: 535 5\\.7\\.8 Authentication credentials invalid\n",
-     {kPassword, "V3JvbmctU2VjcmV0LTE="}},
-    {"xoauth2_over_tls",
-     "starttls",
-     true,
-     [](F t) {
-         t.client->SetUser(W("alice").c_str());
-         t.client->SetOAuth2Token(W(kToken).c_str());
-     },
-     -12,
-     CURLE_LOGIN_DENIED,
-     "Refused at AUTH XOAUTH2: 535 5\\.7\\.8 Authentication credentials invalid\n",
-     {kToken, "dXNlcj1hbGljZQFhdXRoPUJlYXJlciBXcm9uZy1Ub2tlbi03AQE="}},
+    {"login_plain_over_tls", "auth_plain_only", true, WrongLogin, -12, CURLE_LOGIN_DENIED,
+     "Refused at AUTH PLAIN: 535 5\\.7\\.8 Authentication credentials invalid\n", kPlainSecrets},
+    {"login_mechanism", "auth_login_only", false, WrongLogin, -12, CURLE_LOGIN_DENIED,
+     "Refused at AUTH LOGIN: 535 5\\.7\\.8 Authentication credentials invalid\n", kLoginSecrets},
+    {"xoauth2_over_tls", "starttls", true, WrongToken, -12, CURLE_LOGIN_DENIED,
+     "Refused at AUTH XOAUTH2: 535 5\\.7\\.8 Authentication credentials invalid\n", kTokenSecrets},
     {"recipient_refused", "refuse_unknown_user", false, nullptr, -13, CURLE_SEND_ERROR,
      "Refused at RCPT TO:<refused@example\\.test>: 550 5\\.1\\.1 <refused@example\\.test>: "
      "Recipient address rejected: User unknown\n"},
