@@ -7,7 +7,6 @@
 #include <curl/curl.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <regex>
 #include <string>
 #include <vector>
@@ -114,9 +113,8 @@ struct Transfer {
     std::string sent; // every byte the client sent, commands included
 };
 
-// Sends the parts that build makes to the plain listener; calls remove
-// between building and sending, when given.
-Transfer Send(PartBuilder build, const Files& files, void (*remove)(const Files&) = nullptr)
+// Sends the parts that build makes to the plain listener.
+Transfer Send(PartBuilder build, const Files& files)
 {
     Transfer transfer;
     CURL* curl = curl_easy_init();
@@ -124,8 +122,6 @@ Transfer Send(PartBuilder build, const Files& files, void (*remove)(const Files&
     curl_mime* related = curl_mime_init(curl);
     curl_mime* mixed = curl_mime_init(curl);
     build(root, related, mixed, files);
-    if (remove)
-        remove(files);
     const std::string url = "smtp://127.0.0.1:" + std::to_string(ServerPort("plain"));
     const std::string recipient = "file-parts-" + std::to_string(getpid()) + "@example.org";
     curl_slist* recipients = curl_slist_append(nullptr, recipient.c_str());
@@ -162,20 +158,6 @@ TEST(FilePartWire, SameBytesAsLibcurlsOwnEncoder)
         ASSERT_EQ(CURLE_OK, expected.result);
         EXPECT_EQ(CURLE_OK, actual.result);
         EXPECT_EQ(MaskBoundaries(expected.sent), MaskBoundaries(actual.sent));
-    }
-}
-
-// The file is opened only when the transfer reads it, whichever part it is.
-// Neither file removed is empty.
-TEST(FilePartWire, FileRemovedBeforeTheSendFailsItWithReadError)
-{
-    void (*const removals[])(const Files&) = {
-        [](const Files& files) { std::remove(files.images.back().c_str()); },
-        [](const Files& files) { std::remove(files.attachments[1].c_str()); },
-    };
-    for (auto remove : removals) {
-        TempFolder folder;
-        EXPECT_EQ(CURLE_READ_ERROR, Send(AddLibraryParts, WriteFiles(folder, 0), remove).result);
     }
 }
 
