@@ -9,13 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "SendTestClient.h"
 #include "smtpclient/ResultTable.h"
 #include "smtpclient/log/SessionDialogue.h"
 #include "smtpclient/log/TraceLog.h"
 
 using namespace SMTPClientNS;
-using namespace SMTPClientTest;
 
 namespace {
 
@@ -178,19 +176,6 @@ TEST(TraceEcho, LibcurlTextGoesToStandardErrorAsItCame)
     testing::internal::CaptureStderr();
     TraceCallback(nullptr, CURLINFO_TEXT, text, 12, &textLayout);
     EXPECT_EQ("  Connected\n", testing::internal::GetCapturedStderr());
-}
-
-const char kTo[] = "dialogue@example.test";
-TEST_F(SendTest, ANewSendStartsAnEmptySessionLog)
-{
-    Compose(kTo);
-    UseListener("refuse_unknown_user", false);
-    ASSERT_EQ(-13, client->Send());
-    UseListener("queue_id", false);
-    ASSERT_EQ(1, client->Send());
-    const std::string log = U8(client->GetSessionLog());
-    EXPECT_EQ(0u, log.find("S: 220 ")) << log;
-    EXPECT_EQ(std::string::npos, log.find("550")) << log;
 }
 
 } // namespace

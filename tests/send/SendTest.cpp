@@ -308,6 +308,7 @@ TEST_F(SendTest, LastResultCodeIsTheRawOutcomeUntilASummaryMapsIt)
     UseListener("plain", false);
     Compose("history@example.test");
     EXPECT_EQ(1, client->Send());
-    client->GetSessionLog();
+    const std::string log = U8(client->GetSessionLog());
     EXPECT_EQ(0, client->GetLastResultCode());
+    EXPECT_EQ(0u, log.find("S: 220 ")) << "a new send starts an empty session log:\n" << log;
 }
