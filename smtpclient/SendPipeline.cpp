@@ -5,6 +5,7 @@
 
 #include "NoThrow.h"
 #include "Outcomes.h"
+#include "ServerUrl.h"
 #include "Smtputf8Gate.h"
 #include "encoding/CodePage.h"
 #include "mime/HeaderBuilder.h"
@@ -38,7 +39,7 @@ long ToCurlProxyType(long storedType)
 
 void SetTlsOptions(CURL* curlHandle, const ConnectionSettings& connection)
 {
-    if (!connection.useTls) {
+    if (!connection.useTls && !UsesImplicitTls(connection.port)) {
         curl_easy_setopt(curlHandle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_NONE));
         return;
     }
@@ -183,13 +184,13 @@ void SetProxyOptions(CURL* curlHandle, const ConnectionSettings& connection)
     ThrowIfOutOfMemory(curl_easy_setopt(curlHandle, CURLOPT_PROXYPASSWORD, proxy.password.c_str()));
 }
 
-// TLS comes from CURLOPT_USE_SSL, so the scheme is always smtp. The port is
-// passed unchecked: libcurl's refusal of an invalid one ends the build.
+// The port is passed unchecked: libcurl's refusal of an invalid one ends the
+// build.
 int SetServerOptions(CURL* curlHandle, const ConnectionSettings& connection)
 {
     if (connection.host.empty())
         return CURLE_URL_MALFORMAT;
-    const std::string url = "smtp://" + connection.host;
+    const std::string url = ServerUrl(connection.host, connection.port);
     const int rc = curl_easy_setopt(curlHandle, CURLOPT_URL, url.c_str());
     if (rc != 0)
         return rc;

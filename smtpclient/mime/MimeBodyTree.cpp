@@ -12,9 +12,9 @@
 #include "../encoding/CodePage.h"
 #include "../platform/FileInfo.h"
 #include "BodyLines.h"
+#include "ContentIdHeader.h"
 #include "FileContentType.h"
 #include "FilePartSource.h"
-#include "HeaderText.h"
 #include "MimeMessage.h"
 #include "PartFileName.h"
 
@@ -138,9 +138,7 @@ void AddInlineImagePart(curl_mime* related, const InlineImageEntry& image)
 {
     const std::string path = ToAnsi(image.path.c_str());
     const char* type = GetImageMimeType(path.c_str());
-    // The identifier is the host's text in a part header line.
-    const WString identifier = WithoutLineBreaks(image.contentId);
-    const std::string contentId = "Content-ID: <" + ToAnsi(identifier.c_str()) + ">";
+    const std::string contentId = ContentIdHeader(image.contentId);
     AddFilePart(related, image.path, type[0] != 0 ? type : FileContentType(path.c_str()),
                 {contentId.c_str(), "Content-Disposition: inline"});
 }

@@ -8,6 +8,7 @@
 #include "../platform/FileInfo.h"
 #include "AddressCheck.h"
 #include "BodyFromFile.h"
+#include "ContentIdHeader.h"
 #include "HeaderText.h"
 
 namespace SMTPClientNS {
@@ -204,7 +205,7 @@ const SmtpChar* CMimeMessage::GetAttachment(int index)
 int CMimeMessage::AddInlineImage(const SmtpChar* path, const SmtpChar* contentId)
 {
     return NoThrow(kRefused, [&] {
-        if (!IsUsablePath(path))
+        if (!IsUsablePath(path) || !FitsContentIdHeader(TextOrEmpty(contentId)))
             return kRefused;
         inlineImages.push_back(InlineImageEntry{TextOrEmpty(contentId), path});
         return static_cast<int>(inlineImages.size());

@@ -76,6 +76,7 @@ void SendFromThread(int index, int port, const std::string& logPath, SyncRun& ru
 
 struct AsyncRun {
     RecordingCallback callbacks[kClientsPerAsyncThread];
+    int firstDispatch = 0;
     int emptyWakeUps = 0;
     bool idleAfterwards = false;
 };
@@ -102,6 +103,8 @@ void SendAsyncFromThread(int index, int port, AsyncRun& run)
         client->Release();
         message->Release();
     }
+    // -1 waits for as long as it takes the first completion to come.
+    run.firstDispatch = SmtpClientDispatchMessages(-1);
     const int descriptor = SmtpClientMessageFd();
     auto pending = [&run] {
         for (const RecordingCallback& callback : run.callbacks) {
@@ -169,6 +172,7 @@ TEST(ClientThreads, ClientsOnTheirOwnThreadsSendAndLogOnlyTheirOwnDialogue)
                 EXPECT_EQ(asyncThreads[index], completion.thread);
             }
         }
+        EXPECT_GE(run.firstDispatch, 1) << index;
         EXPECT_EQ(0, run.emptyWakeUps) << "woken with nothing to dispatch";
         EXPECT_TRUE(run.idleAfterwards);
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "TestText.h"
+#include "smtpclient/ServerUrl.h"
 #include "smtpclient/SmtpClient.h"
 #include "smtpclient/SmtpClientWrapper.h"
 
@@ -31,7 +32,6 @@ TEST(ClientSettings, DefaultsAndProxyRules)
 {
     ISmtpClient* client = new CSmtpClient(new CSmtpClientWrapper());
     EXPECT_EQ(-1, client->GetPort());
-    EXPECT_EQ(999, client->GetLastResultCode());
     EXPECT_TRUE(client->GetUseTls());
     EXPECT_EQ("off  -1 2  ", Proxy(client));
     const struct {
@@ -61,6 +61,15 @@ TEST(ClientSettings, DefaultsAndProxyRules)
     EXPECT_EQ(WString(255, SMTPCLIENT_TEXT('h')), WString(buffer));
     EXPECT_EQ(SMTPCLIENT_TEXT('#'), buffer[256]);
     client->Release();
+}
+
+// Only the implicit-TLS port starts with TLS; every other port, the
+// submission port 587 included, starts in clear.
+TEST(ClientSettings, Port465AloneConnectsWithTls)
+{
+    EXPECT_EQ("smtps://mail.example.test", ServerUrl("mail.example.test", 465));
+    for (const int port : {25, 587, 2465, 4650, -1})
+        EXPECT_EQ("smtp://mail.example.test", ServerUrl("mail.example.test", port)) << port;
 }
 
 } // namespace

@@ -59,6 +59,17 @@ TEST(CharsetConverter, ConvertsOrFailsWithItsCode)
         {"Shift_JIS", W("日本語"), 0, "\x93\xFA\x96\x7B\x8C\xEA"},
         {"ISO-8859-1", longText.first, 0, longText.second},
         {"NO-SUCH-CHARSET", W("я"), -21, ""},
+        // iconv skips control characters when it matches a name, so these
+        // once converted, and a CR or LF split the header line they went into.
+        {"iso\r8859-1", W("a"), -21, ""},
+        {"utf-8//\r\nBcc: x@example.com", W("a"), -21, ""},
+        {"utf\t-8", W("a"), -21, ""},
+        {"utf-8\x7f", W("a"), -21, ""},
+        // Spaces, 8-bit bytes and "?" as well: "UTF-8 x" converted as UTF-8,
+        // and its space broke every encoded word.
+        {"UTF-8 x", W("a"), -21, ""},
+        {"UTF-8\xC3\x9B", W("a"), -21, ""},
+        {"UTF-8?", W("a"), -21, ""},
         {std::string(504, 'A'), W("я"), -21, ""},
         // Charsets that do not keep ASCII text ASCII are refused as unknown;
         // ISO-2022-KR's announcer before the ASCII is fine.

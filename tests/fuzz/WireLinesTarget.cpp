@@ -2,19 +2,27 @@
 // and the text of each body part as handed to libcurl hold no CR or LF
 // outside a CR LF pair, and no line over 998 octets unless the part goes out
 // quoted-printable (whose encoder keeps lines short); the body text is the
-// host's text with CR LF line ends. In the display names and the subject,
-// "=?" stands only at the start of an encoded word, and no encoded word
-// decodes to a CR or LF. Input: charset, subject, display name, text body
-// and HTML body, separated by 0x1F.
+// host's text with CR LF line ends; an inline image's Content-ID line, when
+// the image is taken, holds no line break and at most 998 octets. In the
+// display names and the subject, "=?" stands only at the start of an encoded
+// word, and no encoded word decodes to a CR or LF. Input: charset, subject,
+// display name, text body, HTML body and content identifier, separated by
+// 0x1F.
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "FuzzInput.h"
 #include "smtpclient/encoding/CharsetConverter.h"
 #include "smtpclient/encoding/CodePage.h"
 #include "smtpclient/mime/BodyLines.h"
+#include "smtpclient/mime/ContentIdHeader.h"
 
 namespace SMTPClientFuzz {
 
@@ -151,11 +159,35 @@ void CheckBody(const std::string& charset, const WString& body)
     Expect(WithLfLineEnds(sent) == WithLfLineEnds(given), "body text changed beyond its line ends");
 }
 
+// The inline image of this process, removed when the process ends.
+struct ImageFile {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path()
+        / ("smtpclient-fuzz-image-" + std::to_string(getpid()) + ".png");
+    ImageFile() { std::ofstream(path, std::ios::binary) << "\x89PNG\r\n\x1a\n"; }
+    ~ImageFile()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+    }
+};
+
+void CheckContentId(SMTPClientNS::CMimeMessage& message, const WString& contentId)
+{
+    static const ImageFile kImage;
+    const WString path = FuzzedText(kImage.path.string());
+    if (message.AddInlineImage(path.c_str(), contentId.c_str()) < 1)
+        return;
+    const std::string line = SMTPClientNS::ContentIdHeader(message.GetInlineImageContentId(1));
+    Expect(line.find_first_of("\r\n") == std::string::npos, "line break in a Content-ID line");
+    Expect(line.size() <= SMTPClientNS::kMaxLineOctets, "Content-ID line over 998 octets");
+}
+
 } // namespace
 
 int FuzzWireLines(const uint8_t* data, size_t size)
 {
-    const std::vector<std::string> fields = Fields(data, size, '\x1F', 5);
+    const std::vector<std::string> fields = Fields(data, size, '\x1F', 6);
     const WString charset = FuzzedText(fields[0].substr(0, kMaxCharsetLength));
     SMTPClientNS::CMimeMessage message;
     message.SetCharset(charset.c_str());
@@ -178,6 +210,7 @@ int FuzzWireLines(const uint8_t* data, size_t size)
     SMTPClientNS::WideToAnsi(charset.c_str(), charsetName);
     CheckBody(charsetName, FuzzedText(fields[3]));
     CheckBody(charsetName, FuzzedText(fields[4]));
+    CheckContentId(message, FuzzedText(fields[5]));
     return 0;
 }
 

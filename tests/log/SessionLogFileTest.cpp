@@ -53,7 +53,7 @@ TEST_F(SendTest, LogFileSkippedReplacedAndAppended)
     ExpectSummary("Email sent successfully!", first);
 
     client->SetLogFile(W(path).c_str(), true);
-    UseListener("reject_rcpt_5xx", false);
+    UseListener("refuse_unknown_user", false);
     ASSERT_EQ(-13, client->Send());
     const std::string both = folder.Read(path);
     EXPECT_EQ(first, both.substr(0, first.size()));

@@ -31,6 +31,10 @@ TEST(Message, OperationsReturnTheirCodeAndChangeOnlyTheirPart)
     const WString missing = W(folder.Path("missing.png"));
     ASSERT_EQ(0, mkfifo(folder.Path("pipe.png").c_str(), 0600));
     const WString fifo = W(folder.Path("pipe.png"));
+    // An existing file: only its name's line break refuses it.
+    const WString broken = W(folder.Write("line\nbreak.png", "png"));
+    // "Content-ID: <" and ">" around it: 984 characters fill a line of 998 octets.
+    const WString longestId(984, SMTPCLIENT_TEXT('i'));
     typedef CMimeMessage& M;
     const struct {
         const char* name;
@@ -59,6 +63,15 @@ TEST(Message, OperationsReturnTheirCodeAndChangeOnlyTheirPart)
          "a@b 11111"},
         {"AddInlineImage FIFO", [&](M m) { return m.AddInlineImage(fifo.c_str(), nullptr); }, -1,
          "a@b 11111"},
+        {"AddAttachment with a line break", [&](M m) { return m.AddAttachment(broken.c_str()); },
+         -1, "a@b 11111"},
+        {"AddInlineImage with a line break",
+         [&](M m) { return m.AddInlineImage(broken.c_str(), W("id").c_str()); }, -1, "a@b 11111"},
+        {"AddInlineImage, longest content identifier",
+         [&](M m) { return m.AddInlineImage(file.c_str(), longestId.c_str()); }, 2, "a@b 11112"},
+        {"AddInlineImage, content identifier one too long",
+         [&](M m) { return m.AddInlineImage(file.c_str(), (longestId + longestId[0]).c_str()); },
+         -1, "a@b 11111"},
         {"Clear everything", [](M m) { return m.Clear(0); }, 1, " 00000"},
         {"Clear Cc", [](M m) { return m.Clear(2); }, 1, "a@b 10111"},
         {"Clear sender", [](M m) { return m.Clear(6); }, 1, " 11111"},

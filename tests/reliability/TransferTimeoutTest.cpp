@@ -73,20 +73,3 @@ TEST_P(TransferTimeout, EndsInTimeOutAfterItsOwnBound)
     EXPECT_GE(elapsedMs, stall.boundMs);
     ExpectRecovery(mode, "recovered-" + tag + "@example.test");
 }
-
-// Which bound a quiet transfer is under, by how much of the message went out
-// (total 0: libcurl does not know the size).
-TEST(StallBound, DataBoundOnlyWhileTheMessageIsUnderWay)
-{
-    const long data = kTransferBounds.dataStallMs;
-    const long reply = kTransferBounds.replyWaitMs;
-    const struct {
-        curl_off_t total, sent;
-        long bound;
-    } cases[] = {
-        {0, 0, reply},       {5000, 0, reply},    {5000, 1, data}, {5000, 4999, data},
-        {5000, 5000, reply}, {5000, 5003, reply}, {0, 700, reply},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.bound, StallBoundMs(c.total, c.sent)) << c.sent << " of " << c.total;
-}

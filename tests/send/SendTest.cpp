@@ -1,5 +1,6 @@
-// Sends against the local listeners and proxies: each ends in its result code
-// and libcurl's, and a delivered mail arrives as the client sent it.
+// Sends against the local listeners and proxies: a delivered mail arrives as
+// the client sent it; a failed send ends in its result code and raw outcome,
+// and its session log says why without revealing a secret.
 #include <gtest/gtest.h>
 
 #include <sched.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "LoopbackPort.h"
 #include "SendTestClient.h"
 
 using namespace SMTPClientNS;
@@ -22,14 +24,13 @@ namespace {
 
 class Send;
 
+// A send that delivers.
 struct Case {
     const char* name;
     const char* listener;
     bool tls;
     void (*setup)(Send& test);
-    int result;
-    int rawOutcome;
-    const char* authUser = ""; // of a delivered mail, and the proxy it came through
+    const char* authUser = ""; // of the delivered mail, and the proxy it came through
     const char* via = "";
     const char* trace = ""; // libcurl's words for the proxy kind it used
 };
@@ -78,61 +79,34 @@ typedef Send& T;
 const char kBjorn[] = "bj\xC3\xB6rn";
 
 const Case kCases[] = {
-    {"plain", "plain", false, nullptr, 1, CURLE_OK},
-    {"login_after_starttls", "starttls", true, [](T t) { t.Login("alice", "secret"); }, 1, CURLE_OK,
-     "alice"},
+    {"plain", "plain", false, nullptr},
+    {"login_after_starttls", "starttls", true, [](T t) { t.Login("alice", "secret"); }, "alice"},
     // The listener offers LOGIN alone; the credentials go out in UTF-8.
     {"login_mechanism", "auth_login_only", false, [](T t) { t.Login(kBjorn, "p\xC3\xA4ssword"); },
-     1, CURLE_OK, kBjorn},
+     kBjorn},
     {"oauth2_token", "starttls", true,
      [](T t) {
          t.Login("alice", "");
          t.client->SetOAuth2Token(W("test-oauth-token").c_str());
      },
-     1, CURLE_OK, "alice"},
+     "alice"},
     {"test_ca_trusted", "tls_ca", true,
      [](T t) {
          TrustOnlyTestCa(t.folder.Path("trusted_ca"));
          t.client->SetVerifyCertificate(1);
-     },
-     1, CURLE_OK},
-    {"self_signed_refused", "starttls", true, [](T t) { t.client->SetVerifyCertificate(1); }, -9,
-     CURLE_PEER_FAILED_VERIFICATION},
-    {"server_without_starttls", "plain", true, nullptr, -1, CURLE_USE_SSL_FAILED},
-    {"server_requires_tls", "starttls_required", false, nullptr, -13, CURLE_SEND_ERROR},
-    {"wrong_password", "starttls", true, [](T t) { t.Login("alice", "wrong"); }, -12,
-     CURLE_LOGIN_DENIED},
-    {"recipient_refused", "reject_rcpt_5xx", false, nullptr, -13, CURLE_SEND_ERROR},
-    // libcurl does not expect a refusal after the final dot.
-    {"message_refused", "reject_data_5xx", false, nullptr, -1, CURLE_WEIRD_SERVER_REPLY},
-    {"no_message", "plain", false, [](T t) { t.client->SetMimeMessage(nullptr); }, -1, -1},
-    // The text body cannot be converted.
-    {"unknown_charset", "plain", false,
-     [](T t) { t.message->SetCharset(W("X-NO-SUCH-CHARSET").c_str()); }, -21, -21},
-    {"no_sender", "plain", false,
-     [](T t) {
-         t.message->Clear(0);
-         t.message->AddTo(W("nobody@example.test").c_str(), W("").c_str());
-     },
-     -17, -2},
-    {"no_recipients", "plain", false,
-     [](T t) {
-         t.message->Clear(0);
-         t.message->SetFrom(W("sender@example.test").c_str(), W("").c_str());
-     },
-     -18, -3},
-    {"socks4", "plain", false, [](T t) { t.Proxy("dante", 0, "127.0.0.1"); }, 1, CURLE_OK, "",
-     "dante", "SOCKS4 request granted."},
-    {"socks4a", "plain", false, [](T t) { t.Proxy("socks4a", 1, "localhost"); }, 1, CURLE_OK, "",
-     "socks4a", "SOCKS4a request granted."},
-    {"socks5_login", "plain", false, [](T t) { t.Proxy("socks5_auth", 2, "127.0.0.1", true); }, 1,
-     CURLE_OK, "", "socks5_auth", "(locally resolved)"},
-    {"socks5_proxy_resolves", "plain", false, [](T t) { t.Proxy("socks5", 3, "localhost"); }, 1,
-     CURLE_OK, "", "socks5", "(remotely resolved)"},
+     }},
+    {"socks4", "plain", false, [](T t) { t.Proxy("dante", 0, "127.0.0.1"); }, "", "dante",
+     "SOCKS4 request granted."},
+    {"socks4a", "plain", false, [](T t) { t.Proxy("socks4a", 1, "localhost"); }, "", "socks4a",
+     "SOCKS4a request granted."},
+    {"socks5_login", "plain", false, [](T t) { t.Proxy("socks5_auth", 2, "127.0.0.1", true); }, "",
+     "socks5_auth", "(locally resolved)"},
+    {"socks5_proxy_resolves", "plain", false, [](T t) { t.Proxy("socks5", 3, "localhost"); }, "",
+     "socks5", "(remotely resolved)"},
     {"unknown_proxy_type_is_socks5", "plain", false, [](T t) { t.Proxy("dante", 9, "127.0.0.1"); },
-     1, CURLE_OK, "", "dante", "SOCKS5 request granted."},
+     "", "dante", "SOCKS5 request granted."},
     // An empty proxy host tells libcurl to use no proxy at all.
-    {"proxy_without_host", "plain", false, [](T t) { t.client->SetUseProxy(true); }, 1, CURLE_OK},
+    {"proxy_without_host", "plain", false, [](T t) { t.client->SetUseProxy(true); }},
 };
 
 } // namespace
@@ -140,7 +114,7 @@ const Case kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, Send, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_P(Send, EndsInItsCodeAndDeliversWhatWasSent)
+TEST_P(Send, DeliversWhatWasSent)
 {
     const Case& c = GetParam();
     const std::string to = std::string("send-") + c.name + "@example.test";
@@ -150,12 +124,8 @@ TEST_P(Send, EndsInItsCodeAndDeliversWhatWasSent)
     UseListener(c.listener, c.tls);
     if (c.setup != nullptr)
         c.setup(*this);
-    EXPECT_EQ(c.result, client->Send());
-    EXPECT_EQ(c.rawOutcome, client->GetLastResultCode());
-    if (c.result != 1) {
-        EXPECT_TRUE(MailTo(to).empty());
-        return;
-    }
+    ASSERT_EQ(1, client->Send());
+    EXPECT_EQ(CURLE_OK, client->GetLastResultCode());
     const ReceivedMail mail = WaitForMailTo(to);
     EXPECT_EQ("sender@example.test", mail.mailFrom);
     EXPECT_EQ((std::vector<std::string>{to, "cc-" + to, "bcc-" + to}), mail.rcptTos);
@@ -232,4 +202,187 @@ TEST(InternationalAddresses, GoAsALabelsOrWithSmtputf8)
     }
 }
 
+
+const char kRefusedTo[] = "refused@example.test";
+const char kPassword[] = "Wrong-Secret-1";
+const char kToken[] = "Wrong-Token-7";
+
+// A send that fails: its result code, the raw outcome GetLastResultCode holds
+// right after it, the closing entry of its session log (a pattern), and the
+// secrets the log must not hold, as typed and as sent in Base64.
+struct Failure {
+    const char* name;
+    const char* listener; // null: a closed port
+    bool tls;
+    void (*setup)(SendTest& test);
+    int result;
+    int rawOutcome;
+    const char* closingEntry;
+    std::vector<std::string> secrets = {};
+};
+
+void WrongLogin(SendTest& t)
+{
+    t.Login("alice", kPassword);
+}
+
+void WrongToken(SendTest& t)
+{
+    t.client->SetUser(W("alice").c_str());
+    t.client->SetOAuth2Token(W(kToken).c_str());
+}
+
+const std::vector<std::string> kPlainSecrets = {kPassword, "AGFsaWNlAFdyb25nLVNlY3JldC0x",
+                                                "YWxpY2UAYWxpY2UAV3JvbmctU2VjcmV0LTE="};
+const std::vector<std::string> kLoginSecrets = {kPassword, "V3JvbmctU2VjcmV0LTE=", "YWxpY2U="};
+const std::vector<std::string> kTokenSecrets = {
+    kToken, "dXNlcj1hbGljZQFhdXRoPUJlYXJlciBXcm9uZy1Ub2tlbi03AQE="};
+
+typedef SendTest& F;
+const Failure kFailures[] = {
+    {"connection_refused", nullptr, false, nullptr, -5, CURLE_COULDNT_CONNECT,
+     "Send failed: Failed to connect to 127\\.0\\.0\\.1 port [0-9]+ .*\n"},
+    {"self_signed_refused", "starttls", true, [](F t) { t.client->SetVerifyCertificate(1); }, -9,
+     CURLE_PEER_FAILED_VERIFICATION, "Send failed: SSL certificate problem: .*\n"},
+    // TLS required and not offered has no result code of its own.
+    {"server_without_starttls", "plain", true, nullptr, -1, CURLE_USE_SSL_FAILED,
+     "Send failed: STARTTLS not .*\n"},
+    {"server_requires_tls", "starttls_required", false, nullptr, -13, CURLE_SEND_ERROR,
+     "Refused at MAIL FROM:<sender@example\\.test>.*: 530 .*\n"},
+    {"login_plain_over_tls", "auth_plain_only", true, WrongLogin, -12, CURLE_LOGIN_DENIED,
+     "Refused at AUTH PLAIN: 535 5\\.7\\.8 Authentication credentials invalid\n", kPlainSecrets},
+    {"login_mechanism", "auth_login_only", false, WrongLogin, -12, CURLE_LOGIN_DENIED,
+     "Refused at AUTH LOGIN: 535 5\\.7\\.8 Authentication credentials invalid\n", kLoginSecrets},
+    {"xoauth2_over_tls", "starttls", true, WrongToken, -12, CURLE_LOGIN_DENIED,
+     "Refused at AUTH XOAUTH2: 535 5\\.7\\.8 Authentication credentials invalid\n", kTokenSecrets},
+    {"recipient_refused", "refuse_unknown_user", false, nullptr, -13, CURLE_SEND_ERROR,
+     "Refused at RCPT TO:<refused@example\\.test>: 550 5\\.1\\.1 <refused@example\\.test>: "
+     "Recipient address rejected: User unknown\n"},
+    // libcurl does not expect a refusal after the final dot.
+    {"message_refused", "refuse_data_policy", false, nullptr, -1, CURLE_WEIRD_SERVER_REPLY,
+     "Refused after the message data: 554-5\\.7\\.1 Message rejected by policy\n"
+     "554 5\\.7\\.1 See the postmaster's page for details\n"},
+    {"over_the_size_limit", "refuse_over_size", false, nullptr, -13, CURLE_SEND_ERROR,
+     "Refused at MAIL FROM:<sender@example\\.test>( SIZE=[0-9]+)?: "
+     "552 5\\.3\\.4 Message size exceeds fixed maximum message size\n"},
+    // The pipeline's own outcomes: -2 and -3 are also result codes of other failures.
+    {"no_message", "plain", false, [](F t) { t.client->SetMimeMessage(nullptr); }, -1, -1,
+     "Send failed: A general error occurred\n"},
+    {"no_sender", "plain", false,
+     [](F t) {
+         t.message->Clear(0);
+         t.message->AddTo(W(kRefusedTo).c_str(), W("").c_str());
+     },
+     -17, -2, "Send failed: No sender has been specified\\.\n"},
+    {"no_recipients", "plain", false,
+     [](F t) {
+         t.message->Clear(0);
+         t.message->SetFrom(W("sender@example.test").c_str(), W("").c_str());
+     },
+     -18, -3, "Send failed: No recipients have been specified\\.\n"},
+    // The text body cannot be converted.
+    {"unknown_charset", "plain", false,
+     [](F t) { t.message->SetCharset(W("X-NO-SUCH-CHARSET").c_str()); }, -21, -21,
+     "Send failed: Failed to send the email because its encoding is unsupported\\.\n"},
+};
+
+class FailedSend : public SendTest, public testing::WithParamInterface<Failure> {};
+
 } // namespace
+
+INSTANTIATE_TEST_SUITE_P(Cases, FailedSend, testing::ValuesIn(kFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(FailedSend, EndsInItsCodesAndSaysWhyWithoutSecrets)
+{
+    const Failure& c = GetParam();
+    const LoopbackPort closed(false);
+    Compose(kRefusedTo);
+    if (c.listener != nullptr) {
+        UseListener(c.listener, c.tls);
+    } else {
+        client->SetPort(closed.Port());
+        client->SetUseTls(false);
+    }
+    if (c.setup != nullptr)
+        c.setup(*this);
+    EXPECT_EQ(c.result, client->Send());
+    EXPECT_EQ(c.rawOutcome, client->GetLastResultCode());
+
+    const std::string last = U8(client->GetLastLogEntry());
+    const std::string log = U8(client->GetSessionLog());
+    EXPECT_EQ(c.result, client->GetLastResultCode()) << "mapped by the log's summary";
+    EXPECT_TRUE(std::regex_match(last, std::regex(c.closingEntry))) << last << log;
+    ASSERT_GE(log.size(), last.size());
+    EXPECT_EQ(last, log.substr(log.size() - last.size()));
+    for (const std::string& secret : c.secrets)
+        EXPECT_EQ(std::string::npos, log.find(secret)) << secret << " in\n" << log;
+    EXPECT_TRUE(MailTo(kRefusedTo).empty());
+
+    // A log file set after the send gets its whole trace at once.
+    client->SetLogFile(W(folder.Path("send.log")).c_str(), false);
+    const std::string file = folder.Read("send.log");
+    ASSERT_FALSE(file.empty());
+    for (const std::string& secret : c.secrets)
+        EXPECT_EQ(std::string::npos, file.find(secret)) << secret << " in the log file";
+}
+
+// The listener can only be on port 465 when the test servers could bind it
+// (as root, and only one test run at a time).
+TEST_F(SendTest, Port465SpeaksTlsFromTheFirstByteUnderTheSameSettings)
+{
+    if (OptionalServerPort("implicit_tls") == 0)
+        GTEST_SKIP() << "not run: the test servers could not bind 127.0.0.1:465";
+    const std::string to = "implicit-tls@example.test";
+    Compose(to);
+    UseListener("implicit_tls", false); // TLS all the same: the port asks for it
+    Login("alice", "secret");
+    ASSERT_EQ(1, client->Send());
+    const ReceivedMail mail = WaitForMailTo(to);
+    EXPECT_EQ((std::vector<std::string>{"implicit_tls", "alice"}),
+              (std::vector<std::string>{mail.listener, mail.authUser}));
+    EXPECT_TRUE(mail.tls);
+
+    client->SetVerifyCertificate(1);
+    EXPECT_EQ(-9, client->Send()) << "the certificate is checked";
+    client->SetVerifyCertificate(0);
+    client->SetTlsVersion(1);
+    EXPECT_EQ(-8, client->Send()) << "TLS 1.0 pinned against a server of TLS 1.2 and later";
+}
+
+// What README.md says GetLastResultCode holds, step by step: the raw outcome
+// of the last Send, mapped once more by every log summary, never by SendAsync.
+TEST_F(SendTest, LastResultCodeIsTheRawOutcomeUntilASummaryMapsIt)
+{
+    const LoopbackPort closed(false);
+    Compose("history@example.test");
+    EXPECT_EQ(999, client->GetLastResultCode()) << "before any send";
+    client->SetPort(closed.Port());
+    client->SetUseTls(false);
+    EXPECT_EQ(-5, client->Send());
+    EXPECT_EQ(CURLE_COULDNT_CONNECT, client->GetLastResultCode());
+    RecordingCallback recorder;
+    client->SetAsyncCallback(&recorder);
+    ASSERT_GT(client->SendAsync(), 0);
+    ASSERT_TRUE(PumpUntil(recorder, 1));
+    client->SetAsyncCallback(nullptr);
+    EXPECT_EQ(-5, recorder.completions[0].resultCode);
+    EXPECT_EQ(CURLE_COULDNT_CONNECT, client->GetLastResultCode()) << "SendAsync leaves it";
+    client->GetSessionLog();
+    EXPECT_EQ(-5, client->GetLastResultCode());
+    client->GetSessionLog();
+    EXPECT_EQ(-1, client->GetLastResultCode()) << "-5 looked up as a raw outcome";
+
+    client->SetLogFile(W(folder.Path("history.log")).c_str(), false);
+    EXPECT_EQ(-5, client->Send());
+    EXPECT_EQ(-5, client->GetLastResultCode()) << "mapped by the log file's summary";
+    message->Clear(0);
+    EXPECT_EQ(-17, client->Send());
+    EXPECT_EQ(-2, client->GetLastResultCode()) << "a build failure writes no log file";
+    UseListener("plain", false);
+    Compose("history@example.test");
+    EXPECT_EQ(1, client->Send());
+    const std::string log = U8(client->GetSessionLog());
+    EXPECT_EQ(0, client->GetLastResultCode());
+    EXPECT_EQ(0u, log.find("S: 220 ")) << "a new send starts an empty session log:\n" << log;
+}

@@ -128,6 +128,14 @@ class DropInLargeData(SMTP):
         self.transport.close()
 
 
+class ImplicitTls(SMTP):
+    """Speaks TLS from the first byte, which aiosmtpd knows only after STARTTLS."""
+
+    def connection_made(self, transport):
+        super().connection_made(transport)
+        self.session.ssl = transport.get_extra_info("ssl_object")
+
+
 async def _until_closed(reader):
     with contextlib.suppress(ConnectionError):
         while await reader.read(64 * 1024):
@@ -198,13 +206,15 @@ async def _silent_after_data(reader, writer):
 
 
 AUTH = {"authenticator": authenticate}
+IMPLICIT_TLS_PORT = 465
 STARTTLS = {"tls": "self_signed", **AUTH}
 NO_TLS_AUTH = {**AUTH, "auth_require_tls": False, "auth_required": True}
 
 # Listener -> its aiosmtpd options (SMTPUTF8 offered unless they say not), plus: "tls" the certificate offered with
 # STARTTLS, "fault" a refused command and its reply, "accepted" the reply to
-# the final dot, "protocol" a replacement SMTP class. Plain coroutines are
-# listeners written without aiosmtpd.
+# the final dot, "protocol" a replacement SMTP class, "implicit_tls" the
+# certificate of a listener that speaks TLS from the first byte, "port" a
+# fixed port. Plain coroutines are listeners written without aiosmtpd.
 LISTENERS = {
     "plain": {},
     "starttls": STARTTLS,
@@ -212,8 +222,6 @@ LISTENERS = {
     "tls_ca": {**STARTTLS, "tls": "ca_issued", "require_starttls": True},
     "auth_plain_no_tls": {**NO_TLS_AUTH, "auth_exclude_mechanism": ["XOAUTH2"]},
     "auth_login_only": {**NO_TLS_AUTH, "auth_exclude_mechanism": ["XOAUTH2", "PLAIN"]},
-    "reject_rcpt_5xx": {"fault": ("RCPT", "550 5.1.1 Recipient refused for the test")},
-    "reject_data_5xx": {"fault": ("DATA", "554 5.6.0 Message refused for the test")},
     "drop_in_large_data": {"protocol": DropInLargeData},
     "stall_after_greeting": _greet_then_stall,
     "starttls_garbage": _starttls_garbage,
@@ -224,6 +232,10 @@ LISTENERS = {
     "refuse_over_size": {"fault": ("MAIL", "552 5.3.4 Message size exceeds fixed maximum message size")},
     "auth_plain_only": {**STARTTLS, "auth_exclude_mechanism": ["XOAUTH2", "LOGIN"]},
     "queue_id": {"accepted": "250 2.0.0 Ok: queued as 4B7C2F3A1D"},
+    # TLS from the first byte, on the port that means it; left out when the
+    # port cannot be bound (not root, or taken).
+    "implicit_tls": {**AUTH, "auth_require_tls": False, "protocol": ImplicitTls,
+                     "implicit_tls": "self_signed", "port": IMPLICIT_TLS_PORT},
     "stop_reading_in_data": _stop_reading_in_data,
     "silent_after_data": _silent_after_data,
     "no_smtputf8": {"enable_SMTPUTF8": False},
@@ -233,6 +245,8 @@ LISTENERS = {
 
 def _smtp_factory(name, options, store, contexts):
     options = dict(options)
+    options.pop("implicit_tls", None)
+    options.pop("port", None)
     protocol = options.pop("protocol", SMTP)
     handler = Handler(name, store, options.pop("fault", (None, None)),
                       options.pop("accepted", ACCEPTED))
@@ -241,6 +255,18 @@ def _smtp_factory(name, options, store, contexts):
     options.setdefault("enable_SMTPUTF8", True)
     return lambda: protocol(handler, hostname="localhost", data_size_limit=256 * 1024 * 1024,
                             timeout=60, **options)
+
+
+async def _serve(loop, factory, behaviour, contexts):
+    """The listener's server, or None when its fixed port cannot be bound."""
+    port = behaviour.get("port", 0)
+    try:
+        return await loop.create_server(factory, "127.0.0.1", port,
+                                        ssl=contexts.get(behaviour.get("implicit_tls")))
+    except OSError:
+        if port == 0:
+            raise
+        return None
 
 
 @contextlib.asynccontextmanager
@@ -254,7 +280,9 @@ async def listeners(state):
             servers[name] = await asyncio.start_server(behaviour, "127.0.0.1", 0)
         else:
             factory = _smtp_factory(name, behaviour, store, contexts)
-            servers[name] = await loop.create_server(factory, "127.0.0.1", 0)
+            server = await _serve(loop, factory, behaviour, contexts)
+            if server is not None:
+                servers[name] = server
     try:
         yield {name: server.sockets[0].getsockname()[1] for name, server in servers.items()}
     finally:

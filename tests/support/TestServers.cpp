@@ -106,13 +106,21 @@ auto Awaited(const Find& find, int timeoutMs) -> decltype(find())
 
 } // namespace
 
-int ServerPort(const std::string& name)
+int OptionalServerPort(const std::string& name)
 {
     for (const char* file : {"/ports.json", "/proxy_ports.json", "/mta_ports.json"}) {
         const std::string port = First(ParseJsonObject(ReadFile(StateDir() + file)), name);
         if (!port.empty())
             return std::atoi(port.c_str());
     }
+    return 0;
+}
+
+int ServerPort(const std::string& name)
+{
+    const int port = OptionalServerPort(name);
+    if (port != 0)
+        return port;
     ADD_FAILURE()
         << "Test listener \"" << name << "\" is not running (no port in " << StateDir()
         << "); does the test require the smtp_servers, socks_proxies or mail_servers fixture?";

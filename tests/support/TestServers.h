@@ -13,6 +13,10 @@ namespace SMTPClientTest {
 // returns 0) when it is not running.
 int ServerPort(const std::string& name);
 
+// The same, or 0 for a listener that may be missing: one on a fixed port
+// that could not be bound.
+int OptionalServerPort(const std::string& name);
+
 // The test certificate authority that issued the "tls_ca" listener's certificate.
 std::string TestCaFile();
 

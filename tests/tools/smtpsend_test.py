@@ -46,7 +46,7 @@ def mail_to(address, count=1, timeout_s=10):
         time.sleep(0.05)
 
 
-def send(listener, to, *extra, env=None, tls=None):
+def send(listener, to, *extra, env=None, tls=None, cwd=None):
     """smtpsend from a@example.test to `to`; --no-tls unless the listener offers
     STARTTLS, and then --insecure, as the test certificate is self-signed."""
     if tls is None:
@@ -54,7 +54,7 @@ def send(listener, to, *extra, env=None, tls=None):
     return subprocess.run([SMTPSEND, "--server", "127.0.0.1", "--port", str(port(listener)), *tls,
                            "--from", "a@example.test", "--to", to, *extra],
                           env=dict(os.environ, **(env or {})), capture_output=True, text=True,
-                          timeout=120)
+                          timeout=120, cwd=cwd)
 
 
 class ToolTestCase(unittest.TestCase):
@@ -66,7 +66,8 @@ class Usage(ToolTestCase):
     def test_bad_input_exits_2_says_why_and_sends_nothing(self):
         cases = {"unknown option": (["--bogus"], "--help"),
                  "bad recipient": (["--cc", "Name <x@>"], "x@"),
-                 "missing file": (["--attach", "/nonexistent/file"], "/nonexistent/file")}
+                 "missing file": (["--attach", "/nonexistent/file"], "/nonexistent/file"),
+                 "unknown body encoding": (["--body-encoding", "latin1"], "latin1")}
         for name, (extra, named) in cases.items():
             with self.subTest(name):
                 to = recipient("refused")
@@ -98,6 +99,31 @@ class Delivery(ToolTestCase):
         self.assertEqual(("<logo>", IMAGE), (parts["image/png"]["Content-ID"],
                                               parts["image/png"].get_payload(decode=True)))
         self.assertEqual(b"first line\nsecond line\n", parts["notes.txt"].get_payload(decode=True))
+
+
+class Files(ToolTestCase):
+    def test_password_bodies_and_log_from_files_images_embedded(self):
+        folder = pathlib.Path(self.enterContext(tempfile.TemporaryDirectory()))
+        (folder / "logo.png").write_bytes(IMAGE)
+        (folder / "page.html").write_text('<p>Hej <img src="logo.png"></p>\n', encoding="utf-8")
+        (folder / "notes.txt").write_text("Grüße\n", encoding="utf-8")
+        (folder / "password").write_text("secret\nnot part of it\n")
+        to = recipient("files")
+        result = send("auth_plain_no_tls", to, "--user", "alice", "--password-file", "password",
+                      "--text-file", "notes.txt", "--html-file", "page.html", "--embed-images",
+                      "--body-encoding", "ansi", "--log", "session.log", cwd=folder)
+        self.assertExit(0, result)
+        [envelope] = mail_to(to)
+        self.assertEqual("alice", envelope["auth_user"])
+        message = email.message_from_bytes((STATE / "mail" / envelope["raw"]).read_bytes(),
+                                           policy=email.policy.default)
+        parts = {part.get_content_type(): part for part in message.walk()}
+        self.assertEqual("Grüße", parts["text/plain"].get_content().strip())
+        self.assertRegex(parts["text/html"].get_content(), r'<img src="cid:[^"]+">')
+        self.assertEqual(IMAGE, parts["image/png"].get_payload(decode=True))
+        log = (folder / "session.log").read_text(errors="replace")
+        for line in (f"C: RCPT TO:<{to}>", "C: Subject: ", "Email sent successfully!"):
+            self.assertIn(line, log)
 
 
 class Outcome(ToolTestCase):
@@ -143,6 +169,13 @@ class Async(ToolTestCase):
                          result.stdout.splitlines()[:5])
         time.sleep(1)
         self.assertEqual(5, len(mail_to(to, 5)))
+
+
+    def test_a_failed_completion_says_why(self):
+        result = send("refuse_unknown_user", recipient("async"), "--text", "x", "--async")
+        self.assertExit(1, result)
+        self.assertEqual("task 1: result -13: sending data to the server failed\n"
+                         "task 1: Failed to send the network data.\n", result.stdout)
 
 
 class Proxy(ToolTestCase):

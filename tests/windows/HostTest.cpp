@@ -8,8 +8,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "TestServers.h"
 #include "TestText.h"
@@ -31,8 +29,7 @@ protected:
 
     ~Host() override
     {
-        if (client != nullptr)
-            client->Release();
+        client->Release();
         message->Release();
     }
 
@@ -100,54 +97,6 @@ TEST_F(Host, BodyAttachmentAndSessionLogAtWidePaths)
     EXPECT_NE(std::string::npos, log.find("files@example.test"));
     in.close();
     std::filesystem::remove_all(folder);
-}
-
-// Each completion as "task result message", and whether all came on the host's thread.
-class RecordingCallback : public IAsyncCallback {
-public:
-    int OnSendComplete(int taskId, int resultCode, const SmtpChar* message) override
-    {
-        completions.push_back(std::to_string(taskId) + " " + std::to_string(resultCode) + " "
-                              + U8(message));
-        onHostThread = onHostThread && GetCurrentThreadId() == hostThread;
-        return 0;
-    }
-    std::vector<std::string> completions;
-    const DWORD hostThread = GetCurrentThreadId();
-    bool onHostThread = true;
-};
-
-// The host's own loop, until count completions arrived or 20 s passed; the
-// thread timer keeps GetMessageW from waiting longer than 50 ms.
-void RunMessageLoop(const RecordingCallback& callback, size_t count)
-{
-    const ULONGLONG deadline = GetTickCount64() + 20000;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, nullptr);
-    MSG message;
-    while (callback.completions.size() < count && GetTickCount64() < deadline
-           && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    KillTimer(nullptr, timer);
-}
-
-TEST_F(Host, AsyncCompletionsArriveInOrderOnTheHostThread)
-{
-    Compose("async@example.test", "plain", false);
-    RecordingCallback callback;
-    client->SetAsyncCallback(&callback);
-    EXPECT_EQ(1, client->SendAsync());
-    message->Clear(1);
-    EXPECT_EQ(2, client->SendAsync());
-    // Queued tasks keep the released client, and its window, alive.
-    std::exchange(client, nullptr)->Release();
-    RunMessageLoop(callback, 2);
-
-    EXPECT_EQ((std::vector<std::string>{"1 1 ", "2 -18 No recipients have been specified."}),
-              callback.completions);
-    EXPECT_TRUE(callback.onHostThread);
-    EXPECT_FALSE(WaitForMailTo("async@example.test").rawPath.empty());
 }
 
 } // namespace

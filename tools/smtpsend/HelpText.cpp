@@ -75,9 +75,9 @@ Sending and output:
   --lang L                 language of the library's result messages: en
                            (default), ja, da, nl, fr, de, it, no, es, sv or zh
   --async                  send on the library's worker thread and wait for
-                           the completion, then print the task id, the result
-                           code and the library's message in the --lang
-                           language
+                           the completion, then print the task id and the
+                           result code, and for a failure the library's
+                           message in the --lang language
   --repeat N               send the message N times (with --async, all N are
                            queued before the first completion is awaited) and
                            print a summary: delivered, failed, time and rate
@@ -87,11 +87,12 @@ Sending and output:
   --version                show the version and exit
 
 Each send prints one line: its result code (1 for success, negative for a
-failure) and what it means. The library gives its localized messages to
-asynchronous sends only, so a synchronous send prints this tool's own English
-description of the code, and --async prints the library's message. When a
-synchronous send fails, the next lines say why: the command the server refused
-with the server's whole reply, or what went wrong when no reply came. The
+failure) and this tool's English description of it. When a send fails, the
+next lines say why: for a synchronous send the command the server refused
+with the server's whole reply, or what went wrong when no reply came; with
+--async the library's message for the code (the library gives its localized
+messages to asynchronous sends only). With --async, a send that could not be
+queued is reported as "send N: result -1: the send could not be queued". The
 library echoes libcurl's progress text to standard error; it is shown only
 with --verbose.
 

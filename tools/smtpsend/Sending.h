@@ -18,7 +18,8 @@ SendTally SendSynchronously(SMTPClientNS::ISmtpClient& client, int count, bool n
 
 // Queues count sends with SendAsync, then dispatches the calling thread's
 // messages until every completion has arrived, reporting each one with its
-// task id and the library's message.
+// task id and, for a failure, the library's message. A send that SendAsync
+// could not queue is reported as failed at once and not waited for.
 SendTally SendAsynchronously(SMTPClientNS::ISmtpClient& client, int count);
 
 } // namespace SmtpSend
