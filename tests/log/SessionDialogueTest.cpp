@@ -55,10 +55,10 @@ const DialogueCase kDialogues[] = {
      },
      0,
      LogEntries{"C: " + kTwoLinesAndOne.substr(0, 96) + "\nC: " + kTwoLinesAndOne.substr(96, 96)
-                  + "\nC: c\n",
-              "S: 250-localhost\nS: 250 OK\n", "C: " + kFullLine + "\nC: y\n", "C: \nC: .\n",
-              "S: a.b.c\x7f....\n", "S: x\n", "C: x\n", "", "Trying 127.0.0.1:25...\n",
-              "\tkept  \n", ""},
+                    + "\nC: c\n",
+                "S: 250-localhost\nS: 250 OK\n", "C: " + kFullLine + "\nC: y\n", "C: \nC: .\n",
+                "S: a.b.c\x7f....\n", "S: x\n", "C: x\n", "", "Trying 127.0.0.1:25...\n",
+                "\tkept  \n", ""},
      "S: 250-localhost\nS: 250 OK\nAccepted: 250-localhost\n250 OK\n"},
     {"reply_lines_one_per_block_or_all_in_one",
      {
@@ -120,8 +120,8 @@ const DialogueCase kDialogues[] = {
      },
      CURLE_WEIRD_SERVER_REPLY,
      LogEntries{"Connected to 127.0.0.1\n", "C: .....secre\n", "S: ...\n", "C: DATA\n",
-              "S: 354 End data with <CR><LF>.<CR><LF>\n", "C: Subject: private\nC: \nC: body\n",
-              "S: 554 5.7.1 Spam\n"},
+                "S: 354 End data with <CR><LF>.<CR><LF>\n", "C: Subject: private\nC: \nC: body\n",
+                "S: 554 5.7.1 Spam\n"},
      "C: DATA\nS: 354 End data with <CR><LF>.<CR><LF>\nS: 554 5.7.1 Spam\n"
      "Refused after the message data: 554 5.7.1 Spam\n"},
     {"control_bytes_as_dots_others_kept",

@@ -202,7 +202,6 @@ TEST(InternationalAddresses, GoAsALabelsOrWithSmtputf8)
     }
 }
 
-
 const char kRefusedTo[] = "refused@example.test";
 const char kPassword[] = "Wrong-Secret-1";
 const char kToken[] = "Wrong-Token-7";
