@@ -123,6 +123,9 @@ RawOutcome BuildRequestSteps(Transfer& transfer, const SendSettings& settings,
     rc = SetRecipients(curlHandle, transfer.RecipientList(), *message);
     if (rc != 0)
         return OutcomeOfStep(rc);
+    // libcurl 7.69 to 8.1 spell the option with three Ls.
+    if (settings.options.partialDelivery)
+        curl_easy_setopt(curlHandle, CURLOPT_MAIL_RCPT_ALLLOWFAILS, 1L);
     RequireSmtputf8IfNeeded(curlHandle, from, *transfer.RecipientList());
     rc = SetHeaderBlock(curlHandle, transfer.HeaderList(), *message);
     if (rc != 0)
