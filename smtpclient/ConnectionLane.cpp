@@ -1,18 +1,45 @@
 #include "ConnectionLane.h"
 
+#include "NoThrow.h"
+#include "SendPipeline.h"
+
 namespace SMTPClientNS {
 
+namespace {
+
+// How long the close waits for each reply: the host is releasing the client
+// or its worker is ending, and the mails are already delivered.
+const long kCloseWaitSeconds = 3;
+
+} // namespace
+
+// libcurl would close the connection as the share goes too, but then waits
+// for the reply to QUIT as long as its own reply time-out; a request of our
+// own on the connection closes it under a short one.
+ConnectionLane::~ConnectionLane()
+{
+    if (share == nullptr)
+        return;
+    CURL* curlHandle = curl_easy_init();
+    if (curlHandle == nullptr)
+        return;
+    curl_easy_setopt(curlHandle, CURLOPT_SHARE, share->Handle());
+    if (BuildClosingRequest(curlHandle, settings, kCloseWaitSeconds) == RawOutcome::Success)
+        curl_easy_perform(curlHandle);
+    curl_easy_cleanup(curlHandle);
+}
+
 std::shared_ptr<ConnectionShare> ConnectionLane::Attach(CURL* curlHandle,
-                                                        const SendSettings& settings,
+                                                        const SendSettings& sendSettings,
                                                         bool& lastOnConnection)
 {
-    if (share == nullptr || !(connection == settings.connection)) {
+    if (share == nullptr || !(settings.connection == sendSettings.connection)) {
         std::shared_ptr<ConnectionShare> fresh = std::make_shared<ConnectionShare>();
-        connection = settings.connection;
+        settings = sendSettings;
         share = std::move(fresh);
         mailsOnConnection = 0;
     }
-    const int32_t cap = settings.options.messagesPerConnection;
+    const int32_t cap = sendSettings.options.messagesPerConnection;
     lastOnConnection = cap > 0 && mailsOnConnection + 1 >= cap;
     curl_easy_setopt(curlHandle, CURLOPT_SHARE, share->Handle());
     return share;

@@ -17,6 +17,12 @@ namespace SMTPClientNS {
 
 class ConnectionLane {
 public:
+    ConnectionLane() = default;
+    // Closes the kept connection with QUIT, waiting a few seconds at most.
+    ~ConnectionLane();
+    ConnectionLane(const ConnectionLane&) = delete;
+    ConnectionLane& operator=(const ConnectionLane&) = delete;
+
     // Attaches the transfer to the lane's share, a new one when the
     // connection settings changed or the last transfer left none: a
     // connection serves only sends under equal settings. Returns the share,
@@ -30,7 +36,8 @@ public:
 
 private:
     std::shared_ptr<ConnectionShare> share;
-    ConnectionSettings connection;
+    // The settings of the send that made the connection.
+    SendSettings settings;
     int32_t mailsOnConnection = 0;
 };
 

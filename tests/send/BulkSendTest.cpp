@@ -215,7 +215,7 @@ public:
 
 TEST_F(BulkAsync, FourConnectionsServeTheQueue)
 {
-    UseListener("counted", false);
+    UseListener("concurrency_library", false);
     Keep(10);
     ASSERT_EQ(client->SetOption(kOptionAsyncConnections, 4), 1);
     Compose("four@example.test");

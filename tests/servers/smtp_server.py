@@ -261,6 +261,9 @@ LISTENERS = {
     "no_smtputf8": {"enable_SMTPUTF8": False},
     # Kept connections and bulk sending: mail stored with its connection.
     "counted": {"protocol": CountedSMTP},
+    # One test each, so that the connections open are that test's alone.
+    "concurrency_library": {"protocol": CountedSMTP},
+    "concurrency_smtpsend": {"protocol": CountedSMTP},
     "counted_auth": {**NO_TLS_AUTH, "auth_exclude_mechanism": ["XOAUTH2"], "protocol": CountedSMTP},
     "close_after_3": {"protocol": CountedSMTP, "close_after": 3},
     "drop_between_mails": {"protocol": CountedSMTP, "drop_after_mail": True},

@@ -165,7 +165,7 @@ class Bulk(ToolTestCase):
 
     def test_connections_serve_the_queue(self):
         to = recipient("connections")
-        self.assertExit(0, send("counted", to, "--text", "x", "--async", "--repeat", "8",
+        self.assertExit(0, send("concurrency_smtpsend", to, "--text", "x", "--async", "--repeat", "8",
                                 "--connections", "4", "--keep-connection"))
         envelopes = mail_to(to, 8)
         self.assertEqual(8, len(envelopes))
