@@ -192,9 +192,10 @@ int main(int argc, char** argv)
     std::map<std::string, std::string> arguments;
     for (int at = 2; at + 1 < argc; at += 2)
         arguments[argv[at] + 2] = argv[at + 1];
-    const std::map<std::string, int (*)(int, int)> modes = {
-        {"kept", RunKept}, {"async4", RunAsync4}, {"curl-reuse", RunCurlReuse},
-        {"memory", RunMemory}};
+    const std::map<std::string, int (*)(int, int)> modes = {{"kept", RunKept},
+                                                            {"async4", RunAsync4},
+                                                            {"curl-reuse", RunCurlReuse},
+                                                            {"memory", RunMemory}};
     const auto mode = argc > 1 ? modes.find(argv[1]) : modes.end();
     if (mode == modes.end() || arguments.count("port") == 0) {
         std::fprintf(stderr, "usage: %s kept|async4|curl-reuse|memory --port P --count N\n",

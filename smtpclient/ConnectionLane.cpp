@@ -13,10 +13,15 @@ const long kCloseWaitSeconds = 3;
 
 } // namespace
 
+ConnectionLane::~ConnectionLane()
+{
+    CloseKeptConnection();
+}
+
 // libcurl would close the connection as the share goes too, but then waits
 // for the reply to QUIT as long as its own reply time-out; a request of our
 // own on the connection closes it under a short one.
-ConnectionLane::~ConnectionLane()
+void ConnectionLane::CloseKeptConnection()
 {
     if (share == nullptr)
         return;
@@ -29,12 +34,12 @@ ConnectionLane::~ConnectionLane()
     curl_easy_cleanup(curlHandle);
 }
 
-std::shared_ptr<ConnectionShare> ConnectionLane::Attach(CURL* curlHandle,
-                                                        const SendSettings& sendSettings,
-                                                        bool& lastOnConnection)
+std::shared_ptr<ConnectionShare>
+ConnectionLane::Attach(CURL* curlHandle, const SendSettings& sendSettings, bool& lastOnConnection)
 {
     if (share == nullptr || !(settings.connection == sendSettings.connection)) {
         std::shared_ptr<ConnectionShare> fresh = std::make_shared<ConnectionShare>();
+        CloseKeptConnection();
         settings = sendSettings;
         share = std::move(fresh);
         mailsOnConnection = 0;

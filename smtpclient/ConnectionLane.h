@@ -35,6 +35,8 @@ public:
     void Note(CURL* curlHandle, CURLcode result, bool lastOnConnection);
 
 private:
+    void CloseKeptConnection();
+
     std::shared_ptr<ConnectionShare> share;
     // The settings of the send that made the connection.
     SendSettings settings;

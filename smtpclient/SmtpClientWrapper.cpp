@@ -41,8 +41,8 @@ std::string BoundedAnsi(const WString& value)
 CSmtpClientWrapper::CSmtpClientWrapper()
     : mimeMessage(nullptr), asyncCallback(nullptr), verifyCertificateStatus(false), useProxy(false),
       useTls(true), logAppend(true), tlsVersion(0), port(-1), verifyCertificate(0),
-      lastResultCode(kNoSendYet), referenceCount(1), connectTimeout(0), messagesPerMinute(0), asyncConnections(1),
-      lastJob(new SendJob())
+      lastResultCode(kNoSendYet), referenceCount(1), connectTimeout(0), messagesPerMinute(0),
+      asyncConnections(1), lastJob(new SendJob())
 {}
 
 // A task is traced only for its completion text, and that trace does not

@@ -83,9 +83,8 @@ bool CAsyncThread::NotifyWorker()
     if (workerIds.empty())
         return false;
     const uint32_t workerId = workerIds[nextWorker++ % workerIds.size()];
-    return NoThrow(false, [&] {
-        return Platform::PostThreadMessageTo(workerId, kTaskPostedMessage, 0, 0);
-    });
+    return NoThrow(
+        false, [&] { return Platform::PostThreadMessageTo(workerId, kTaskPostedMessage, 0, 0); });
 }
 
 int32_t CAsyncThread::CancelTask(int32_t taskId)

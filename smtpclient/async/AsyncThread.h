@@ -1,6 +1,7 @@
 // The asynchronous machinery of one client: worker threads that perform
-// queued transfers, each on its own connection, and a hidden window that carries each finished task back
-// to the thread that made the client's first SendAsync call.
+// queued transfers, each on its own connection, and a hidden window that
+// carries each finished task back to the thread that made the client's
+// first SendAsync call.
 //
 // The hops of one completion; after the semicolon, who holds the task:
 //   1. host thread: SendAsync -> PostTask -> CAsyncTask::Prepare; PostTask

@@ -209,8 +209,7 @@ void AppendClosingEntry(SendTrace& trace, RawOutcome rawOutcome, ResultTextOf to
         entry = "Accepted: " + dialogue.lastReply;
         for (const std::string& refusal : dialogue.refusals)
             entry += "\nRefused " + refusal;
-    }
-    else if (IsRefusal(dialogue.lastReply))
+    } else if (IsRefusal(dialogue.lastReply))
         entry = "Refused " + dialogue.lastReplyStep + ": " + dialogue.lastReply;
     else
         entry = "Send failed: " + FailureText(trace, rawOutcome, toResultText);

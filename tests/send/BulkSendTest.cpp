@@ -76,10 +76,10 @@ struct OptionCase {
 TEST(BulkOptions, TakeValuesInRangeAndRefuseTheRest)
 {
     const OptionCase cases[] = {
-        {kOptionKeepConnection, 0, 1, 2},       {kOptionAsyncConnections, 1, 16, 17},
-        {kOptionAsyncConnections, 1, 4, 0},     {kOptionMessagesPerConnection, 100, 0, -1},
-        {kOptionPartialDelivery, 0, 1, -1},     {kOptionMessagesPerMinute, 0, 30, -5},
-        {kOptionCompletionDetail, 0, 1, 2},     {kOptionTraceToStandardError, 1, 0, 3},
+        {kOptionKeepConnection, 0, 1, 2},   {kOptionAsyncConnections, 1, 16, 17},
+        {kOptionAsyncConnections, 1, 4, 0}, {kOptionMessagesPerConnection, 100, 0, -1},
+        {kOptionPartialDelivery, 0, 1, -1}, {kOptionMessagesPerMinute, 0, 30, -5},
+        {kOptionCompletionDetail, 0, 1, 2}, {kOptionTraceToStandardError, 1, 0, 3},
     };
     for (const OptionCase& each : cases) {
         ISmtpClient* client = NewClient();
