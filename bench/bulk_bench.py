@@ -13,6 +13,7 @@ mean rate of its rounds.
 import argparse
 import asyncio
 import json
+import logging
 import os
 import smtplib
 import socket
@@ -135,6 +136,8 @@ def run_json(command):
 
 def main():
     warnings.filterwarnings("ignore")
+    # aiosmtpd warns about its own deprecated attribute on every AUTH.
+    logging.getLogger("mail.log").setLevel(logging.ERROR)
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
     parser.add_argument("--count", type=int, default=200)
