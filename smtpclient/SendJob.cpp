@@ -74,6 +74,8 @@ CURLcode SendJob::PerformOnLane(ConnectionLane& lane)
     share = lane.Attach(transfer.Handle(), settings, lastOnConnection);
     CURLcode result = PerformOnce(lastOnConnection);
     if (ConnectionWasGone(transfer.Handle(), result)) {
+        // A recipient refused by a closing server is tried again too.
+        trace.dialogue.refusals.clear();
         lane.Note(transfer.Handle(), result, lastOnConnection);
         share = lane.Attach(transfer.Handle(), settings, lastOnConnection);
         result = PerformOnce(lastOnConnection);
