@@ -164,6 +164,21 @@ TEST_P(ClosedByServer, ConnectionIsReplaced)
 INSTANTIATE_TEST_SUITE_P(BulkSend, ClosedByServer,
                          testing::Values("close_after_3", "drop_between_mails"));
 
+// The kept connection closes as the client goes, without waiting long for a
+// server that never answers QUIT.
+TEST_F(BulkSend, ReleaseWaitsBrieflyForTheReplyToQuit)
+{
+    UseListener("silent_quit", false);
+    Keep(0);
+    Compose("silent.quit@example.test");
+    SendEach(2);
+    const auto start = std::chrono::steady_clock::now();
+    client->Release();
+    client = NewClient();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    DeliveredOnce("silent.quit@example.test", 2);
+}
+
 TEST_F(BulkSend, PartialDeliveryReachesTheAcceptedAndNamesTheRefused)
 {
     UseListener("refuse_unknown_rcpt", false);

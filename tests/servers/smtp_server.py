@@ -148,6 +148,13 @@ class CountedSMTP(SMTP):
         super().connection_lost(error)
 
 
+class SilentQuit(CountedSMTP):
+    """Never answers QUIT, and keeps the connection open."""
+
+    async def smtp_QUIT(self, arg):
+        await _until_closed(self._reader)
+
+
 class DropInLargeData(SMTP):
     """Hangs up in the middle of a large message."""
 
@@ -266,6 +273,7 @@ LISTENERS = {
     "concurrency_smtpsend": {"protocol": CountedSMTP},
     "counted_auth": {**NO_TLS_AUTH, "auth_exclude_mechanism": ["XOAUTH2"], "protocol": CountedSMTP},
     "close_after_3": {"protocol": CountedSMTP, "close_after": 3},
+    "silent_quit": {"protocol": SilentQuit},
     "drop_between_mails": {"protocol": CountedSMTP, "drop_after_mail": True},
     "refuse_unknown_rcpt": {"protocol": CountedSMTP, "fault": (
         "RCPT unknown", "550 5.1.1 <{address}>: Recipient address rejected: User unknown")},
