@@ -15,7 +15,7 @@ build_root="${1:-$root}"
 install_packages valgrind
 # Tests that run code on more than one thread (the allocation-failure run
 # pumps SendAsync too; ClientThreads sends from many clients at once).
-threaded='Async|async|Concurren|SharedConverter|MessageQueue|Thread|ClientThreads|soak|AllocationFailure'
+threaded='Bulk|Async|async|Concurren|SharedConverter|MessageQueue|Thread|ClientThreads|soak|AllocationFailure'
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

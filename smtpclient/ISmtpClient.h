@@ -35,6 +35,33 @@ enum SmtpResult {
     kResultConversionFailed = -22
 };
 
+// The options of SetOption and GetOption. Every one is off by default, so a
+// client whose host sets none sends as it always has.
+enum SmtpOption {
+    // 0/1, 0: the connection stays open after a send, for the client's next
+    // send to the same server, port, proxy, login and TLS settings; any
+    // change of those opens a new one.
+    kOptionKeepConnection = 1,
+    // 1-16, 1: how many connections (workers) serve the SendAsync queue at
+    // once; completions still arrive on the host's thread.
+    kOptionAsyncConnections = 2,
+    // 0 (no cap) or more, 100: a kept connection is closed after this many
+    // mails.
+    kOptionMessagesPerConnection = 3,
+    // 0/1, 0: when some recipients are refused and at least one is
+    // accepted, the mail goes to the accepted ones and the send succeeds;
+    // the closing log entry lists each refused recipient with the reply.
+    kOptionPartialDelivery = 4,
+    // 0 (none) or more, 0: mails per minute, over all the client's sends,
+    // applied before a transfer starts; Send and queued tasks wait.
+    kOptionMessagesPerMinute = 5,
+    // 0/1, 0: OnSendComplete's text is the task's closing log entry, the
+    // server's own words, instead of the result message.
+    kOptionCompletionDetail = 6,
+    // 0/1, 1: libcurl's informational text is echoed to standard error.
+    kOptionTraceToStandardError = 7
+};
+
 // Receives the outcome of each asynchronous send, on the thread that made the
 // client's first SendAsync call. The library never deletes it.
 //
@@ -118,6 +145,11 @@ public:
     virtual void Release() = 0;                                               // 35
     virtual void SetMimeMessage(IMimeMessage* message) = 0;                   // 36
     virtual IMimeMessage* GetMimeMessage() = 0;                               // 37
+    // One of SmtpOption: 1 when taken; -1 for an unknown option or a value
+    // out of range, and nothing changes.
+    virtual int SetOption(int option, int value) = 0;                         // 38
+    // The option's value; -1 for an unknown option.
+    virtual int GetOption(int option) = 0;                                    // 39
 
 #if SMTPCLIENT_SLOT0_DELETING_DESTRUCTOR
 protected:

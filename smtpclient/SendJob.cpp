@@ -20,6 +20,24 @@ int GuardedTraceCallback(CURL* handle, curl_infotype type, char* data, size_t si
     return NoThrow(0, [&] { return TraceCallback(handle, type, data, size, trace); });
 }
 
+// A transfer on a kept connection that failed before any message data went
+// out, because the connection was gone or the server said 421 (closing),
+// may try once more on a new connection: the server cannot have taken the
+// mail. Any other refusal stands.
+bool ConnectionWasGone(CURL* curlHandle, CURLcode result)
+{
+    if (result == CURLE_OK || result == CURLE_OPERATION_TIMEDOUT
+        || result == CURLE_ABORTED_BY_CALLBACK)
+        return false;
+    long newConnections = 0;
+    long replyCode = 0;
+    curl_off_t uploaded = 0;
+    curl_easy_getinfo(curlHandle, CURLINFO_NUM_CONNECTS, &newConnections);
+    curl_easy_getinfo(curlHandle, CURLINFO_RESPONSE_CODE, &replyCode);
+    curl_easy_getinfo(curlHandle, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+    return newConnections == 0 && uploaded == 0 && (replyCode == 421 || replyCode < 400);
+}
+
 } // namespace
 
 SendJob::SendJob(SendSettings settings, IMimeMessage* message, bool traced)
@@ -27,6 +45,7 @@ SendJob::SendJob(SendSettings settings, IMimeMessage* message, bool traced)
 {
     if (message != nullptr)
         this->message = TakeMessageSnapshot(*message);
+    trace.echoToStandardError = this->settings.options.traceToStandardError;
 }
 
 RawOutcome SendJob::Build()
@@ -39,12 +58,38 @@ RawOutcome SendJob::Build()
     return outcome = BuildRequest(transfer, settings, message);
 }
 
-RawOutcome SendJob::Perform()
+RawOutcome SendJob::Perform(ConnectionLane& lane)
+{
+    if (rate != nullptr)
+        rate->Pass();
+    if (!settings.options.keepConnection)
+        return outcome = OutcomeOf(PerformOnce(true));
+    return outcome = NoThrow(OutcomeOf(CURLE_OUT_OF_MEMORY),
+                             [&] { return OutcomeOf(PerformOnLane(lane)); });
+}
+
+CURLcode SendJob::PerformOnLane(ConnectionLane& lane)
+{
+    bool lastOnConnection = false;
+    share = lane.Attach(transfer.Handle(), settings, lastOnConnection);
+    CURLcode result = PerformOnce(lastOnConnection);
+    if (ConnectionWasGone(transfer.Handle(), result)) {
+        // A recipient refused by a closing server is tried again too.
+        trace.dialogue.refusals.clear();
+        lane.Note(transfer.Handle(), result, lastOnConnection);
+        share = lane.Attach(transfer.Handle(), settings, lastOnConnection);
+        result = PerformOnce(lastOnConnection);
+    }
+    lane.Note(transfer.Handle(), result, lastOnConnection);
+    return result;
+}
+
+CURLcode SendJob::PerformOnce(bool closeConnection)
 {
     if (!traced)
-        return outcome = OutcomeOf(PerformTransfer(transfer.Handle(), nullptr, DialogueTrace{}));
-    return outcome = OutcomeOf(PerformTransfer(transfer.Handle(), trace.errorBuffer,
-                                               DialogueTrace{GuardedTraceCallback, &trace}));
+        return PerformTransfer(transfer.Handle(), nullptr, DialogueTrace{}, closeConnection);
+    return PerformTransfer(transfer.Handle(), trace.errorBuffer,
+                           DialogueTrace{GuardedTraceCallback, &trace}, closeConnection);
 }
 
 void SendJob::StartTrace()

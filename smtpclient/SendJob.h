@@ -6,10 +6,13 @@
 #ifndef SMTPCLIENT_SENDJOB_H
 #define SMTPCLIENT_SENDJOB_H
 
+#include <memory>
 #include <optional>
 
+#include "ConnectionLane.h"
 #include "IMimeMessage.h"
 #include "Outcomes.h"
+#include "RateGate.h"
 #include "SendSettings.h"
 #include "Transfer.h"
 #include "log/SendTrace.h"
@@ -31,8 +34,13 @@ public:
     // Makes the transfer and builds the request: 0, or the raw outcome that
     // stopped the build. Never throws.
     RawOutcome Build();
-    // Runs the built transfer on the calling thread; the raw outcome.
-    RawOutcome Perform();
+    // Waits for the rate, when one is set, and runs the built transfer on
+    // the calling thread, on the lane's kept connection when the settings
+    // keep one; the raw outcome. A kept connection that the server closed
+    // before it took anything of this mail is replaced once.
+    RawOutcome Perform(ConnectionLane& lane);
+    // The client's rate, shared with its other sends.
+    void LimitRate(std::shared_ptr<RateGate> gate) { rate = std::move(gate); }
     // Ends a job that will not run, as a bad state.
     void EndUnrun() { outcome = RawOutcome::BadState; }
 
@@ -44,12 +52,17 @@ public:
 
 private:
     void StartTrace();
+    CURLcode PerformOnce(bool closeConnection);
+    CURLcode PerformOnLane(ConnectionLane& lane);
 
     SendSettings settings;
     std::optional<MessageSnapshot> message;
     bool traced = false;
     RawOutcome outcome = RawOutcome::Success;
     SendTrace trace;
+    std::shared_ptr<RateGate> rate;
+    // The kept connections the transfer is attached to; they outlive it.
+    std::shared_ptr<ConnectionShare> share;
     // Declared last, so that it is freed before the trace it reports into:
     // libcurl may trace until curl_easy_cleanup.
     Transfer transfer;

@@ -124,6 +124,9 @@ RawOutcome BuildRequestSteps(Transfer& transfer, const SendSettings& settings,
     rc = SetRecipients(curlHandle, transfer.RecipientList(), *message);
     if (rc != 0)
         return OutcomeOfStep(rc);
+    // libcurl 7.69 to 8.1 spell the option with three Ls.
+    if (settings.options.partialDelivery)
+        curl_easy_setopt(curlHandle, CURLOPT_MAIL_RCPT_ALLLOWFAILS, 1L);
     RequireSmtputf8IfNeeded(curlHandle, from, *transfer.RecipientList());
     rc = SetHeaderBlock(curlHandle, transfer.HeaderList(), *message);
     if (rc != 0)
@@ -146,6 +149,37 @@ RawOutcome BuildRequest(Transfer& transfer, const SendSettings& settings,
 {
     return NoThrow(OutcomeOf(CURLE_OUT_OF_MEMORY),
                    [&] { return BuildRequestSteps(transfer, settings, message); });
+}
+
+namespace {
+
+size_t DiscardReply(char*, size_t size, size_t count, void*)
+{
+    return size * count;
+}
+
+// Reusing a connection opens no socket: refusing every socket keeps the
+// request on the kept connection or ends it.
+curl_socket_t RefuseSocket(void*, curlsocktype, curl_sockaddr*)
+{
+    return CURL_SOCKET_BAD;
+}
+
+} // namespace
+
+RawOutcome BuildClosingRequest(CURL* curlHandle, const SendSettings& settings, long waitSeconds)
+{
+    return NoThrow(OutcomeOf(CURLE_OUT_OF_MEMORY), [&] {
+        const int rc = SetConnectionOptions(curlHandle, settings);
+        if (rc != 0)
+            return OutcomeOfStep(rc);
+        curl_easy_setopt(curlHandle, CURLOPT_OPENSOCKETFUNCTION, RefuseSocket);
+        curl_easy_setopt(curlHandle, CURLOPT_WRITEFUNCTION, DiscardReply);
+        curl_easy_setopt(curlHandle, CURLOPT_FORBID_REUSE, 1L);
+        curl_easy_setopt(curlHandle, CURLOPT_TIMEOUT, waitSeconds);
+        curl_easy_setopt(curlHandle, CURLOPT_SERVER_RESPONSE_TIMEOUT, waitSeconds);
+        return OutcomeOf(curl_easy_setopt(curlHandle, CURLOPT_CUSTOMREQUEST, "NOOP"));
+    });
 }
 
 namespace {

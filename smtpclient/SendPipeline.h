@@ -17,6 +17,12 @@ namespace SMTPClientNS {
 RawOutcome BuildRequest(Transfer& transfer, const SendSettings& settings,
                         const std::optional<MessageSnapshot>& message);
 
+// A request that only ends the kept connection it finds, made under the
+// same settings: NOOP, then QUIT as the connection closes, each reply
+// awaited for at most waitSeconds. It never opens a connection of its own.
+// 0, or the raw outcome that stopped the build. Never throws.
+RawOutcome BuildClosingRequest(CURL* curlHandle, const SendSettings& settings, long waitSeconds);
+
 } // namespace SMTPClientNS
 
 #endif

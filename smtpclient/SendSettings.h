@@ -33,9 +33,35 @@ struct ConnectionSettings {
     bool verifyCertificateStatus = false;
 };
 
+inline bool operator==(const ProxyRoute& a, const ProxyRoute& b)
+{
+    return a.host == b.host && a.port == b.port && a.type == b.type && a.user == b.user
+           && a.password == b.password;
+}
+
+inline bool operator==(const ConnectionSettings& a, const ConnectionSettings& b)
+{
+    return a.host == b.host && a.port == b.port && a.useProxy == b.useProxy && a.proxy == b.proxy
+           && a.user == b.user && a.password == b.password && a.oauth2Token == b.oauth2Token
+           && a.useTls == b.useTls && a.tlsVersion == b.tlsVersion
+           && a.verifyCertificate == b.verifyCertificate
+           && a.verifyCertificateStatus == b.verifyCertificateStatus;
+}
+
+// The client's options (SetOption) as one send uses them; the defaults are
+// the library without options.
+struct SendOptions {
+    bool keepConnection = false;
+    int32_t messagesPerConnection = 100; // 0: no cap
+    bool partialDelivery = false;
+    bool completionDetail = false;
+    bool traceToStandardError = true;
+};
+
 struct SendSettings {
     ConnectionSettings connection;
     int32_t connectTimeout = 0;
+    SendOptions options;
 };
 
 } // namespace SMTPClientNS

@@ -208,4 +208,14 @@ IMimeMessage* CSmtpClient::GetMimeMessage()
     return implementation->GetMimeMessage();
 }
 
+int CSmtpClient::SetOption(int option, int value)
+{
+    return NoThrow<int>(-1, [&] { return implementation->SetOption(option, value); });
+}
+
+int CSmtpClient::GetOption(int option)
+{
+    return implementation->GetOption(option);
+}
+
 } // namespace SMTPClientNS

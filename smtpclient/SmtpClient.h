@@ -53,6 +53,8 @@ public:
     void Release() override;
     void SetMimeMessage(IMimeMessage* message) override;
     IMimeMessage* GetMimeMessage() override;
+    int SetOption(int option, int value) override;
+    int GetOption(int option) override;
 
 private:
     CSmtpClientWrapper* implementation;

@@ -33,9 +33,9 @@ int32_t RemapBySummary(int32_t lastResultCode)
 int CSmtpClientWrapper::Send()
 {
     lastResultCode = kResultGeneralError;
-    lastJob = std::make_unique<SendJob>(TakeSettings(), mimeMessage, true);
+    lastJob = MakeJob(TakeSettings(), true);
     const RawOutcome built = lastJob->Build();
-    const RawOutcome outcome = built == RawOutcome::Success ? lastJob->Perform() : built;
+    const RawOutcome outcome = built == RawOutcome::Success ? lastJob->Perform(sendLane) : built;
     lastResultCode = ValueOf(outcome);
     // The closing entry and the log file are diagnostics: when they find no
     // memory they are lost like a log that cannot be written, and the

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "ConnectionLane.h"
 #include "ISmtpClient.h"
+#include "RateGate.h"
 #include "SendJob.h"
 #include "SendSettings.h"
 #include "WideString.h"
@@ -67,6 +69,8 @@ public:
     void Release() override;
     void SetMimeMessage(IMimeMessage* message) override;
     IMimeMessage* GetMimeMessage() override;
+    int SetOption(int option, int value) override;
+    int GetOption(int option) override;
 
     // The settings as a send takes them.
     SendSettings TakeSettings() const;
@@ -76,6 +80,8 @@ private:
     void AppendSummary();
     // Runs the log-file step: summary and the write.
     void WriteSessionLogFile();
+    // A job of the client's settings and message, under its rate.
+    std::unique_ptr<SendJob> MakeJob(SendSettings settings, bool traced) const;
 
     // The host's own, left alone when the client goes.
     IMimeMessage* mimeMessage;
@@ -98,9 +104,16 @@ private:
     WString oauth2Token;
     WString logFilePath;
     ProxySettings proxy;
+    SendOptions options;
+    int32_t messagesPerMinute;
+    int32_t asyncConnections;
+    // Shared with the jobs, which may outlive the client.
+    std::shared_ptr<RateGate> rateGate;
     // The last synchronous send, its transfer and log kept until the next
     // send; before the first, an empty log.
     std::unique_ptr<SendJob> lastJob;
+    // The kept connection of Send; the asynchronous worker has its own.
+    ConnectionLane sendLane;
 };
 
 } // namespace SMTPClientNS

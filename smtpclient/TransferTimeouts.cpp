@@ -93,12 +93,13 @@ int WatchDialogue(CURL* curlHandle, curl_infotype type, char* text, size_t size,
     return clock.trace.function(curlHandle, type, text, size, clock.trace.data);
 }
 
-// The connection is closed before the perform returns, so that the QUIT it
-// sends waits under the clock too, not later when the handle is freed, with
-// libcurl's reply time-out as it was during the transfer.
-void WatchTransfer(CURL* curlHandle, TransferClock* clock)
+// A connection that is not kept is closed before the perform returns, so
+// that the QUIT it sends waits under the clock too, not later when the
+// handle is freed, with libcurl's reply time-out as it was during the
+// transfer.
+void WatchTransfer(CURL* curlHandle, TransferClock* clock, bool closeConnection)
 {
-    curl_easy_setopt(curlHandle, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(curlHandle, CURLOPT_FORBID_REUSE, closeConnection ? 1L : 0L);
     curl_easy_setopt(curlHandle, CURLOPT_SERVER_RESPONSE_TIMEOUT, kLibcurlReplyWaitOffSeconds);
     curl_easy_setopt(curlHandle, CURLOPT_XFERINFOFUNCTION, WatchProgress);
     curl_easy_setopt(curlHandle, CURLOPT_XFERINFODATA, clock);
@@ -144,10 +145,11 @@ long StallBoundMs(curl_off_t uploadTotal, curl_off_t uploaded)
                                                   : kTransferBounds.replyWaitMs;
 }
 
-CURLcode PerformTransfer(CURL* curlHandle, char* errorBuffer, DialogueTrace trace)
+CURLcode PerformTransfer(CURL* curlHandle, char* errorBuffer, DialogueTrace trace,
+                         bool closeConnection)
 {
     TransferClock clock(trace);
-    WatchTransfer(curlHandle, &clock);
+    WatchTransfer(curlHandle, &clock, closeConnection);
     CURLcode result = curl_easy_perform(curlHandle);
     StopWatching(curlHandle, trace);
     if (result == CURLE_ABORTED_BY_CALLBACK && clock.expired) {

@@ -35,8 +35,10 @@ struct DialogueTrace {
 // trace gets libcurl's report of the dialogue during the perform, and is
 // the handle's debug callback (with CURLOPT_VERBOSE) afterwards. The same
 // reply lines tell the SMTPUTF8 gate what the server offers; a transfer the
-// gate stops ends in CURLE_ABORTED_BY_CALLBACK and says why there.
-CURLcode PerformTransfer(CURL* curlHandle, char* errorBuffer, DialogueTrace trace);
+// gate stops ends in CURLE_ABORTED_BY_CALLBACK and says why there. With
+// closeConnection false the connection stays open for the next transfer.
+CURLcode PerformTransfer(CURL* curlHandle, char* errorBuffer, DialogueTrace trace,
+                         bool closeConnection);
 
 } // namespace SMTPClientNS
 

@@ -5,6 +5,8 @@
 #include "../NoThrow.h"
 #include "../Outcomes.h"
 #include "../ResultTable.h"
+#include "../encoding/CodePage.h"
+#include "../log/SessionDialogue.h"
 
 namespace SMTPClientNS {
 
@@ -25,10 +27,10 @@ void CAsyncTask::Prepare()
     job->Build();
 }
 
-void CAsyncTask::Execute()
+void CAsyncTask::Execute(ConnectionLane& lane)
 {
     if (job->Outcome() == RawOutcome::Success)
-        job->Perform();
+        job->Perform(lane);
 }
 
 void CAsyncTask::EndUnrun()
@@ -48,6 +50,11 @@ void CAsyncTask::Complete()
     NoThrow([&] {
         message = ToResultText(job->Outcome());
         resultCode = ToResultCode(job->Outcome());
+        if (job->Settings().options.completionDetail) {
+            AppendClosingEntry(job->Trace(), job->Outcome(), ToResultText);
+            CodePageToWide(job->Trace().sessionEntries.back().c_str(), detail, kAnsiCodePage);
+            message = detail.c_str();
+        }
     });
     callback->OnSendComplete(id, resultCode, message);
 }

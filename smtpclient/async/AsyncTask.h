@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "../ConnectionLane.h"
 #include "../ISmtpClient.h"
 #include "../SendJob.h"
+#include "../WideString.h"
 
 namespace SMTPClientNS {
 
@@ -28,12 +30,13 @@ public:
 
     // Builds the request, on the host's thread.
     void Prepare();
-    // Performs a request that was built, on the worker.
-    void Execute();
+    // Performs a request that was built, on the worker, on its lane.
+    void Execute(ConnectionLane& lane);
     // Ends a task that no worker can run, as a general error.
     void EndUnrun();
     // Tells the client's callback, read now, on the window's thread. A
-    // client without one is not told.
+    // client without one is not told. The text is the result message, or
+    // for a traced task (completion detail) its closing log entry.
     void Complete();
 
     // False once the task can reach no host.
@@ -45,6 +48,7 @@ private:
     ISmtpClient* client;
     std::unique_ptr<SendJob> job;
     int32_t id = 0;
+    WString detail;
 };
 
 } // namespace SMTPClientNS

@@ -33,32 +33,33 @@ void LeaveUnreported(CAsyncTask& task)
 
 } // namespace
 
-CAsyncThread::CAsyncThread() : worker(nullptr), workerId(0), tasks(new TaskTable()), lastTaskId(0)
-{}
+CAsyncThread::CAsyncThread() : nextWorker(0), tasks(new TaskTable()), lastTaskId(0) {}
 
 // No task of the host is queued or running here: each one holds a
 // reference on the client that owns this object. Tasks left unreported may
 // be; their worker finishes them after this object is gone.
 CAsyncThread::~CAsyncThread()
 {
-    if (workerId != 0)
+    for (const uint32_t workerId : workerIds)
         Platform::PostThreadMessageTo(workerId, kThreadStopMessage, 0, 0);
     const Platform::WindowHandle window = tasks->TakeWindow();
     if (window != nullptr && Platform::IsLiveWindow(window))
         Platform::DestroyHiddenWindow(window);
-    if (worker != nullptr)
-        StopWorker();
+    for (const Platform::ThreadHandle worker : workers)
+        StopWorker(worker);
     className.clear();
     windowName.clear();
 }
 
 // A step that finds no memory gives the task back.
-int32_t CAsyncThread::PostTask(std::unique_ptr<CAsyncTask> task)
+int32_t CAsyncThread::PostTask(std::unique_ptr<CAsyncTask> task, int32_t workerCount)
 {
     className = kWindowClassName;
     windowName = kWindowClassName;
-    if (worker == nullptr)
-        StartWorker();
+    while (workers.size() < static_cast<size_t>(workerCount)) {
+        if (!StartWorker())
+            break;
+    }
     if (!tasks->HasWindow())
         CreateWindowOnce();
     task->Prepare();
@@ -71,13 +72,19 @@ int32_t CAsyncThread::PostTask(std::unique_ptr<CAsyncTask> task)
             return true;
         }))
         return kNotQueued;
-    const bool posted =
-        workerId != 0 && NoThrow(false, [&] {
-            return Platform::PostThreadMessageTo(workerId, kTaskPostedMessage, 0, taskId);
-        });
-    if (!posted)
+    if (!NotifyWorker())
         CompleteWithoutWorker(taskId);
     return taskId;
+}
+
+// The notices go round the workers; whichever takes one runs what is queued.
+bool CAsyncThread::NotifyWorker()
+{
+    if (workerIds.empty())
+        return false;
+    const uint32_t workerId = workerIds[nextWorker++ % workerIds.size()];
+    return NoThrow(
+        false, [&] { return Platform::PostThreadMessageTo(workerId, kTaskPostedMessage, 0, 0); });
 }
 
 int32_t CAsyncThread::CancelTask(int32_t taskId)
@@ -89,22 +96,29 @@ int32_t CAsyncThread::CancelTask(int32_t taskId)
 }
 
 // The worker gets a table reference of its own; until a worker has taken it
-// (a start that fails or throws), it stays ours to free.
-void CAsyncThread::StartWorker()
+// (a start that fails or throws), it stays ours to free. Room in the lists
+// is made first, so a worker that started is always kept.
+bool CAsyncThread::StartWorker()
 {
+    workers.reserve(workers.size() + 1);
+    workerIds.reserve(workerIds.size() + 1);
     std::unique_ptr<std::shared_ptr<TaskTable>> workerTasks(new std::shared_ptr<TaskTable>(tasks));
     uint32_t startedId = 0;
-    worker = Platform::StartThread(ThreadProc, workerTasks.get(), startedId);
-    if (worker != nullptr)
-        workerTasks.release();
-    workerId = worker != nullptr ? startedId : 0;
+    const Platform::ThreadHandle worker =
+        Platform::StartThread(ThreadProc, workerTasks.get(), startedId);
+    if (worker == nullptr)
+        return false;
+    workerTasks.release();
+    workers.push_back(worker);
+    workerIds.push_back(startedId);
+    return true;
 }
 
 // A worker that can only take the notices left in its queue, up to the stop
 // message, is waited for. One that still has tasks to perform, or whose
 // host thread is ending (where waiting could hold up the thread's end), is
 // left to end on its own: the table it works on is its own as well.
-void CAsyncThread::StopWorker()
+void CAsyncThread::StopWorker(Platform::ThreadHandle worker)
 {
     if (tasks->Busy() || HostThreadEnding()) {
         Platform::DetachThread(worker);
@@ -112,7 +126,6 @@ void CAsyncThread::StopWorker()
         const bool ended = Platform::WaitThread(worker, kStopTimeoutMs);
         Platform::CloseThread(worker, ended);
     }
-    worker = nullptr;
 }
 
 // A class left by another client is reused; any other registration failure
@@ -144,24 +157,27 @@ unsigned long CAsyncThread::ThreadProc(void* argument)
     const std::shared_ptr<TaskTable> table = *workerTasks;
     delete workerTasks;
     AsyncTestHooks::WaitWhileWorkersHeld();
+    // The worker's kept connection closes as the worker ends.
+    ConnectionLane lane;
     Platform::ThreadMessage message;
     while (Platform::GetNextMessage(message)) {
         if (message.message == kThreadStopMessage)
             break;
         if (message.message == kTaskPostedMessage)
-            RunTask(*table, static_cast<int32_t>(message.lParam));
+            RunTasks(*table, lane);
     }
     return 0;
 }
 
-// A cancelled task is no longer in the table, and its notice is ignored.
-void CAsyncThread::RunTask(TaskTable& table, int32_t taskId)
+// A notice finds what is queued by then: its own task, or nothing when
+// another worker took it or the host cancelled it.
+void CAsyncThread::RunTasks(TaskTable& table, ConnectionLane& lane)
 {
-    std::unique_ptr<CAsyncTask> task = table.Start(taskId);
-    if (task == nullptr)
-        return;
-    task->Execute();
-    table.Finish(std::move(task), kTaskDoneMessage);
+    for (std::unique_ptr<CAsyncTask> task = table.StartNext(); task != nullptr;
+         task = table.StartNext()) {
+        task->Execute(lane);
+        table.Finish(std::move(task), kTaskDoneMessage);
+    }
 }
 
 void CAsyncThread::CompleteWithoutWorker(int32_t taskId)

@@ -37,12 +37,14 @@ Platform::WindowHandle TaskTable::TakeWindow()
     return taken;
 }
 
-// The finished list gets its room for the task now, on the host's thread,
-// so that the worker needs no memory to hand the task back.
+// The finished and running lists get their room for the task now, on the
+// host's thread, so that a worker needs no memory to start the task or to
+// hand it back.
 void TaskTable::Add(std::unique_ptr<CAsyncTask> task)
 {
     std::lock_guard<std::mutex> hold(lock);
-    finished.reserve(finished.size() + pendingTasks.size() + (running != nullptr ? 1 : 0) + 1);
+    finished.reserve(finished.size() + pendingTasks.size() + running.size() + 1);
+    running.reserve(pendingTasks.size() + running.size() + 1);
     const int32_t taskId = task->Id();
     pendingTasks[taskId] = std::move(task);
 }
@@ -71,12 +73,22 @@ std::vector<std::unique_ptr<CAsyncTask>> TaskTable::Withdraw(int32_t taskId)
 std::unique_ptr<CAsyncTask> TaskTable::Start(int32_t taskId)
 {
     std::lock_guard<std::mutex> hold(lock);
-    auto entry = pendingTasks.find(taskId);
+    return StartEntry(pendingTasks.find(taskId));
+}
+
+std::unique_ptr<CAsyncTask> TaskTable::StartNext()
+{
+    std::lock_guard<std::mutex> hold(lock);
+    return StartEntry(pendingTasks.begin());
+}
+
+std::unique_ptr<CAsyncTask> TaskTable::StartEntry(TaskMap::iterator entry)
+{
     if (entry == pendingTasks.end())
         return nullptr;
     std::unique_ptr<CAsyncTask> task = std::move(entry->second);
     pendingTasks.erase(entry);
-    running = task.get();
+    running.push_back(task.get());
     return task;
 }
 
@@ -87,8 +99,7 @@ std::unique_ptr<CAsyncTask> TaskTable::Start(int32_t taskId)
 void TaskTable::Finish(std::unique_ptr<CAsyncTask> task, uint32_t doneMessage)
 {
     std::lock_guard<std::mutex> hold(lock);
-    if (running == task.get())
-        running = nullptr;
+    running.erase(std::remove(running.begin(), running.end(), task.get()), running.end());
     if (!task->ReachesHost())
         return;
     const int32_t taskId = task->Id();
@@ -119,7 +130,7 @@ std::unique_ptr<CAsyncTask> TaskTable::TakeFinished(int32_t taskId)
 bool TaskTable::Busy()
 {
     std::lock_guard<std::mutex> hold(lock);
-    return running != nullptr || !pendingTasks.empty();
+    return !running.empty() || !pendingTasks.empty();
 }
 
 TaskTable::Abandoned TaskTable::AbandonHost()
@@ -129,8 +140,8 @@ TaskTable::Abandoned TaskTable::AbandonHost()
     abandoned.finished.swap(finished);
     for (const auto& entry : pendingTasks)
         Disown(entry.second.get(), abandoned.references);
-    if (running != nullptr)
-        Disown(running, abandoned.references);
+    for (CAsyncTask* task : running)
+        Disown(task, abandoned.references);
     abandoned.window = window;
     window = nullptr;
     return abandoned;

@@ -1,6 +1,6 @@
-// What a client's host thread and its worker share: the tasks queued, the
-// one running, those finished and waiting for the window procedure, and the
-// window. The worker holds the table as long as it runs, so nothing it
+// What a client's host thread and its workers share: the tasks queued, those
+// running, those finished and waiting for the window procedure, and the
+// window. Each worker holds the table as long as it runs, so nothing it
 // touches goes with the client.
 #ifndef SMTPCLIENT_ASYNC_TASKTABLE_H
 #define SMTPCLIENT_ASYNC_TASKTABLE_H
@@ -18,7 +18,7 @@ namespace SMTPClientNS {
 
 // A task is the host's while it holds a reference on the client; one that
 // holds none can reach no host, and goes as it finishes. The table owns the
-// tasks queued and those finished; the one running is its worker's.
+// tasks queued and those finished; one running is its worker's.
 class TaskTable {
 public:
     TaskTable() = default;
@@ -36,6 +36,8 @@ public:
     std::vector<std::unique_ptr<CAsyncTask>> Withdraw(int32_t taskId);
     // Takes a queued task out to run it; null when the id is not queued.
     std::unique_ptr<CAsyncTask> Start(int32_t taskId);
+    // Takes the oldest queued task out to run it; null when none is queued.
+    std::unique_ptr<CAsyncTask> StartNext();
     // Ends the run of a task. A task of the host waits here for the window
     // procedure, and its notice is posted to the window, with this table as
     // wParam and the task id as lParam; any other task goes.
@@ -56,9 +58,16 @@ public:
     Abandoned AbandonHost();
 
 private:
+    typedef std::map<int32_t, std::unique_ptr<CAsyncTask>> TaskMap;
+
+    // Under the lock: moves the entry's task to the running ones.
+    std::unique_ptr<CAsyncTask> StartEntry(TaskMap::iterator entry);
+
     std::mutex lock;
-    std::map<int32_t, std::unique_ptr<CAsyncTask>> pendingTasks;
-    CAsyncTask* running = nullptr;
+    TaskMap pendingTasks;
+    // Room for every task queued is kept here too, so that starting one
+    // needs no memory on a worker.
+    std::vector<CAsyncTask*> running;
     // Few wait here at a time: the host takes each as its notice comes.
     std::vector<std::unique_ptr<CAsyncTask>> finished;
     Platform::WindowHandle window = nullptr;

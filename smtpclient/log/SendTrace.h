@@ -24,6 +24,7 @@ struct DialogueState {
     bool challenged = false;             // the last reply was a login challenge
     std::string lastReply;               // whole, its lines joined by LF
     std::string lastReplyStep;           // "at RCPT TO:<x@y>", "after the message data", ...
+    std::vector<std::string> refusals;   // "at RCPT TO:<x@y>: 550 ...", each refused recipient
 };
 
 struct SendTrace {

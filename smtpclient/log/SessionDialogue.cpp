@@ -113,6 +113,11 @@ std::string StepOfReply(const DialogueState& dialogue)
     return "at " + dialogue.step;
 }
 
+bool IsRefusal(const std::string& reply)
+{
+    return !reply.empty() && (reply[0] == '4' || reply[0] == '5');
+}
+
 void TakeServerLine(SendTrace& trace, const std::string& line)
 {
     DialogueState& dialogue = trace.dialogue;
@@ -130,13 +135,10 @@ void TakeServerLine(SendTrace& trace, const std::string& line)
         dialogue.lastReply = reply;
         dialogue.lastReplyStep = StepOfReply(dialogue);
     }
+    if (StartsWithCommand(dialogue.step, "RCPT TO") && IsRefusal(reply))
+        dialogue.refusals.push_back(dialogue.lastReplyStep + ": " + reply);
     dialogue.challenged = reply.compare(0, 3, kChallengeCode) == 0;
     trace.sessionEntries.push_back(entry);
-}
-
-bool IsRefusal(const std::string& reply)
-{
-    return !reply.empty() && (reply[0] == '4' || reply[0] == '5');
 }
 
 // What libcurl said went wrong; for an outcome of the send pipeline itself,
@@ -202,9 +204,12 @@ void AppendClosingEntry(SendTrace& trace, RawOutcome rawOutcome, ResultTextOf to
 {
     const DialogueState& dialogue = trace.dialogue;
     std::string entry;
-    if (rawOutcome == RawOutcome::Success)
+    if (rawOutcome == RawOutcome::Success) {
+        // A mail delivered in part: the recipients it did not reach.
         entry = "Accepted: " + dialogue.lastReply;
-    else if (IsRefusal(dialogue.lastReply))
+        for (const std::string& refusal : dialogue.refusals)
+            entry += "\nRefused " + refusal;
+    } else if (IsRefusal(dialogue.lastReply))
         entry = "Refused " + dialogue.lastReplyStep + ": " + dialogue.lastReply;
     else
         entry = "Send failed: " + FailureText(trace, rawOutcome, toResultText);

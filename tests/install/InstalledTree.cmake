@@ -73,3 +73,5 @@ run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} ${pc_host})
 # The examples' header sits one folder above each example.
 run(${CXX} -std=c++11 ${sanitize_flags} -I${EXAMPLES_SOURCE} ${EXAMPLES_SOURCE}/async_poll/AsyncPoll.cpp
     ${pc_flags} -o ${WORK_DIR}/examples/async_poll)
+run(${CXX} -std=c++11 ${sanitize_flags} -I${EXAMPLES_SOURCE} ${EXAMPLES_SOURCE}/bulk_send/BulkSend.cpp
+    ${pc_flags} -o ${WORK_DIR}/examples/bulk_send)

@@ -68,10 +68,17 @@ virtual_minimum_uid = 1
 """
 
 # Two listeners: one that does not offer SMTPUTF8 ("postfix"), one that does
-# ("postfix_smtputf8"); both deliver alike.
+# ("postfix_smtputf8"); both deliver alike. Two more for bulk sending:
+# "postfix_bulk" closes an idle connection after 2 s and knows no mailbox
+# whose name begins with "unknown"; "postfix_limits" lets a client (even
+# from 127.0.0.1) hold 2 connections at once and send 20 mails a minute.
 POSTFIX_MASTER = """\
 127.0.0.1:{port} inet n - n - - smtpd -o smtputf8_enable=no
 127.0.0.1:{smtputf8_port} inet n - n - - smtpd
+127.0.0.1:{bulk_port} inet n - n - - smtpd -o smtpd_timeout=2s
+  -o virtual_mailbox_maps=regexp:{conf}/bulk_mailboxes
+127.0.0.1:{limits_port} inet n - n - - smtpd -o smtpd_client_event_limit_exceptions=
+  -o smtpd_client_connection_count_limit=2 -o smtpd_client_message_rate_limit=20
 pickup    unix n - n 60 1 pickup
 cleanup   unix n - n - 0 cleanup
 qmgr      unix n - n 300 1 qmgr
@@ -157,15 +164,18 @@ def _postfix(root, folder, relay_port):
     """Writes the configuration and queue; returns (command, environment, ports)."""
     conf, queue, data, delivered = (_fresh(folder / name)
                                     for name in ("conf", "queue", "data", "delivered"))
-    ports = {"postfix": free_port(), "postfix_smtputf8": free_port()}
+    ports = {"postfix": free_port(), "postfix_smtputf8": free_port(),
+             "postfix_bulk": free_port(), "postfix_limits": free_port()}
     user = pwd.getpwnam(MAIL_USER)
     (conf / "virtual_domains").write_text("!/^%s$/ OK\n" % RELAY_DOMAIN.replace(".", "\\."))
+    (conf / "bulk_mailboxes").write_text("!/^unknown/ Maildir/\n")
     (conf / "main.cf").write_text(POSTFIX_MAIN.format(
         root=root, conf=conf, queue=queue, data=data, delivered=delivered,
         log=folder / "postfix.log", relay_domain=RELAY_DOMAIN, relay_port=relay_port,
         uid=user.pw_uid, gid=user.pw_gid))
     (conf / "master.cf").write_text(POSTFIX_MASTER.format(
-        port=ports["postfix"], smtputf8_port=ports["postfix_smtputf8"]))
+        port=ports["postfix"], smtputf8_port=ports["postfix_smtputf8"],
+        bulk_port=ports["postfix_bulk"], limits_port=ports["postfix_limits"], conf=conf))
     for name in POSTFIX_QUEUE:
         (queue / name).mkdir()
         _give_to_mail_user(queue / name)

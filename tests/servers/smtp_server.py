@@ -19,7 +19,7 @@ from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword, auth_mechanism
 from fixture import write_json
 from socks_proxies import OUTGOING_ADDRESSES
 
-USERS = {b"alice": b"secret", "björn".encode(): "pässword".encode()}
+USERS = {b"alice": b"secret", b"carol": b"secret2", "björn".encode(): "pässword".encode()}
 OAUTH_RESPONSE = b"user=alice\x01auth=Bearer test-oauth-token\x01\x01"
 ACCEPTED = "250 Message accepted for delivery"
 
@@ -74,26 +74,39 @@ class MailStore:
             "tls": session.ssl is not None, "auth_user": login.decode("utf-8", "surrogateescape"),
             "via": next((proxy for proxy, address in OUTGOING_ADDRESSES.items()
                          if address == session.peer[0]), ""),
+            "connection": str(getattr(session, "connection", "")),
+            "open_connections": str(getattr(session, "open_connections", "")),
         })
 
 
 class Handler:
     """Accepts everything and stores the mail; with a fault ("MAIL", "RCPT" or
     "DATA", reply) that command gets the reply instead, "{address}" in it
-    standing for the command's address. accepted: the reply to the final dot."""
+    standing for the command's address; a fault of "RCPT unknown" only for
+    addresses that begin with "unknown". accepted: the reply to the final
+    dot. close_after: the MAIL FROM after that many mails on a connection
+    gets 421 and the connection closes; drop_after_mail: the connection
+    closes right after each mail was accepted."""
 
-    def __init__(self, listener, store, fault=(None, None), accepted=ACCEPTED):
+    def __init__(self, listener, store, fault=(None, None), accepted=ACCEPTED,
+                 close_after=0, drop_after_mail=False):
         self.listener, self.store, self.fault, self.accepted = listener, store, fault, accepted
+        self.close_after, self.drop_after_mail = close_after, drop_after_mail
+        self.connections = {"made": 0, "open": 0}
 
     async def handle_MAIL(self, server, session, envelope, address, options):
         if self.fault[0] == "MAIL":
             return self.fault[1].format(address=address)
+        if self.close_after and getattr(session, "mails", 0) >= self.close_after:
+            asyncio.get_running_loop().call_soon(server.transport.close)
+            return "421 4.7.0 Too many mails on one connection, closing"
         envelope.mail_from = address
         envelope.mail_options.extend(options)
         return "250 OK"
 
     async def handle_RCPT(self, server, session, envelope, address, options):
-        if self.fault[0] == "RCPT":
+        if self.fault[0] == "RCPT" or (self.fault[0] == "RCPT unknown"
+                                       and address.startswith("unknown")):
             return self.fault[1].format(address=address)
         envelope.rcpt_tos.append(address)
         return "250 OK"
@@ -101,7 +114,11 @@ class Handler:
     async def handle_DATA(self, server, session, envelope):
         if self.fault[0] == "DATA":
             return self.fault[1]
+        session.open_connections = self.connections["open"]
         self.store.store(self.listener, session, envelope)
+        session.mails = getattr(session, "mails", 0) + 1
+        if self.drop_after_mail:
+            asyncio.get_running_loop().call_soon(server.transport.close)
         return self.accepted
 
     @auth_mechanism("XOAUTH2")
@@ -114,6 +131,28 @@ class Handler:
         if response != OAUTH_RESPONSE:
             return AuthResult(success=False, handled=False)
         return AuthResult(success=True, auth_data=LoginPassword(b"alice", b""))
+
+
+class CountedSMTP(SMTP):
+    """Numbers its connections and counts those open, so that the mail it
+    stores says which connection carried it and how many were open."""
+
+    def connection_made(self, transport):
+        super().connection_made(transport)
+        self.event_handler.connections["made"] += 1
+        self.event_handler.connections["open"] += 1
+        self.session.connection = self.event_handler.connections["made"]
+
+    def connection_lost(self, error):
+        self.event_handler.connections["open"] -= 1
+        super().connection_lost(error)
+
+
+class SilentQuit(CountedSMTP):
+    """Never answers QUIT, and keeps the connection open."""
+
+    async def smtp_QUIT(self, arg):
+        await _until_closed(self._reader)
 
 
 class DropInLargeData(SMTP):
@@ -239,6 +278,17 @@ LISTENERS = {
     "stop_reading_in_data": _stop_reading_in_data,
     "silent_after_data": _silent_after_data,
     "no_smtputf8": {"enable_SMTPUTF8": False},
+    # Kept connections and bulk sending: mail stored with its connection.
+    "counted": {"protocol": CountedSMTP},
+    # One test each, so that the connections open are that test's alone.
+    "concurrency_library": {"protocol": CountedSMTP},
+    "concurrency_smtpsend": {"protocol": CountedSMTP},
+    "counted_auth": {**NO_TLS_AUTH, "auth_exclude_mechanism": ["XOAUTH2"], "protocol": CountedSMTP},
+    "close_after_3": {"protocol": CountedSMTP, "close_after": 3},
+    "silent_quit": {"protocol": SilentQuit},
+    "drop_between_mails": {"protocol": CountedSMTP, "drop_after_mail": True},
+    "refuse_unknown_rcpt": {"protocol": CountedSMTP, "fault": (
+        "RCPT unknown", "550 5.1.1 <{address}>: Recipient address rejected: User unknown")},
 }
 
 
@@ -249,7 +299,8 @@ def _smtp_factory(name, options, store, contexts):
     options.pop("port", None)
     protocol = options.pop("protocol", SMTP)
     handler = Handler(name, store, options.pop("fault", (None, None)),
-                      options.pop("accepted", ACCEPTED))
+                      options.pop("accepted", ACCEPTED), options.pop("close_after", 0),
+                      options.pop("drop_after_mail", False))
     if "tls" in options:
         options["tls_context"] = contexts[options.pop("tls")]
     options.setdefault("enable_SMTPUTF8", True)

@@ -51,6 +51,8 @@ ReceivedMail MailFromEnvelope(const JsonObject& envelope, const std::string& fol
     mail.tls = First(envelope, "tls") == "true";
     mail.authUser = First(envelope, "auth_user");
     mail.via = First(envelope, "via");
+    mail.connection = std::atoi(First(envelope, "connection").c_str());
+    mail.openConnections = std::atoi(First(envelope, "open_connections").c_str());
     return mail;
 }
 

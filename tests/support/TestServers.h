@@ -31,6 +31,10 @@ struct ReceivedMail {
     bool tls = false;     // came after STARTTLS
     std::string authUser; // empty without AUTH
     std::string via;      // the proxy it came through; empty when direct
+    // For the listeners that count connections: which one carried the mail
+    // (1, 2, ...) and how many were open as it was stored; else 0.
+    int connection = 0;
+    int openConnections = 0;
 };
 
 // The first message whose envelope names recipient, waiting up to timeoutMs.

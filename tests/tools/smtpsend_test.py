@@ -186,6 +186,33 @@ class Proxy(ToolTestCase):
         self.assertEqual("socks5_auth", mail_to(to)[0]["via"])
 
 
+class Bulk(ToolTestCase):
+    def test_kept_connection_with_a_cap(self):
+        to = recipient("kept")
+        result = send("counted", to, "--text", "x", "--repeat", "5", "--keep-connection",
+                      "--max-per-connection", "2")
+        self.assertExit(0, result)
+        connections = sorted(envelope["connection"] for envelope in mail_to(to, 5))
+        self.assertEqual(5, len(connections))
+        self.assertEqual(3, len(set(connections)), connections)
+
+    def test_connections_serve_the_queue(self):
+        to = recipient("connections")
+        self.assertExit(0, send("concurrency_smtpsend", to, "--text", "x", "--async", "--repeat", "8",
+                                "--connections", "4", "--keep-connection"))
+        envelopes = mail_to(to, 8)
+        self.assertEqual(8, len(envelopes))
+        self.assertLessEqual(max(int(envelope["open_connections"]) for envelope in envelopes), 4)
+
+    def test_partial_names_the_refused(self):
+        to = recipient("partial")
+        result = send("refuse_unknown_rcpt", to, "--text", "x", "--to", "unknown@example.test",
+                      "--partial")
+        self.assertExit(0, result)
+        self.assertIn("Refused at RCPT TO:<unknown@example.test>: 550", result.stdout)
+        self.assertEqual([to], mail_to(to)[0]["rcpt_tos"])
+
+
 def main():
     global SMTPSEND
     if len(sys.argv) != 3:

@@ -41,6 +41,21 @@ void SetProxy(ISmtpClient& client, const ProxyUrl& proxy)
         throw InputError("the proxy \"" + proxy.host + "\" is not accepted");
 }
 
+// Only what the command line gives is set; the rest stays the library's.
+void SetBulkOptions(ISmtpClient& client, const SendOptions& options)
+{
+    if (options.keepConnection)
+        client.SetOption(SMTPClientNS::kOptionKeepConnection, 1);
+    if (options.connections > 0)
+        client.SetOption(SMTPClientNS::kOptionAsyncConnections, options.connections);
+    if (options.maxPerConnection >= 0)
+        client.SetOption(SMTPClientNS::kOptionMessagesPerConnection, options.maxPerConnection);
+    if (options.rate >= 0)
+        client.SetOption(SMTPClientNS::kOptionMessagesPerMinute, options.rate);
+    if (options.partial)
+        client.SetOption(SMTPClientNS::kOptionPartialDelivery, 1);
+}
+
 } // namespace
 
 void ConfigureClient(ISmtpClient& client, const SendOptions& options,
@@ -51,6 +66,7 @@ void ConfigureClient(ISmtpClient& client, const SendOptions& options,
     SetLogin(client, options, credentials);
     if (options.useProxy)
         SetProxy(client, options.proxy);
+    SetBulkOptions(client, options);
     if (!options.logFile.empty())
         client.SetLogFile(InterfaceText(options.logFile, "--log").c_str(), options.logAppend);
 }

@@ -81,6 +81,16 @@ Sending and output:
   --repeat N               send the message N times (with --async, all N are
                            queued before the first completion is awaited) and
                            print a summary: delivered, failed, time and rate
+  --keep-connection        keep the connection open from one send to the next
+                           (with --repeat)
+  --connections N          with --async: N connections (1 to 16) serve the
+                           queued sends at once
+  --max-per-connection N   with --keep-connection: close a connection after N
+                           mails (0: no cap; the library's default is 100)
+  --rate N                 send at most N mails a minute, over all
+                           connections
+  --partial                deliver to the accepted recipients when others are
+                           refused, and name the refused ones
   --verbose                show libcurl's progress text of synchronous sends
                            on standard error
   -h, --help               show this help and exit

@@ -15,6 +15,8 @@ constexpr int kDefaultTlsPort = 587;
 constexpr int kDefaultPlainPort = 25;
 constexpr int kMaximumRepeat = 1000000;
 constexpr int kMaximumTimeout = 24 * 60 * 60;
+constexpr int kMaximumConnections = 16; // the library's bound
+constexpr int kMaximumRate = 1000000;
 
 struct Keyword {
     const char* name;
@@ -151,6 +153,21 @@ const OptionEntry kOptionTable[] = {
          l.options.repeatGiven = true;
          l.options.repeat = Number(v, 1, kMaximumRepeat, "repeat");
      }},
+    {"keep-connection", false,
+     [](CommandLine& l, const std::string&) { l.options.keepConnection = true; }},
+    {"connections", true,
+     [](CommandLine& l, const std::string& v) {
+         l.options.connections = Number(v, 1, kMaximumConnections, "connections");
+     }},
+    {"max-per-connection", true,
+     [](CommandLine& l, const std::string& v) {
+         l.options.maxPerConnection = Number(v, 0, kMaximumRepeat, "max-per-connection");
+     }},
+    {"rate", true,
+     [](CommandLine& l, const std::string& v) {
+         l.options.rate = Number(v, 0, kMaximumRate, "rate");
+     }},
+    {"partial", false, [](CommandLine& l, const std::string&) { l.options.partial = true; }},
     {"verbose", false, [](CommandLine& l, const std::string&) { l.options.verbose = true; }},
     {"help", false, [](CommandLine& l, const std::string&) { l.request = Request::Help; }},
     {"version", false, [](CommandLine& l, const std::string&) { l.request = Request::Version; }},
@@ -205,6 +222,9 @@ void CheckSending(const SendOptions& options)
     Require(!options.logAppend || !options.logFile.empty(), "--log-append needs --log");
     Require(options.logFile.empty() || !options.async,
             "--log records synchronous sends only and cannot be combined with --async");
+    Require(options.connections < 0 || options.async, "--connections needs --async");
+    Require(options.maxPerConnection < 0 || options.keepConnection,
+            "--max-per-connection needs --keep-connection");
     CheckBodies(options);
     CheckCredentials(options);
 }

@@ -64,6 +64,12 @@ struct SendOptions {
     bool async = false;
     bool repeatGiven = false;
     int repeat = 1;
+    // The library's bulk options; -1: not given, the library's default.
+    bool keepConnection = false;
+    int connections = -1;
+    int maxPerConnection = -1;
+    int rate = -1;
+    bool partial = false;
     bool verbose = false;
 };
 

@@ -29,8 +29,11 @@ SendTally SendSynchronously(SMTPClientNS::ISmtpClient& client, int count, bool n
         const int resultCode = SendOnce(client, verbose);
         const std::string label = numbered ? "send " + std::to_string(number) : std::string();
         ReportOutcome(tally, label, resultCode, std::string());
-        if (resultCode != SMTPClientNS::kResultSuccess)
-            ReportDetail(label, Utf16ToUtf8(client.GetLastLogEntry()));
+        // A send delivered in part (--partial) names the refused recipients.
+        const std::string closing = Utf16ToUtf8(client.GetLastLogEntry());
+        if (resultCode != SMTPClientNS::kResultSuccess
+            || closing.find("\nRefused") != std::string::npos)
+            ReportDetail(label, closing);
     }
     tally.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return tally;

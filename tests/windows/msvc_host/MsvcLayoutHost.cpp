@@ -274,6 +274,11 @@ void CheckClientSettings()
     EXPECT_KEPT(client, Port, 2525);
     IMimeMessage* message = createMimeMessage();
     EXPECT_KEPT(client, MimeMessage, message);
+    ExpectEqual(client->GetOption(kOptionMessagesPerConnection), 100,
+                "GetOption(messages per connection) of a new client");
+    ExpectEqual(client->SetOption(kOptionAsyncConnections, 4), 1, "SetOption(async connections)");
+    ExpectEqual(client->GetOption(kOptionAsyncConnections), 4, "GetOption after SetOption");
+    ExpectEqual(client->SetOption(kOptionAsyncConnections, 17), -1, "SetOption out of range");
     client->Release();
     message->Release();
 }
