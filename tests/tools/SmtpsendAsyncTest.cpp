@@ -44,6 +44,7 @@ public:
     void SetPort(int) override {}                             int GetPort() override { return 0; }
     void AddRef() override {}                                 void Release() override {}
     void SetMimeMessage(IMimeMessage*) override {}            IMimeMessage* GetMimeMessage() override { return nullptr; }
+    int SetOption(int, int) override { return -1; }           int GetOption(int) override { return -1; }
 };
 // clang-format on
 
