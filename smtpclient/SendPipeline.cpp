@@ -16,6 +16,14 @@ namespace SMTPClientNS {
 
 namespace {
 
+// libcurl 7.69 to 8.1 spell the option with three Ls; 8.2 corrected the
+// name and deprecated the old one, which names the same option.
+#if LIBCURL_VERSION_NUM >= 0x080200
+const CURLoption kRecipientFailuresAllowed = CURLOPT_MAIL_RCPT_ALLOWFAILS;
+#else
+const CURLoption kRecipientFailuresAllowed = CURLOPT_MAIL_RCPT_ALLLOWFAILS;
+#endif
+
 // Proxy types as the client stores them, indexed by the stored number.
 const long kProxyTypes[] = {CURLPROXY_SOCKS4, CURLPROXY_SOCKS4A, CURLPROXY_SOCKS5,
                             CURLPROXY_SOCKS5_HOSTNAME};
@@ -124,9 +132,8 @@ RawOutcome BuildRequestSteps(Transfer& transfer, const SendSettings& settings,
     rc = SetRecipients(curlHandle, transfer.RecipientList(), *message);
     if (rc != 0)
         return OutcomeOfStep(rc);
-    // libcurl 7.69 to 8.1 spell the option with three Ls.
     if (settings.options.partialDelivery)
-        curl_easy_setopt(curlHandle, CURLOPT_MAIL_RCPT_ALLLOWFAILS, 1L);
+        curl_easy_setopt(curlHandle, kRecipientFailuresAllowed, 1L);
     RequireSmtputf8IfNeeded(curlHandle, from, *transfer.RecipientList());
     rc = SetHeaderBlock(curlHandle, transfer.HeaderList(), *message);
     if (rc != 0)
