@@ -41,8 +41,7 @@ std::string BoundedAnsi(const WString& value)
 CSmtpClientWrapper::CSmtpClientWrapper()
     : mimeMessage(nullptr), asyncCallback(nullptr), verifyCertificateStatus(false), useProxy(false),
       useTls(true), logAppend(true), tlsVersion(0), port(-1), verifyCertificate(0),
-      lastResultCode(kNoSendYet), referenceCount(1), connectTimeout(0), messagesPerMinute(0),
-      asyncConnections(1), lastJob(new SendJob())
+      lastResultCode(kNoSendYet), referenceCount(1), connectTimeout(0), lastJob(new SendJob())
 {}
 
 // A task is traced only for its completion text, and that trace does not
@@ -52,8 +51,9 @@ int CSmtpClientWrapper::SendAsync()
     SendSettings settings = TakeSettings();
     settings.options.traceToStandardError = false;
     return asyncThread.PostTask(
-        std::make_unique<CAsyncTask>(this, MakeJob(std::move(settings), options.completionDetail)),
-        asyncConnections);
+        std::make_unique<CAsyncTask>(
+            this, MakeJob(std::move(settings), options.Get(kOptionCompletionDetail) == 1)),
+        options.Get(kOptionAsyncConnections));
 }
 
 std::unique_ptr<SendJob> CSmtpClientWrapper::MakeJob(SendSettings settings, bool traced) const
@@ -253,82 +253,21 @@ IMimeMessage* CSmtpClientWrapper::GetMimeMessage()
     return mimeMessage;
 }
 
-namespace {
-
-const int kMostAsyncConnections = 16;
-
-bool IsSwitch(int value)
-{
-    return value == 0 || value == 1;
-}
-
-} // namespace
-
-// Every value is checked before any is stored.
+// Every value is checked before anything is stored.
 int CSmtpClientWrapper::SetOption(int option, int value)
 {
-    switch (option) {
-    case kOptionKeepConnection:
-        if (!IsSwitch(value))
-            return -1;
-        options.keepConnection = value == 1;
-        return 1;
-    case kOptionAsyncConnections:
-        if (value < 1 || value > kMostAsyncConnections)
-            return -1;
-        asyncConnections = value;
-        return 1;
-    case kOptionMessagesPerConnection:
-        if (value < 0)
-            return -1;
-        options.messagesPerConnection = value;
-        return 1;
-    case kOptionPartialDelivery:
-        if (!IsSwitch(value))
-            return -1;
-        options.partialDelivery = value == 1;
-        return 1;
-    case kOptionMessagesPerMinute:
-        if (value < 0)
-            return -1;
-        rateGate = value > 0 ? std::make_shared<RateGate>(value) : nullptr;
-        messagesPerMinute = value;
-        return 1;
-    case kOptionCompletionDetail:
-        if (!IsSwitch(value))
-            return -1;
-        options.completionDetail = value == 1;
-        return 1;
-    case kOptionTraceToStandardError:
-        if (!IsSwitch(value))
-            return -1;
-        options.traceToStandardError = value == 1;
-        return 1;
-    default:
+    if (!ClientOptions::Accepts(option, value))
         return -1;
-    }
+    // Shared by the client's connections: every send waits at the same gate.
+    if (option == kOptionMessagesPerMinute)
+        rateGate = value > 0 ? std::make_shared<RateGate>(value) : nullptr;
+    options.Set(option, value);
+    return 1;
 }
 
 int CSmtpClientWrapper::GetOption(int option)
 {
-    switch (option) {
-    case kOptionKeepConnection:
-        return options.keepConnection ? 1 : 0;
-    case kOptionAsyncConnections:
-        return asyncConnections;
-    case kOptionMessagesPerConnection:
-        return options.messagesPerConnection;
-    case kOptionPartialDelivery:
-        return options.partialDelivery ? 1 : 0;
-    case kOptionMessagesPerMinute:
-        return messagesPerMinute;
-    case kOptionCompletionDetail:
-        return options.completionDetail ? 1 : 0;
-    case kOptionTraceToStandardError:
-        return options.traceToStandardError ? 1 : 0;
-    default:
-        return -1;
-    }
+    return options.Get(option);
 }
 
 SendSettings CSmtpClientWrapper::TakeSettings() const
@@ -351,7 +290,7 @@ SendSettings CSmtpClientWrapper::TakeSettings() const
     connection.verifyCertificate = verifyCertificate;
     connection.verifyCertificateStatus = verifyCertificateStatus;
     settings.connectTimeout = connectTimeout;
-    settings.options = options;
+    settings.options = options.ForSend();
     return settings;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "ClientOptions.h"
 #include "ConnectionLane.h"
 #include "ISmtpClient.h"
 #include "RateGate.h"
@@ -104,9 +105,7 @@ private:
     WString oauth2Token;
     WString logFilePath;
     ProxySettings proxy;
-    SendOptions options;
-    int32_t messagesPerMinute;
-    int32_t asyncConnections;
+    ClientOptions options;
     // Shared with the jobs, which may outlive the client.
     std::shared_ptr<RateGate> rateGate;
     // The last synchronous send, its transfer and log kept until the next
