@@ -7,7 +7,6 @@
 #include "Outcomes.h"
 #include "ServerUrl.h"
 #include "Smtputf8Gate.h"
-#include "encoding/CodePage.h"
 #include "mime/HeaderBuilder.h"
 #include "mime/MimeBodyTree.h"
 #include "mime/WireAddress.h"
